@@ -1,44 +1,56 @@
-// tickwood-roomgen: builds the study, bakes its light maps, writes the room file and,
-// when asked, preview stills.
+// tickwood-roomgen: builds the study, bakes its light maps and writes the room file.
 //
-//   tickwood-roomgen --out DIR [--preview PREFIX]
+//   tickwood-roomgen --out DIR
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "tools/mediagen/room/Preview.h"
+#include "tools/mediagen/bake/LightBaker.h"
 #include "tools/mediagen/room/Study.h"
 
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: tickwood-roomgen --out DIR\n");
+    return 1;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    std::string outDir, previewPrefix;
+    std::string outDir;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
-        else if (!std::strcmp(argv[i], "--preview") && i + 1 < argc) previewPrefix = argv[++i];
-        else {
-            std::fprintf(stderr, "usage: tickwood-roomgen --out DIR [--preview PREFIX]\n");
-            return 1;
-        }
+        else return usage();
     }
-    if (outDir.empty()) {
-        std::fprintf(stderr, "usage: tickwood-roomgen --out DIR [--preview PREFIX]\n");
+    if (outDir.empty()) return usage();
+    auto start = std::chrono::steady_clock::now();
+    tools::SceneModel model = tools::buildStudy();
+    tools::ChartLayout layout;
+    if (!tools::buildLightMapCharts(model, 1024, layout)) {
+        std::fprintf(stderr, "tickwood-roomgen: a light-mapped mesh does not fit into one atlas\n");
         return 1;
     }
-    tools::SceneModel model = tools::buildStudy();
-    size_t tris = 0;
-    for (const auto& n : model.nodes) tris += n.mesh.triangleCount();
-    std::printf("study: %zu nodes, %zu triangles\n", model.nodes.size(), tris);
-    if (!previewPrefix.empty()) {
-        tools::Preview preview(model, outDir, {});
-        tools::PreviewOptions options;
-        options.hourAngle = 2 * 3.1415927f * (10.0f + 10.0f / 60.0f) / 12.0f;
-        options.minuteAngle = 2 * 3.1415927f * (10.0f / 60.0f) - 3.1415927f / 2;
-        tools::Image img = preview.render({{-200, 100, 0}, {1, 0, 0}}, options);
+    tools::BakeSettings settings;
+    tools::BakeStats stats;
+    std::vector<tools::Image> atlases = tools::bakeLightMaps(model, layout, settings, &stats);
+    for (size_t a = 0; a < atlases.size(); ++a) {
         std::string error;
-        if (!tools::writePng(img, previewPrefix + "start.png", false, &error)) {
+        if (!tools::writeJpeg(atlases[a], outDir + "/lightmap" + std::to_string(a) + ".jpg", 95, &error)) {
             std::fprintf(stderr, "tickwood-roomgen: %s\n", error.c_str());
             return 1;
         }
     }
+    size_t tris = 0;
+    for (const auto& n : model.nodes) tris += n.mesh.triangleCount();
+    std::printf("tickwood-roomgen: %zu nodes, %zu triangles, %zu charts in %d atlases, %zu texels, %zu rays, %.1f s\n",
+                model.nodes.size(), tris, layout.charts.size(), layout.atlasCount, stats.texels, stats.rays,
+                secondsSince(start));
     return 0;
 }

@@ -43,6 +43,7 @@ struct SceneNode {
     std::vector<AniKey> positionKeys;
     std::vector<AniKey> rotationKeys;
     std::vector<SceneNode> children;
+    float texelSize = 1.5f;     // light-map texel edge in centimetres
     int atlas = -1;             // light-map atlas of this mesh, once packed
 };
 

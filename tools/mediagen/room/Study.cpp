@@ -39,13 +39,13 @@ SceneModel buildStudy() {
     l.shadeTopZ = kBulb.z + 13.0f;
     l.shadeBottomRadius = 19.0f;
     l.shadeTopRadius = 11.0f;
-    l.shadeTransmission = 0.22f;
+    l.shadeTransmission = 0.30f;
     l.moonDirection = normalize(Vec3{-1.0f, -0.30f, -0.62f});
     l.moonColour = {0.30f, 0.38f, 0.55f};
     l.moonSpread = 0.05f;
     l.skyColour = {0.05f, 0.07f, 0.12f};
     l.windowOpening = Box3{{kRightWallX - 1, kWindowY0, kWindowZ0}, {kRightWallX + kWindowDepth + 1, kWindowY1, kWindowZ1}};
-    l.ambientColour = {0.030f, 0.030f, 0.036f};
+    l.ambientColour = {0.045f, 0.042f, 0.045f};
     return model;
 }
 

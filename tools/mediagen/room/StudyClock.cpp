@@ -71,7 +71,7 @@ void buildCase(StudyBuilder& b) {
                 {0, 0, 1}, false, 40.0f);
         m.box({-25.0f, -29.0f, 41.0f}, {25.0f, 9.5f, 46.5f}, kFacePosZ);
         m.bevelBox({-20.0f, -24.0f, 46.5f}, {20.0f, 4.0f, 53.0f}, 1.0f);
-    });
+    }).texelSize = 1.0f;
     b.obstacle({{-33.0f, -30.0f, kFloorZ}, {33.0f, 14.0f, 64.0f}});
 }
 
@@ -94,13 +94,13 @@ void buildBrasswork(StudyBuilder& b) {
                      {2.2f, 7.0f}, {0.6f, 8.0f}, {0.4f, 9.5f}, {0.9f, 10.5f}, {0.2f, 12.5f}, {0, 13.0f}},
                     16, 8.0f);
         }
-    });
+    }).texelSize = 0.5f;
     b.mesh("Clock columns", "Mahogany", [](MeshBuilder& m) {
         for (float x : {-23.5f, 23.5f}) {
             m.setFrame({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {x, 8.0f, -17.0f}});
             m.lathe({{0, 0}, {1.5f, 0}, {1.3f, 26.0f}, {1.2f, 52.0f}, {0, 52.0f}}, 14, 30.0f);
         }
-    });
+    }).texelSize = 0.6f;
 }
 
 void buildDial(StudyBuilder& b) {
@@ -117,7 +117,7 @@ void buildDial(StudyBuilder& b) {
         m.setFrame(dialPlane({0, 0, 0}));
         m.setPlanarMapping(51.0f, 1, {0.5f, 34.0f / 51.0f});
         m.extrudeOutline(outline, -0.5f, 0.0f);
-    });
+    }).texelSize = 0.35f;
 }
 
 void buildHands(StudyBuilder& b) {
@@ -166,7 +166,7 @@ void buildPendulumAndWeights(StudyBuilder& b) {
     MaterialDef& bob = b.material("Pendulum", "brass.jpg", {0.5f, 0.4f, 0.2f});
     bob.lightMapped = false;
     bob.hasAmbient = true;
-    bob.ambient = {1.0f, 0.62f, 0.50f, 0.36f};
+    bob.ambient = {1.0f, 0.42f, 0.34f, 0.25f};
     SceneNode& p = b.mesh("clock mayatnik", "Pendulum", [](MeshBuilder& m) {
         float bobZ = -kPendulumLength;
         m.setPlanarMapping(30.0f, 2);
@@ -209,7 +209,7 @@ void buildPendulumAndWeights(StudyBuilder& b) {
             m.setFrame({});
             m.box({xs[i] - 0.3f, -21.3f, tops[i] + 2.0f}, {xs[i] + 0.3f, -20.7f, -25.0f});
         }
-    });
+    }).texelSize = 0.6f;
 }
 
 }  // namespace

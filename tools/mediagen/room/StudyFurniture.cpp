@@ -41,14 +41,14 @@ void buildTableAndLamp(StudyBuilder& b) {
                         12, 30.0f);
             }
         }
-    });
+    }).texelSize = 1.0f;
     b.mesh("Lamp stand", "Brass", [](MeshBuilder& m) {
         m.setFrame({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {kBulb.x, kBulb.y, kTableTopZ}});
         m.lathe({{0, 0}, {8.0f, 0}, {8.0f, 0.8f}, {6.5f, 2.2f}, {3.0f, 3.5f}, {1.5f, 6.0f}, {1.2f, 10.0f},
                  {2.4f, 14.0f}, {2.6f, 17.0f}, {1.2f, 20.0f}, {0.9f, 33.5f}, {1.6f, 35.0f}, {1.6f, 37.0f},
                  {0, 37.0f}},
                 24, 20.0f);
-    });
+    }).texelSize = 0.5f;
     // The shade glows with the bulb's light; it is not light-mapped.
     MaterialDef& shade = b.material("Lamp shade", "lampshade.jpg", {0.8f, 0.6f, 0.4f});
     shade.lightMapped = false;
@@ -87,7 +87,7 @@ void buildArmchair(StudyBuilder& b) {
         m.lathe({{0, 0}, {7.0f, 0}, {7.0f, 76.0f}, {0, 76.0f}}, 20, 45.0f);  // roll fronts of the arms
         m.setFrame(place.then({{1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {35, -40, 66}}));
         m.lathe({{0, 0}, {7.0f, 0}, {7.0f, 76.0f}, {0, 76.0f}}, 20, 45.0f);
-    });
+    }).texelSize = 1.5f;
     b.mesh("Armchair feet", "Oak", [&](MeshBuilder& m) {
         for (float dx : {-34.0f, 34.0f}) {
             for (float dy : {-34.0f, 34.0f}) {
@@ -95,7 +95,7 @@ void buildArmchair(StudyBuilder& b) {
                 m.lathe({{0, 0}, {2.0f, 0}, {2.8f, 6}, {3.4f, 12}, {3.6f, 14.5f}, {0, 14.5f}}, 12, 20.0f);
             }
         }
-    });
+    }).texelSize = 0.8f;
     Box3 box;
     for (float x : {-45.0f, 45.0f})
         for (float y : {-45.0f, 45.0f})
@@ -113,7 +113,7 @@ void buildRug(StudyBuilder& b) {
         m.quad({x0, y1, kFloorZ}, {x1, y1, kFloorZ}, {x1, y1, z}, {x0, y1, z}, {0, 1, 0});
         m.quad({x0, y0, kFloorZ}, {x0, y1, kFloorZ}, {x0, y1, z}, {x0, y0, z}, {-1, 0, 0});
         m.quad({x1, y0, kFloorZ}, {x1, y1, kFloorZ}, {x1, y1, z}, {x1, y0, z}, {1, 0, 0});
-    });
+    }).texelSize = 2.0f;
 }
 
 void buildBookshelf(StudyBuilder& b) {
@@ -128,7 +128,7 @@ void buildBookshelf(StudyBuilder& b) {
         for (float z : shelfZ) m.box({x0 + 2.5f, y0 + 1.0f, z - 2.2f}, {x1 - 2.5f, y1 - 0.5f, z});
         m.box({x0 + 2.5f, y1 - 2.0f, kFloorZ}, {x1 - 2.5f, y1, kFloorZ + 7.8f}, kFacePosY | kFacePosZ);
         m.bevelBox({x0 - 2.0f, y0, kShelfTopZ}, {x1 + 2.0f, y1 + 2.5f, kShelfTopZ + 3.0f}, 0.8f);
-    });
+    }).texelSize = 1.2f;
     b.material("Books", "books.jpg", {0.30f, 0.18f, 0.12f});
     b.mesh("Books", "Books", [&](MeshBuilder& m) {
         Lcg rng(20240611u);
@@ -158,7 +158,7 @@ void buildBookshelf(StudyBuilder& b) {
                 x += w + rng.range(0.05f, 0.35f);
             }
         }
-    });
+    }).texelSize = 1.0f;
     b.obstacle({{x0 - 4, y0, kFloorZ}, {x1 + 4, y1 + 4, kShelfTopZ + 4}});
 }
 
@@ -169,7 +169,7 @@ void buildPicture(StudyBuilder& b) {
     b.material("Picture", "painting.jpg", {0.30f, 0.28f, 0.22f});
     b.mesh("Picture", "Picture", [&](MeshBuilder& m) {
         m.quadUv({x0, y, z1}, {x1, y, z1}, {x1, y, z0}, {x0, y, z0}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 1, 0});
-    });
+    }).texelSize = 1.0f;
     b.material("Gilt", "gilt.jpg", {0.50f, 0.38f, 0.18f});
     b.mesh("Picture frame", "Gilt", [&](MeshBuilder& m) {
         // Profile across the frame: u outwards from the canvas edge, v out of the wall.
@@ -177,13 +177,13 @@ void buildPicture(StudyBuilder& b) {
                                   {0.8f, 3.6f}, {0, 2.4f}, {0, 2.0f}};
         std::vector<Vec3> path{{x0, kBackWallY, z0}, {x0, kBackWallY, z1}, {x1, kBackWallY, z1}, {x1, kBackWallY, z0}};
         m.sweep(profile, path, {0, 1, 0}, true, 30.0f);
-    });
+    }).texelSize = 0.8f;
 }
 
 void buildCurtain(StudyBuilder& b) {
     MaterialDef& cloth = b.material("Curtain", "curtain.png", {0.45f, 0.38f, 0.30f});
     cloth.twoSided = true;
-    cloth.transmission = 0.45f;
+    cloth.transmission = 0.65f;  // per side of the double-sided cloth
     const float top = kWindowZ1 + 14.0f, drop = top - (kWindowZ0 + 2.0f), x = kRightWallX - 9.0f;
     b.mesh("Curtain", "Curtain", [&](MeshBuilder& m) {
         // Two panels gathered to the sides, their folds deepening towards the gathered edge.
@@ -197,7 +197,7 @@ void buildCurtain(StudyBuilder& b) {
                 return depth * std::sin(u * 0.55f + p.phase) + sway - 5.0f;
             });
         }
-    });
+    }).texelSize = 1.5f;
     b.mesh("Curtain rod", "Brass", [&](MeshBuilder& m) {
         const float y0 = kWindowY0 - 30.0f, length = kWindowY1 - kWindowY0 + 60.0f;
         m.setFrame({{1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {x - 5.0f, y0, top + 3.0f}});
@@ -209,7 +209,7 @@ void buildCurtain(StudyBuilder& b) {
         m.setFrame({});
         for (float y : {kWindowY0 - 26.0f, kWindowY1 + 26.0f})
             m.box({x - 6.0f, y - 1.0f, top + 2.0f}, {kRightWallX, y + 1.0f, top + 4.0f});
-    });
+    }).texelSize = 0.8f;
 }
 
 }  // namespace

@@ -29,9 +29,9 @@ constexpr float kPendulumLength = 99.4f;  // a seconds pendulum: 2 s per full sw
 constexpr float kPendulumAmplitude = 0.075f;  // radians either side
 
 // The lamp on its side table, right of the clock.
-constexpr Vec3 kLampTable{85.0f, 4.0f, 0.0f};
+constexpr Vec3 kLampTable{90.0f, 50.0f, 0.0f};
 constexpr float kTableTopZ = -110.0f;
-constexpr Vec3 kBulb{85.0f, 4.0f, -69.0f};
+constexpr Vec3 kBulb{90.0f, 50.0f, -69.0f};
 
 // The armchair, turned towards the clock.
 constexpr Vec3 kChair{178.0f, 118.0f, 0.0f};

@@ -44,7 +44,7 @@ void buildWalls(StudyBuilder& b) {
         // Left wall with the door, facing +X.
         wallWithHole(m, [](float y, float z) { return Vec3{kLeftWallX, y, z}; }, {1, 0, 0}, kBackWallY,
                      kFrontWallY, kFloorZ, kCeilingZ, kDoorY0, kDoorY1, kFloorZ, kDoorTopZ);
-    });
+    }).texelSize = 3.0f;
     b.material("Plaster", "plaster.jpg", {0.62f, 0.60f, 0.56f});
     b.mesh("Ceiling", "Plaster", [](MeshBuilder& m) {
         m.setPlanarMapping(120.0f, 0);
@@ -60,13 +60,13 @@ void buildWalls(StudyBuilder& b) {
                {kRightWallX, kWindowY1, kWindowZ1}, {0, -1, 0});
         m.quad({kRightWallX, kWindowY0, kWindowZ0}, {x1, kWindowY0, kWindowZ0}, {x1, kWindowY1, kWindowZ0},
                {kRightWallX, kWindowY1, kWindowZ0}, {0, 0, 1});
-    });
+    }).texelSize = 3.0f;
     b.material("Floor", "floor.jpg", {0.30f, 0.20f, 0.12f});
     b.mesh("Floor", "Floor", [](MeshBuilder& m) {
         m.setPlanarMapping(256.0f, 0, {0.13f, 0.37f});
         m.quad({kLeftWallX, kBackWallY, kFloorZ}, {kRightWallX, kBackWallY, kFloorZ},
                {kRightWallX, kFrontWallY, kFloorZ}, {kLeftWallX, kFrontWallY, kFloorZ}, {0, 0, 1});
-    });
+    }).texelSize = 3.0f;
 }
 
 void buildMouldings(StudyBuilder& b) {
@@ -78,14 +78,14 @@ void buildMouldings(StudyBuilder& b) {
                                {kRightWallX, kFrontWallY, kFloorZ}, {kRightWallX, kBackWallY, kFloorZ},
                                {kLeftWallX, kBackWallY, kFloorZ},   {kLeftWallX, kDoorY0 - 9, kFloorZ}};
         m.sweep(profile, path, {0, 0, 1}, false, 60.0f);
-    });
+    }).texelSize = 2.0f;
     b.mesh("Cornice", "Paint", [](MeshBuilder& m) {
         std::vector<Vec2> profile{{0, -11.0f}, {0.8f, -10.2f}, {1.6f, -8.0f}, {3.2f, -5.4f},
                                   {5.6f, -3.0f}, {7.4f, -1.6f}, {8.0f, 0}};
         std::vector<Vec3> path{{kLeftWallX, kBackWallY, kCeilingZ}, {kLeftWallX, kFrontWallY, kCeilingZ},
                                {kRightWallX, kFrontWallY, kCeilingZ}, {kRightWallX, kBackWallY, kCeilingZ}};
         m.sweep(profile, path, {0, 0, 1}, true, 60.0f);
-    });
+    }).texelSize = 2.5f;
     b.mesh("Window frame", "Paint", [](MeshBuilder& m) {
         m.setPlanarMapping(60.0f, 2);
         float x0 = kRightWallX + 9.0f, x1 = x0 + 4.0f, t = 4.0f;
@@ -106,7 +106,7 @@ void buildMouldings(StudyBuilder& b) {
               kAllFaces & ~kFacePosX);
         m.box({kRightWallX - 1.5f, kWindowY0 - 8, kWindowZ0 - 14}, {kRightWallX, kWindowY1 + 8, kWindowZ0 - 4},
               kAllFaces & ~kFacePosX);
-    });
+    }).texelSize = 1.5f;
     b.mesh("Architraves", "Paint", [](MeshBuilder& m) {
         std::vector<Vec2> profile{{-7.5f, 0}, {-7.5f, 1.2f}, {-5.0f, 1.6f}, {-2.0f, 2.0f}, {-0.5f, 2.2f}, {0, 0.9f},
                                   {0, 0}};
@@ -120,7 +120,7 @@ void buildMouldings(StudyBuilder& b) {
         std::vector<Vec3> door{{xl, kDoorY0, kFloorZ}, {xl, kDoorY0, kDoorTopZ}, {xl, kDoorY1, kDoorTopZ},
                                {xl, kDoorY1, kFloorZ}};
         m.sweep(profile, door, {1, 0, 0}, false, 60.0f);
-    });
+    }).texelSize = 2.0f;
 }
 
 void buildDoor(StudyBuilder& b) {
@@ -146,14 +146,14 @@ void buildDoor(StudyBuilder& b) {
                            1.2f);
             }
         }
-    });
+    }).texelSize = 2.0f;
     b.material("Brass", "brass.jpg", {0.55f, 0.42f, 0.20f});
     b.mesh("Door knob", "Brass", [](MeshBuilder& m) {
         m.setFrame({{0, 0, 1}, {0, 1, 0}, {1, 0, 0}, {kLeftWallX - 5.0f, kDoorY1 - 10.0f, kFloorZ + 100.0f}});
         m.lathe({{0, 0}, {3.0f, 0}, {3.0f, 0.6f}, {0.9f, 1.2f}, {0.8f, 4.5f}, {2.4f, 5.6f}, {2.8f, 7.0f},
                  {2.0f, 8.2f}, {0, 8.6f}},
                 16, 10.0f);
-    });
+    }).texelSize = 0.5f;
 }
 
 void buildWindowView(StudyBuilder& b) {

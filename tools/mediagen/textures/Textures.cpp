@@ -70,7 +70,7 @@ Image wallpaper(int w, int h) {
 Image plaster(int w, int h) {
     return paint(w, h, [](float u, float v) {
         float n = fbm(u, v, 8, 8, 5, 21) * 0.6f + fbm(u, v, 64, 64, 2, 22) * 0.4f;
-        return grade(rgb(214, 208, 194), 0.92f + 0.14f * n);
+        return grade(rgb(214, 208, 194), 0.95f + 0.07f * n);
     });
 }
 
@@ -135,7 +135,7 @@ Image lampshade(int w, int h) {
 Image glass(int w, int h) {
     return paint(w, h, [](float u, float v) {
         float n = fbm(u, v, 4, 4, 3, 81);
-        return Rgba{0.5f, 0.5f, 0.5f, 0.16f + 0.06f * n};
+        return Rgba{0.5f, 0.5f, 0.5f, 0.10f + 0.05f * n};
     });
 }
 
@@ -158,7 +158,7 @@ Image chrome(int w, int h) {
 
 Rgba woodGrain(float u, float v, int rings, Rgba early, Rgba late, unsigned seed) {
     float warp = fbm(u, v, 3, 2, 4, seed) - 0.5f;
-    float t = u * float(rings) + 2.2f * warp + 0.5f * std::sin(v * kTau * 2 + u * kTau);
+    float t = u * float(rings) + 1.2f * warp + 0.12f * float(rings) / 10.0f * std::sin(v * kTau + u * kTau);
     float ring = t - std::floor(t);
     float late_ = std::pow(ring, 3.0f);
     float fibres = fbm(u, v, 128, 4, 3, seed + 7);
@@ -173,8 +173,8 @@ const std::vector<TextureSpec>& materialTextures() {
         {"floor.jpg", 1024, 1024, floorBoards},
         {"plaster.jpg", 256, 256, plaster},
         {"paint.jpg", 256, 256, paintedWood},
-        {"oak.jpg", 512, 512, [](int w, int h) { return wood(w, h, rgb(150, 104, 62), rgb(98, 62, 34), 10, 301); }},
-        {"mahogany.jpg", 512, 512, [](int w, int h) { return wood(w, h, rgb(126, 56, 34), rgb(66, 24, 14), 7, 302); }},
+        {"oak.jpg", 512, 512, [](int w, int h) { return wood(w, h, rgb(150, 104, 62), rgb(98, 62, 34), 22, 301); }},
+        {"mahogany.jpg", 512, 512, [](int w, int h) { return wood(w, h, rgb(126, 56, 34), rgb(72, 28, 16), 26, 302); }},
         {"brass.jpg", 256, 256, [](int w, int h) { return brass(w, h, 401, rgb(210, 164, 82)); }},
         {"gilt.jpg", 256, 256, [](int w, int h) { return brass(w, h, 402, rgb(196, 150, 70)); }},
         {"fabric.jpg", 256, 256, upholstery},
