@@ -118,43 +118,46 @@ private:
 bool buildLightMapCharts(SceneModel& model, int atlasSize, ChartLayout& out) {
     out = ChartLayout{};
     out.atlasSize = atlasSize;
-    std::vector<Shelves> atlases;
-    for (size_t n = 0; n < model.nodes.size(); ++n) {
-        SceneNode& node = model.nodes[n];
-        const MaterialDef* mat = model.findMaterial(node.material);
-        if (!mat || !mat->lightMapped || node.mesh.indices.empty()) continue;
-        std::vector<Chart> charts = chartsOf(node.mesh, n, node.texelSize);
-        std::stable_sort(charts.begin(), charts.end(), [](const Chart& a, const Chart& b) { return a.height > b.height; });
-        // All charts of a node share its atlas (one material per atlas).
-        bool placed = false;
-        for (size_t a = 0; a <= atlases.size() && !placed; ++a) {
-            if (a == atlases.size()) atlases.emplace_back(atlasSize);
-            Shelves trial = atlases[a];
-            std::vector<Chart> tried = charts;
-            bool all = true;
-            for (Chart& c : tried) all = all && trial.place(c);
-            if (!all) continue;
-            atlases[a] = trial;
-            for (Chart& c : tried) c.atlas = int(a);
-            charts = tried;
-            node.atlas = int(a);
-            placed = true;
+    // Every chart of the room goes into one atlas, so each base material needs one light-map
+    // material. Should the room outgrow it, all texels get coarser until it fits.
+    std::vector<Chart> charts;
+    for (float scale = 1.0f; scale < 8.0f; scale *= 1.1f) {
+        charts.clear();
+        for (size_t n = 0; n < model.nodes.size(); ++n) {
+            const SceneNode& node = model.nodes[n];
+            const MaterialDef* mat = model.findMaterial(node.material);
+            if (!mat || !mat->lightMapped || node.mesh.indices.empty()) continue;
+            std::vector<Chart> own = chartsOf(node.mesh, n, node.texelSize * scale);
+            charts.insert(charts.end(), own.begin(), own.end());
         }
-        if (!placed) return false;
-        for (const Chart& c : charts) {
-            int a = (c.axis + 1) % 3, b = (c.axis + 2) % 3;
-            for (uint32_t t : c.triangles) {
-                for (int k = 0; k < 3; ++k) {
-                    Vertex& v = node.mesh.vertices[node.mesh.indices[3 * t + uint32_t(k)]];
-                    float tx = (v.position[a] - c.minA) / c.texel + float(kChartGutter) + 0.5f;
-                    float ty = (v.position[b] - c.minB) / c.texel + float(kChartGutter) + 0.5f;
-                    v.uv2 = {(float(c.x) + tx) / float(atlasSize), (float(c.y) + ty) / float(atlasSize)};
-                }
+        std::stable_sort(charts.begin(), charts.end(), [](const Chart& a, const Chart& b) {
+            return a.height != b.height ? a.height > b.height : a.width > b.width;
+        });
+        Shelves shelves(atlasSize);
+        bool all = true;
+        for (Chart& c : charts) {
+            if (!shelves.place(c)) { all = false; break; }
+            c.atlas = 0;
+        }
+        if (all) break;
+        charts.clear();
+    }
+    if (charts.empty()) return false;
+    for (const Chart& c : charts) {
+        SceneNode& node = model.nodes[c.node];
+        node.atlas = 0;
+        int a = (c.axis + 1) % 3, b = (c.axis + 2) % 3;
+        for (uint32_t t : c.triangles) {
+            for (int k = 0; k < 3; ++k) {
+                Vertex& v = node.mesh.vertices[node.mesh.indices[3 * t + uint32_t(k)]];
+                float tx = (v.position[a] - c.minA) / c.texel + float(kChartGutter) + 0.5f;
+                float ty = (v.position[b] - c.minB) / c.texel + float(kChartGutter) + 0.5f;
+                v.uv2 = {(float(c.x) + tx) / float(atlasSize), (float(c.y) + ty) / float(atlasSize)};
             }
-            out.charts.push_back(c);
         }
     }
-    out.atlasCount = int(atlases.size());
+    out.charts = std::move(charts);
+    out.atlasCount = 1;
     return true;
 }
 

@@ -24,12 +24,16 @@ struct ChartLayout {
     std::vector<Chart> charts;
 };
 
+// The room's one light-map atlas: its size in texels and its file in the archive.
+constexpr int kLightMapSize = 2048;
+constexpr const char* kLightMapFile = "lightmap.jpg";
+
 // Texels of free border around every chart; bilinear filtering never reads another chart.
 constexpr int kChartGutter = 2;
 
-// Builds the charts of every light-mapped node, packs them, fills each vertex's second
-// coordinate set (one vertex belongs to one triangle until the meshes are welded). Fails when a
-// single node's charts do not fit into one atlas.
+// Builds the charts of every light-mapped node, packs them into one atlas (coarsening the
+// texels when they do not fit) and fills each vertex's second coordinate set (one vertex
+// belongs to one triangle until the meshes are welded). False when nothing is light-mapped.
 bool buildLightMapCharts(SceneModel& model, int atlasSize, ChartLayout& out);
 
 }  // namespace tools

@@ -1,6 +1,8 @@
 // tickwood-roomgen: builds the study, bakes its light maps and writes the room file.
 //
-//   tickwood-roomgen --out DIR
+//   tickwood-roomgen --out DIR [--quick]
+//
+// --quick bakes with few rays (for the sanitizer build, whose media only feed tests).
 
 #include <chrono>
 #include <cstdio>
@@ -13,7 +15,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: tickwood-roomgen --out DIR\n");
+    std::fprintf(stderr, "usage: tickwood-roomgen --out DIR [--quick]\n");
     return 1;
 }
 
@@ -25,27 +27,32 @@ double secondsSince(std::chrono::steady_clock::time_point t) {
 
 int main(int argc, char** argv) {
     std::string outDir;
+    bool quick = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--quick")) quick = true;
         else return usage();
     }
     if (outDir.empty()) return usage();
     auto start = std::chrono::steady_clock::now();
     tools::SceneModel model = tools::buildStudy();
     tools::ChartLayout layout;
-    if (!tools::buildLightMapCharts(model, 1024, layout)) {
+    if (!tools::buildLightMapCharts(model, tools::kLightMapSize, layout)) {
         std::fprintf(stderr, "tickwood-roomgen: a light-mapped mesh does not fit into one atlas\n");
         return 1;
     }
     tools::BakeSettings settings;
+    if (quick) {
+        settings.lampSamples = 4;
+        settings.moonSamples = 2;
+        settings.hemisphereSamples = 4;
+    }
     tools::BakeStats stats;
     std::vector<tools::Image> atlases = tools::bakeLightMaps(model, layout, settings, &stats);
-    for (size_t a = 0; a < atlases.size(); ++a) {
-        std::string error;
-        if (!tools::writeJpeg(atlases[a], outDir + "/lightmap" + std::to_string(a) + ".jpg", 95, &error)) {
-            std::fprintf(stderr, "tickwood-roomgen: %s\n", error.c_str());
-            return 1;
-        }
+    std::string error;
+    if (atlases.size() != 1 || !tools::writeJpeg(atlases[0], outDir + "/" + tools::kLightMapFile, 95, &error)) {
+        std::fprintf(stderr, "tickwood-roomgen: %s\n", error.empty() ? "expected one light-map atlas" : error.c_str());
+        return 1;
     }
     size_t tris = 0;
     for (const auto& n : model.nodes) tris += n.mesh.triangleCount();

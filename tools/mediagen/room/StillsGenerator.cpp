@@ -1,6 +1,9 @@
 // tickwood-stills --media DIR --out DIR: renders stills of the generated room (the start
-// view and the first key of several tours) with the software preview, from the textures and
+// view and keys of several tours) with the software preview, from the textures and
 // light maps in the media folder.
+//
+// Written: still-start.png, still-c1-begin.png, still-c2-begin.png, still-c3-end.png,
+// still-c6-end.png, still-c8-begin.png.
 
 #include <cstdio>
 #include <cstring>
@@ -42,17 +45,17 @@ int main(int argc, char** argv) {
     if (mediaDir.empty() || outDir.empty()) return usage();
     tools::SceneModel model = tools::buildStudy();
     tools::ChartLayout layout;
-    if (!tools::buildLightMapCharts(model, 1024, layout)) return 1;
-    std::vector<tools::Image> lightMaps(size_t(layout.atlasCount));
-    for (size_t a = 0; a < lightMaps.size(); ++a) {
-        std::string error;
-        if (!tools::readImage(mediaDir + "/lightmap" + std::to_string(a) + ".jpg", lightMaps[a], &error)) {
-            std::fprintf(stderr, "tickwood-stills: %s\n", error.c_str());
-            return 1;
-        }
+    if (!tools::buildLightMapCharts(model, tools::kLightMapSize, layout)) return 1;
+    std::vector<tools::Image> lightMaps(1);
+    std::string error;
+    if (!tools::readImage(mediaDir + "/" + tools::kLightMapFile, lightMaps[0], &error)) {
+        std::fprintf(stderr, "tickwood-stills: %s\n", error.c_str());
+        return 1;
     }
     tools::Preview preview(model, mediaDir, std::move(lightMaps));
     tools::PreviewOptions options;
+    options.width = 640;
+    options.height = 480;
     options.hourAngle = 2 * 3.1415927f * (10.0f + 10.0f / 60.0f) / 12.0f;
     options.minuteAngle = 2 * 3.1415927f * (10.0f / 60.0f) - 3.1415927f / 2;
     options.pendulumTime = 0.4f;
@@ -60,14 +63,17 @@ int main(int argc, char** argv) {
         std::string name;
         tools::PreviewCamera camera;
     };
+    // The start view and a few tour ends: the dial, the pendulum, the window, the picture and
+    // the room from above.
     std::vector<Shot> shots = {{"still-start", {{-200, 100, 0}, {1, 0, 0}}}};
-    for (const tools::Tour& tour : tools::designTours()) {
-        std::string base = "still-" + tour.file.substr(0, tour.file.find('.'));
-        shots.push_back({base + "-begin", cameraOf(tour.keys.front())});
-        shots.push_back({base + "-end", cameraOf(tour.keys.back())});
+    const std::vector<tools::Tour> tours = tools::designTours();
+    struct Pick { size_t tour; bool end; const char* name; };
+    for (Pick p : {Pick{0, false, "still-c1-begin"}, Pick{1, false, "still-c2-begin"}, Pick{2, true, "still-c3-end"},
+                   Pick{5, true, "still-c6-end"}, Pick{7, false, "still-c8-begin"}}) {
+        const auto& keys = tours[p.tour].keys;
+        shots.push_back({p.name, cameraOf(p.end ? keys.back() : keys.front())});
     }
     for (const Shot& shot : shots) {
-        std::string error;
         if (!tools::writePng(preview.render(shot.camera, options), outDir + "/" + shot.name + ".png", false, &error)) {
             std::fprintf(stderr, "tickwood-stills: %s\n", error.c_str());
             return 1;
