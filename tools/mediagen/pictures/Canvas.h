@@ -29,7 +29,6 @@ public:
 
   int width() const { return width_ * scale_; }   // drawing resolution
   int height() const { return height_ * scale_; }
-  double unit() const { return scale_; }          // drawing pixels per final pixel
 
   // Paints every pixel with `shade(x, y)` (drawing coordinates) at full opacity.
   void paint(const std::function<Color(double x, double y)>& shade);

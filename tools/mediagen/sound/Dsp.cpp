@@ -5,13 +5,6 @@
 
 namespace tools::sound {
 
-double Random::gaussian() {
-  // Sum of four uniforms has variance 4/12; scale to unit variance.
-  double sum = 0.0;
-  for (int i = 0; i < 4; ++i) sum += uniform();
-  return (sum - 2.0) * std::sqrt(3.0);
-}
-
 void OnePole::setCutoff(double cutoffHz) {
   a_ = static_cast<float>(1.0 - std::exp(-2.0 * kPi * cutoffHz / kSampleRate));
 }

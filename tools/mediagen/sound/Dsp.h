@@ -46,21 +46,18 @@ public:
   double range(double low, double high) { return low + (high - low) * uniform(); }
   // Uniform in [-1, 1).
   float noise() { return static_cast<float>(uniform() * 2.0 - 1.0); }
-  // Approximately normal (sum of four uniforms), unit variance.
-  double gaussian();
 
 private:
   std::uint64_t state_;
 };
 
-// Six-decibel-per-octave low pass; cheap smoothing for envelopes and noise colour.
+// Six-decibel-per-octave low pass: cheap smoothing for envelopes and noise colour.
 class OnePole {
 public:
   OnePole() = default;
   explicit OnePole(double cutoffHz) { setCutoff(cutoffHz); }
   void setCutoff(double cutoffHz);
   float lowPass(float x) { z_ += a_ * (x - z_); return z_; }
-  float highPass(float x) { return x - lowPass(x); }
 
 private:
   float a_ = 1.0f;
@@ -81,7 +78,6 @@ public:
     z2_ = b2_ * x - a2_ * y;
     return static_cast<float>(y);
   }
-  void reset() { z1_ = z2_ = 0.0; }
 
 private:
   Biquad(double b0, double b1, double b2, double a0, double a1, double a2);
