@@ -1,5 +1,7 @@
 #include "tools/mediagen/textures/Image.h"
 
+#include "tools/mediagen/common/ImageFiles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
@@ -60,7 +62,7 @@ struct FileCloser {
 using File = std::unique_ptr<FILE, FileCloser>;
 
 // libjpeg reports errors by calling a function that must not return: jump back instead of
-// letting it end the process.
+// letting it end the process (the decoders read files a test or a person may have damaged).
 struct JpegError {
     jpeg_error_mgr base;
     jmp_buf jump;
@@ -75,89 +77,37 @@ void onJpegError(j_common_ptr info) {
 
 }  // namespace
 
-bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error) {
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) { setError(error, "cannot write " + path); return false; }
-    std::vector<uint8_t> row(size_t(image.width()) * 3);
-    jpeg_compress_struct info;
-    JpegError err;
-    info.err = jpeg_std_error(&err.base);
-    err.base.error_exit = onJpegError;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_compress(&info);
-        setError(error, std::string("JPEG encoder: ") + err.message);
-        return false;
-    }
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file.get());
-    info.image_width = JDIMENSION(image.width());
-    info.image_height = JDIMENSION(image.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    // Full-resolution chroma: light maps and painted details band early with subsampling.
-    for (int c = 0; c < info.num_components; ++c) {
-        info.comp_info[c].h_samp_factor = 1;
-        info.comp_info[c].v_samp_factor = 1;
-    }
-    info.optimize_coding = TRUE;
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        int y = int(info.next_scanline);
-        for (int x = 0; x < image.width(); ++x) {
-            const Rgba& p = image.at(x, y);
-            row[size_t(x) * 3] = toByte(p.r);
-            row[size_t(x) * 3 + 1] = toByte(p.g);
-            row[size_t(x) * 3 + 2] = toByte(p.b);
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    if (std::fflush(file.get()) != 0) { setError(error, "cannot write " + path); return false; }
-    return true;
-}
+namespace {
 
-bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error) {
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) { setError(error, "cannot write " + path); return false; }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        setError(error, "PNG encoder: out of memory");
-        return false;
-    }
-    int channels = alpha ? 4 : 3;
-    std::vector<uint8_t> row(size_t(image.width()) * size_t(channels));
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        setError(error, "PNG encoder failed on " + path);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 9);
-    png_write_info(png, info);
+media::Image toBytes(const Image& image, bool alpha) {
+    media::Image out(image.width(), image.height(), alpha ? 4 : 3);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const Rgba& p = image.at(x, y);
-            uint8_t* o = row.data() + size_t(x) * size_t(channels);
+            uint8_t* o = out.at(x, y);
             o[0] = toByte(p.r);
             o[1] = toByte(p.g);
             o[2] = toByte(p.b);
             if (alpha) o[3] = toByte(p.a);
         }
-        png_write_row(png, row.data());
     }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0) { setError(error, "cannot write " + path); return false; }
-    return true;
+    return out;
+}
+
+}  // namespace
+
+bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error) {
+    std::string why;
+    bool ok = media::writeJpeg(path, toBytes(image, false), quality, why);
+    if (!ok) setError(error, why);
+    return ok;
+}
+
+bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error) {
+    std::string why;
+    bool ok = media::writePng(path, toBytes(image, alpha), why);
+    if (!ok) setError(error, why);
+    return ok;
 }
 
 namespace {

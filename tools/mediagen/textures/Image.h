@@ -36,7 +36,7 @@ private:
     std::vector<Rgba> pixels_;
 };
 
-// 8-bit encodings; values are clamped to 0..1 and rounded. Both are deterministic.
+// 8-bit encodings through the shared media writers; values are clamped to 0..1 and rounded.
 bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error = nullptr);
 bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error = nullptr);
 // Decoders for the previews and the tests (grey or RGB JPEG; any PNG).
