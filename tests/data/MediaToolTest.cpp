@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/data/archive/RarFormat.h"
+#include "engine/data/udf/UdfWriter.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -164,4 +165,37 @@ TEST(MediaTool, ExecutableRunsTheSameCommands) {
   EXPECT_EQ(cat.status, 0);
   EXPECT_EQ(cat.out, "alpha");
   EXPECT_EQ(shell("'" + tool + "' cat '" + archive + "' nothing 2>/dev/null").status, 1);
+}
+
+TEST(MediaTool, UdfPrintsTheTreeDepthFirstWithLinksNotDescended) {
+  auto materials = engine::UdfNode::makeList("Material", "Materials");
+  engine::UdfNode* wood = materials->addChild(engine::UdfNode::makeList("Material", "Wood"));
+  wood->addChild(engine::UdfNode::makeLeaf("string", "Name", "oak", 3));
+  auto children = engine::UdfNode::makeList("Node", "Children");
+  engine::UdfNode* clock = children->addChild(engine::UdfNode::makeList("Node", "clock"));
+  clock->addLink(*wood);
+  const std::string ints(8, '\x01');
+  clock->addChild(engine::UdfNode::makeLeaf("int", "Indices", ints.data(), ints.size()))->setElementCount(2);
+  clock->addChild(engine::UdfNode::makeLeaf("", "Empty", nullptr, 0));
+
+  testsupport::TempDir dir;
+  const std::string path = dir.file("scene.udf").string();
+  ASSERT_TRUE(engine::UdfWriter::save(path, {children.get(), materials.get()}));
+  const Outcome printed = run({"udf", path});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  char crcOak[9];
+  char crcInts[9];
+  std::snprintf(crcOak, sizeof crcOak, "%08x", engine::crc32Of("oak"));
+  std::snprintf(crcInts, sizeof crcInts, "%08x", engine::crc32Of(ints));
+  // List sizes by hand: table head 8, entry = name + type strings + flags (+ count) + 8.
+  EXPECT_EQ(printed.out,
+            std::string("Children : Node flags=0x04 size=132\n") + "  clock : Node flags=0x04 size=98\n" +
+                "    Wood : Material flags=0x04 size=38 link\n" + "    Indices : int flags=0x01 count=2 size=8 crc=" +
+                crcInts + "\n" + "    Empty :  flags=0x00 size=0\n" + "Materials : Material flags=0x04 size=75\n" +
+                "  Wood : Material flags=0x04 size=38\n" + "    Name : string flags=0x00 size=3 crc=" + crcOak + "\n");
+
+  const std::string broken = dir.write("broken.udf", "not a udf file at all").string();
+  const Outcome failed = run({"udf", broken});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.err, "tickwood-media: " + broken + ": not a UDF file\n");
 }

@@ -3,7 +3,7 @@
 namespace tools {
 
 namespace {
-const char* const kUsage = "usage: tickwood-media list ARCHIVE | cat ARCHIVE NAME | pack DIR ARCHIVE";
+const char* const kUsage = "usage: tickwood-media list ARCHIVE | cat ARCHIVE NAME | pack DIR ARCHIVE | udf FILE";
 } // namespace
 
 int runMediaTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -12,6 +12,7 @@ int runMediaTool(const std::vector<std::string>& args, std::ostream& out, std::o
   if (command == "list" && operands == 1) return listArchive(args[1], out, err);
   if (command == "cat" && operands == 2) return catArchiveEntry(args[1], args[2], out, err);
   if (command == "pack" && operands == 2) return packFolder(args[1], args[2], err);
+  if (command == "udf" && operands == 1) return printUdf(args[1], out, err);
   err << kUsage << "\n";
   return 1;
 }

@@ -11,6 +11,7 @@ namespace tools {
 int listArchive(const std::string& archivePath, std::ostream& out, std::ostream& err);
 int catArchiveEntry(const std::string& archivePath, const std::string& name, std::ostream& out, std::ostream& err);
 int packFolder(const std::string& folder, const std::string& archivePath, std::ostream& err);
+int printUdf(const std::string& path, std::ostream& out, std::ostream& err);
 
 // The whole command line (without the program name).
 int runMediaTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
