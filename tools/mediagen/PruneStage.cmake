@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Removes files from the media stage that no generator produces any more (a renamed or
 # dropped output), so the archive holds exactly the current media. Run with -DSTAGE=<dir>
 # -DKEEP=<list of staged paths>.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tools/mediagen/bake/LightBaker.h"
+#include "tools/mediagen/room/RoomFile.h"
 #include "tools/mediagen/room/Study.h"
 
 namespace {
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
     std::string error;
     if (atlases.size() != 1 || !tools::writeJpeg(atlases[0], outDir + "/" + tools::kLightMapFile, 95, &error)) {
         std::fprintf(stderr, "tickwood-roomgen: %s\n", error.empty() ? "expected one light-map atlas" : error.c_str());
+        return 1;
+    }
+    if (!tools::writeRoomFile(model, tools::kLightMapFile, outDir + "/clock.UDF")) {
+        std::fprintf(stderr, "tickwood-roomgen: cannot write %s/clock.UDF\n", outDir.c_str());
         return 1;
     }
     size_t tris = 0;

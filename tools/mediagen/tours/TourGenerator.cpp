@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/mediagen/room/Study.h"
-#include "tools/mediagen/tours/Tours.h"
+#include "tools/mediagen/tours/TourFile.h"
 
 namespace {
 
@@ -16,20 +16,24 @@ constexpr float kMinimumClearance = 12.0f;  // centimetres between the eye and a
 
 int main(int argc, char** argv) {
     std::string outDir;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--out") && i + 1 < argc) outDir = argv[++i];
-        else {
-            std::fprintf(stderr, "usage: tickwood-tourgen --out DIR\n");
-            return 1;
-        }
+    if (argc == 3 && !std::strcmp(argv[1], "--out")) outDir = argv[2];
+    if (outDir.empty()) {
+        std::fprintf(stderr, "usage: tickwood-tourgen --out DIR\n");
+        return 1;
     }
     tools::SceneModel model = tools::buildStudy();
     bool ok = true;
     for (const tools::Tour& tour : tools::designTours()) {
         tools::Clearance c = tools::tourClearance(tour, model);
-        std::printf("%s: %.0f units, %zu keys, clearance %.1f cm at %.1f\n", tour.file.c_str(), tour.duration(),
+        std::printf("tickwood-tourgen: %s: %.0f units, %zu keys, clearance %.1f cm at %.1f\n", tour.file.c_str(), tour.duration(),
                     tour.keys.size(), c.distance, c.time);
-        if (c.distance < kMinimumClearance || tour.duration() < 400 || tour.duration() > 900) ok = false;
+        if (c.distance < kMinimumClearance || tour.duration() < 400 || tour.duration() > 900) {
+            std::fprintf(stderr, "tickwood-tourgen: %s comes too close to the room or runs too long\n", tour.file.c_str());
+            ok = false;
+        } else if (!tools::writeTourFile(tour, outDir + "/" + tour.file)) {
+            std::fprintf(stderr, "tickwood-tourgen: cannot write %s\n", tour.file.c_str());
+            ok = false;
+        }
     }
     return ok ? 0 : 1;
 }
