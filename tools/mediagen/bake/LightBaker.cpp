@@ -327,8 +327,11 @@ private:
 }  // namespace
 
 float encodeLight(float irradiance, const BakeSettings& settings) {
+    // Rises with slope 1/2 (display brightness 1:1 with light) and bends over below the top
+    // of the 8-bit range, so even the bulb's socket does not clip.
+    constexpr float kCeiling = 0.96f;
     float x = std::pow(std::max(0.0f, irradiance * settings.exposure), settings.contrast);
-    return 1.0f - std::exp(-x * 0.5f);
+    return kCeiling * (1.0f - std::exp(-x * 0.5f / kCeiling));
 }
 
 std::vector<Image> bakeLightMaps(const SceneModel& model, const ChartLayout& layout, const BakeSettings& settings,
