@@ -31,7 +31,7 @@ void wallWithHole(MeshBuilder& m, At at, Vec3 normal, float u0, float u1, float 
 void buildWalls(StudyBuilder& b) {
     b.material("Wallpaper", "wallpaper.jpg", {0.42f, 0.36f, 0.28f});
     b.mesh("Walls", "Wallpaper", [](MeshBuilder& m) {
-        m.setPlanarMapping(64.0f, 2);
+        m.setPlanarMapping(48.0f, 2);
         // Back wall (y = kBackWallY), facing +Y.
         m.quad({kLeftWallX, kBackWallY, kFloorZ}, {kRightWallX, kBackWallY, kFloorZ},
                {kRightWallX, kBackWallY, kCeilingZ}, {kLeftWallX, kBackWallY, kCeilingZ}, {0, 1, 0});

@@ -47,7 +47,7 @@ Image floorBoards(int w, int h) {
 Image wallpaper(int w, int h) {
     // Deep green paper with a muted damask of medallions on a half-drop repeat and fine
     // vertical stripes between them.
-    const Rgba ground = rgb(54, 74, 56), motif = rgb(92, 104, 70), stripe = rgb(44, 60, 46);
+    const Rgba ground = rgb(54, 74, 56), motif = rgb(80, 94, 64), stripe = rgb(46, 63, 48);
     return paint(w, h, [&](float u, float v) {
         float fibre = fbm(u, v, 16, 16, 4, 11) - 0.5f;
         float cx = u * 2.0f, cy = v * 2.0f;
