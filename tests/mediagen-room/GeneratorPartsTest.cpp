@@ -64,7 +64,9 @@ TEST(Study, EveryMeshOfTheRoomWindsTowardsItsNormals) {
     for (const tools::SceneNode& n : model.nodes) EXPECT_EQ(windingErrors(n.mesh), 0u) << n.name;
 }
 
-TEST(Charts, FacesSplitByDirectionAndPackWithoutOverlap) {
+// A model of one light-mapped node at one texel per centimetre, built by `build`.
+template <class Build>
+tools::SceneModel oneNodeModel(Build build) {
     tools::SceneModel model;
     model.materials.push_back({});
     model.materials[0].name = "m";
@@ -72,9 +74,16 @@ TEST(Charts, FacesSplitByDirectionAndPackWithoutOverlap) {
     node.material = "m";
     node.texelSize = 1.0f;
     tools::MeshBuilder b(node.mesh);
-    b.box({0, 0, 0}, {10, 20, 30});
-    b.box({40, 0, 0}, {50, 5, 5});
+    build(b);
     model.nodes.push_back(node);
+    return model;
+}
+
+TEST(Charts, FacesSplitByDirectionAndPackWithoutOverlap) {
+    tools::SceneModel model = oneNodeModel([](tools::MeshBuilder& b) {
+        b.box({0, 0, 0}, {10, 20, 30});
+        b.box({40, 0, 0}, {50, 5, 5});
+    });
     tools::ChartLayout layout;
     ASSERT_TRUE(tools::buildLightMapCharts(model, 256, layout));
     EXPECT_EQ(layout.charts.size(), 12u);  // six faces each
@@ -96,14 +105,8 @@ TEST(Charts, FacesSplitByDirectionAndPackWithoutOverlap) {
 }
 
 TEST(Charts, ARoomTooBigForTheAtlasGetsCoarserTexels) {
-    tools::SceneModel model;
-    model.materials.push_back({});
-    model.materials[0].name = "m";
-    tools::SceneNode node;
-    node.material = "m";
-    node.texelSize = 1.0f;
-    tools::MeshBuilder(node.mesh).quad({0, 0, 0}, {500, 0, 0}, {500, 500, 0}, {0, 500, 0}, {0, 0, 1});
-    model.nodes.push_back(node);
+    tools::SceneModel model = oneNodeModel(
+        [](tools::MeshBuilder& b) { b.quad({0, 0, 0}, {500, 0, 0}, {500, 500, 0}, {0, 500, 0}, {0, 0, 1}); });
     tools::ChartLayout layout;
     ASSERT_TRUE(tools::buildLightMapCharts(model, 128, layout));
     ASSERT_EQ(layout.charts.size(), 1u);

@@ -11,6 +11,14 @@ MaterialDef& StudyBuilder::material(const std::string& name, const std::string& 
     return model_.materials.back();
 }
 
+MaterialDef& StudyBuilder::unlitMaterial(const std::string& name, const std::string& texture, Argb ambient) {
+    MaterialDef& m = material(name, texture, {0.1f, 0.1f, 0.1f});
+    m.lightMapped = false;
+    m.hasAmbient = true;
+    m.ambient = ambient;
+    return m;
+}
+
 SceneNode& StudyBuilder::mesh(const std::string& name, const std::string& material,
                               const std::function<void(MeshBuilder&)>& build) {
     SceneNode node;

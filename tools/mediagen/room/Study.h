@@ -18,6 +18,9 @@ public:
     explicit StudyBuilder(SceneModel& model) : model_(model) {}
 
     MaterialDef& material(const std::string& name, const std::string& texture, Vec3 albedo);
+    // A material outside the light maps: its brightness is its ambient colour times the
+    // scene's white ambient light.
+    MaterialDef& unlitMaterial(const std::string& name, const std::string& texture, Argb ambient);
     // Adds a top-level mesh node built by `build` in world space (identity transform).
     SceneNode& mesh(const std::string& name, const std::string& material,
                     const std::function<void(MeshBuilder&)>& build);

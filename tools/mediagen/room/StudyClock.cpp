@@ -121,10 +121,7 @@ void buildDial(StudyBuilder& b) {
 }
 
 void buildHands(StudyBuilder& b) {
-    MaterialDef& iron = b.material("Hands", "", {0.05f, 0.05f, 0.05f});
-    iron.lightMapped = false;
-    iron.hasAmbient = true;
-    iron.ambient = {1.0f, 0.09f, 0.08f, 0.075f};
+    b.unlitMaterial("Hands", "", {1.0f, 0.09f, 0.08f, 0.075f});  // dark iron
     // Hour hand at rest points to XII (+Z).
     SceneNode& hour = b.mesh("strelka_1big", "Hands", [](MeshBuilder& m) {
         m.setFrame(dialPlane({0, 0, 0}));
@@ -148,11 +145,7 @@ void buildHands(StudyBuilder& b) {
 }
 
 void buildGlass(StudyBuilder& b) {
-    MaterialDef& glass = b.material("Clock glass", "glass.png", {0, 0, 0});
-    glass.lightMapped = false;
-    glass.chromeTexture = "chrome.jpg";
-    glass.hasAmbient = true;
-    glass.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    b.unlitMaterial("Clock glass", "glass.png", {1.0f, 1.0f, 1.0f, 1.0f}).chromeTexture = "chrome.jpg";
     SceneNode& n = b.mesh("Clock glass", "Clock glass", [](MeshBuilder& m) {
         m.setPlanarMapping(40.0f, 2);
         m.quad({-18.5f, 4.8f, -19.5f}, {18.5f, 4.8f, -19.5f}, {18.5f, 4.8f, 36.5f}, {-18.5f, 4.8f, 36.5f}, {0, 1, 0});
@@ -163,10 +156,8 @@ void buildGlass(StudyBuilder& b) {
 }
 
 void buildPendulumAndWeights(StudyBuilder& b) {
-    MaterialDef& bob = b.material("Pendulum", "brass.jpg", {0.5f, 0.4f, 0.2f});
-    bob.lightMapped = false;
-    bob.hasAmbient = true;
-    bob.ambient = {1.0f, 0.42f, 0.34f, 0.25f};
+    // It moves, so no baked light: brass dimmed to the light inside the trunk.
+    b.unlitMaterial("Pendulum", "brass.jpg", {1.0f, 0.42f, 0.34f, 0.25f});
     SceneNode& p = b.mesh("clock mayatnik", "Pendulum", [](MeshBuilder& m) {
         float bobZ = -kPendulumLength;
         m.setPlanarMapping(30.0f, 2);

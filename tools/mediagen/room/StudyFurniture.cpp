@@ -50,11 +50,7 @@ void buildTableAndLamp(StudyBuilder& b) {
                 24, 20.0f);
     }).texelSize = 0.5f;
     // The shade glows with the bulb's light; it is not light-mapped.
-    MaterialDef& shade = b.material("Lamp shade", "lampshade.jpg", {0.8f, 0.6f, 0.4f});
-    shade.lightMapped = false;
-    shade.hasAmbient = true;
-    shade.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
-    shade.twoSided = true;
+    b.unlitMaterial("Lamp shade", "lampshade.jpg", {1.0f, 1.0f, 1.0f, 1.0f}).twoSided = true;
     SceneNode& lamp = b.mesh("Lamp lamp", "Lamp shade", [](MeshBuilder& m) {
         m.setFrame({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {kBulb.x, kBulb.y, kBulb.z}});
         std::vector<Vec2> outer{{19.0f, -12.0f}, {19.3f, -11.2f}, {11.2f, 12.2f}, {11.0f, 13.0f}};

@@ -157,10 +157,7 @@ void buildDoor(StudyBuilder& b) {
 }
 
 void buildWindowView(StudyBuilder& b) {
-    MaterialDef& view = b.material("Night view", "night.jpg", {0.1f, 0.1f, 0.1f});
-    view.lightMapped = false;
-    view.hasAmbient = true;
-    view.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    b.unlitMaterial("Night view", "night.jpg", {1.0f, 1.0f, 1.0f, 1.0f});
     SceneNode& n = b.mesh("FonPlane01", "Night view", [](MeshBuilder& m) {
         float y0 = -60.0f, y1 = 400.0f, z0 = -260.0f, z1 = 200.0f;
         m.quadUv({kViewX, y0, z1}, {kViewX, y1, z1}, {kViewX, y1, z0}, {kViewX, y0, z0}, {0, 0}, {1, 0}, {1, 1},
