@@ -199,3 +199,28 @@ TEST(MediaTool, UdfPrintsTheTreeDepthFirstWithLinksNotDescended) {
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(failed.err, "tickwood-media: " + broken + ": not a UDF file\n");
 }
+
+TEST(MediaTool, PropsPrintsKindsAndEscapedValues) {
+  testsupport::TempDir dir;
+  dir.write("extra.props", "Extra = 'yes';");
+  const std::string path = dir.write("scene.props", "Ambient = array(255, 0);\n"
+                                                    "Quote = 'say \"hi\" \\\\ bye';\n"
+                                                    "Styles[0].Size = 64;\n"
+                                                    "Tab = '\t|\x01|\xC3\xA9';\n"
+                                                    "include(\"extra.props\");\n")
+                               .string();
+  const Outcome printed = run({"props", path});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  EXPECT_EQ(printed.out, "Ambient array\n"
+                         "  0 value = \"255\"\n"
+                         "  1 value = \"0\"\n"
+                         "Quote value = \"say \\\"hi\\\" \\\\\\\\ bye\"\n"
+                         "Styles array\n"
+                         "  0 object\n"
+                         "    Size value = \"64\"\n"
+                         "Tab value = \"\\u0009|\\u0001|\xC3\xA9\"\n"
+                         "Extra value = \"yes\"\n");
+  const Outcome missing = run({"props", dir.file("none.props").string()});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "tickwood-media: " + dir.file("none.props").string() + ": cannot read the props file\n");
+}
