@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
-#include "tests/mediagen/PropsReader.h"
+#include "engine/data/DiskFileStream.h"
+#include "engine/data/props/PropsParser.h"
 #include "tests/mediagen-room/MediaFiles.h"
 #include "tools/mediagen/bake/Charts.h"
 #include "tools/mediagen/textures/Textures.h"
@@ -87,40 +86,33 @@ TEST(TextureFiles, LightMapKeepsHeadroomAndDarkCorners) {
     EXPECT_LT(darkest, 0.15f);
 }
 
-TEST(SceneProps, HoldsTheRoomsValues) {
-    std::ifstream in(roomtest::stagePath("Scene.props"), std::ios::binary);
-    ASSERT_TRUE(in) << "Scene.props missing";
-    std::stringstream text;
-    text << in.rdbuf();
-    mediatest::PropsNode root;
-    std::string error;
-    ASSERT_TRUE(mediatest::parseProps(text.str(), root, error)) << error;
-    auto value = [&](const char* key) {
-        const mediatest::PropsNode* n = root.find(key);
-        return n ? n->value : std::string("<missing>");
-    };
+TEST(SceneProps, ReadsBackThroughThePropsParserWithTheRoomsValues) {
+    engine::DiskFileStream stream;
+    ASSERT_TRUE(stream.open(roomtest::stagePath("Scene.props"), engine::kStreamRead)) << "Scene.props missing";
+    engine::PropsTree tree;
+    ASSERT_TRUE(engine::parseProps(stream, tree));
     auto colour = [&](const char* key) {
-        const mediatest::PropsNode* n = root.find(key);
         std::string out;
-        for (const char* i : {"0", "1", "2"}) out += (n && n->find(i) ? n->find(i)->value : "?") + std::string(",");
+        for (const char* i : {".0", ".1", ".2"}) out += std::to_string(tree.getInt(std::string(key) + i, -1)) + ",";
         return out;
     };
     EXPECT_EQ(colour("Ambient"), "255,255,255,");
     EXPECT_EQ(colour("BgColor"), "0,0,0,");
     EXPECT_EQ(colour("FogColor"), "100,100,100,");
-    EXPECT_EQ(value("NearPlane"), "0.1");
-    EXPECT_EQ(value("FarPlane"), "1000");
-    EXPECT_EQ(value("FogStart"), "2000");
-    EXPECT_EQ(value("FogEnd"), "2000");
-    EXPECT_EQ(value("Fov"), "70");
-    EXPECT_EQ(value("CamSpeed"), "0.1");
-    EXPECT_EQ(value("QuietTime"), "3000");
-    EXPECT_EQ(value("WinkTime"), "1000");
-    EXPECT_NE(root.find("Debug"), nullptr);
-    const mediatest::PropsNode* tours = root.find("Animations");
+    EXPECT_FLOAT_EQ(float(tree.getFloat("NearPlane", -1)), 0.1f);
+    EXPECT_EQ(tree.getFloat("FarPlane", -1), 1000.0);
+    EXPECT_EQ(tree.getFloat("FogStart", -1), 2000.0);
+    EXPECT_EQ(tree.getFloat("FogEnd", -1), 2000.0);
+    EXPECT_EQ(tree.getFloat("Fov", -1), 70.0);
+    EXPECT_FLOAT_EQ(float(tree.getFloat("CamSpeed", -1)), 0.1f);
+    EXPECT_EQ(tree.getInt("QuietTime", -1), 3000);
+    EXPECT_EQ(tree.getInt("WinkTime", -1), 1000);
+    EXPECT_NE(tree.find("Debug"), nullptr);
+    const engine::PropsNode* tours = tree.find("Animations");
     ASSERT_NE(tours, nullptr);
-    ASSERT_EQ(tours->children.size(), 10u);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(tours->children[size_t(i)]->value, "c" + std::to_string(i + 1) + ".cam");
+    ASSERT_EQ(tours->children().count(), 10u);
+    int i = 0;
+    for (const auto& entry : tours->children()) EXPECT_EQ(entry.value->asString(), "c" + std::to_string(++i) + ".cam");
 }
 
 }  // namespace
