@@ -17,8 +17,7 @@ namespace {
 
 bool parse(const std::string& text, PropsTree& tree, const FileSearchPaths* paths = nullptr) {
   MemoryStream stream;
-  stream.open("", kStreamRead);
-  stream.borrowBuffer(text.data(), text.size());
+  stream.openOver(text);
   return parseProps(stream, tree, paths);
 }
 
@@ -252,6 +251,15 @@ TEST(PropsParser, UsingAndIncludeArePrefixTests) {
   EXPECT_EQ(scope->findChild("0")->value(), "9");
   EXPECT_EQ(tree.getInt("includeBar", 0), 2);
   EXPECT_EQ(names(tree), (std::vector<std::string>{"Styles", "Top", "Foo = 3", "includeBar"}));
+}
+
+TEST(PropsParser, IncludeOfAFolderIsAnIncludeThatCannotBeOpened) {
+  // Found by fuzzing: "/" followed by a NUL opened the root folder and asked it its size.
+  PropsTree tree;
+  static const char text[] = "include(\"/\0x\"); include(\"/\"); A = 1;";
+  EXPECT_TRUE(parse(std::string(text, sizeof text - 1), tree));
+  EXPECT_EQ(tree.getInt("A", 0), 1);
+  EXPECT_EQ(names(tree), std::vector<std::string>{"A"});
 }
 
 TEST(PropsParser, UnreadableOrEmptyInputFailsAndLeavesTheTree) {

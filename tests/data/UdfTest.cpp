@@ -40,8 +40,7 @@ struct Loaded {
   UdfReader reader;
   std::unique_ptr<UdfNode> root;
   explicit Loaded(std::string b) : bytes(std::move(b)) {
-    stream.open("", kStreamRead);
-    stream.borrowBuffer(bytes.data(), bytes.size());
+    stream.openOver(bytes);
     root = reader.open(stream);
   }
   bool load(unsigned options = 0) { return root && reader.load(*root, options); }

@@ -8,6 +8,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/Strings.h"
+#include "engine/data/ByteBlock.h"
 
 namespace engine {
 
@@ -118,7 +119,11 @@ public:
   bool parseStream(Stream& stream) {
     const std::int64_t size = stream.size() - stream.tell();
     if (size <= 0) return false;
-    std::string text(static_cast<std::size_t>(size), '\0');
+    std::string text;
+    if (!tryResize(text, static_cast<std::size_t>(size))) {
+      logLine("Error: no memory for a props file of " + std::to_string(size) + " bytes\n");
+      return false;
+    }
     if (stream.read(text.data(), text.size()) == 0) return false;
     std::shared_ptr<PropsNode> context; // a file starts at the root
     bool ok = true;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/core/Log.h"
+#include "engine/data/ByteBlock.h"
 #include "engine/data/MemoryStream.h"
 
 namespace engine {
@@ -257,22 +258,24 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
   std::string temporary;
   bool haveBlock = node.wholeBlock_;
   if ((options & kUdfLoadKeepBlock) && !node.dataLoaded_) {
-    std::string block(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)), '\0');
-    if (!readAt(from, node.offset_, block.data(), block.size())) return fail(node, "cannot be read");
+    std::string block;
+    if (!tryResize(block, static_cast<std::size_t>(std::max<std::int64_t>(length, 0))) ||
+        !readAt(from, node.offset_, block.data(), block.size()))
+      return fail(node, "cannot be read");
     node.setOwnedData(std::move(block));
     node.size_ = static_cast<std::uint32_t>(&node == root_ ? length + 4 : length);
     node.wholeBlock_ = haveBlock = true;
   } else if (!haveBlock && (options & kUdfLoadReadBlock)) {
-    temporary.assign(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)), '\0');
-    if (!readAt(from, node.offset_, temporary.data(), temporary.size())) return fail(node, "cannot be read");
+    if (!tryResize(temporary, static_cast<std::size_t>(std::max<std::int64_t>(length, 0))) ||
+        !readAt(from, node.offset_, temporary.data(), temporary.size()))
+      return fail(node, "cannot be read");
     haveBlock = true;
   }
   const std::string_view block = node.wholeBlock_ ? node.data_ : std::string_view(temporary);
   MemoryStream memory;
   Source inMemory;
   if (haveBlock) {
-    memory.open("", kStreamRead);
-    memory.borrowBuffer(block.data(), block.size());
+    memory.openOver(block);
     memory.setBaseOffset(node.offset_);
     inMemory = Source{&memory, node.offset_, node.offset_ + static_cast<std::int64_t>(block.size())};
   }
@@ -300,8 +303,9 @@ bool UdfReader::loadLeaf(UdfNode& node, unsigned options, int depth, const Sourc
         inOwner + node.size_ <= static_cast<std::int64_t>(blockOwner->data_.size())) {
       node.setBorrowedData(blockOwner->data_.substr(static_cast<std::size_t>(inOwner), node.size_));
     } else {
-      std::string bytes(node.size_, '\0');
-      if (!readAt(from, node.offset_, bytes.data(), bytes.size())) return fail(node, "cannot be read");
+      std::string bytes;
+      if (!tryResize(bytes, node.size_) || !readAt(from, node.offset_, bytes.data(), bytes.size()))
+        return fail(node, "cannot be read");
       node.setOwnedData(std::move(bytes));
     }
   }
@@ -320,8 +324,9 @@ bool UdfReader::readTable(UdfNode& node, const Source& source) {
   const std::uint32_t tableSize = le32(head);
   const std::uint32_t count = le32(head + 4);
   if (tableSize < 8 || tableSize > blockLength(node)) return fail(node, "has a damaged table");
-  std::string table(tableSize, '\0');
-  if (!readAt(source, node.offset_, table.data(), table.size())) return fail(node, "has a damaged table");
+  std::string table;
+  if (!tryResize(table, tableSize) || !readAt(source, node.offset_, table.data(), table.size()))
+    return fail(node, "has a damaged table");
 
   TableCursor cursor(std::string_view(table).substr(8));
   for (std::uint32_t i = 0; i < count; ++i) {
