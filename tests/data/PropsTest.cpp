@@ -338,6 +338,19 @@ TEST(PropsParser, HostileNestingFailsWithoutExhaustingTheStack) {
   // A copy that would hang below the limit is refused.
   EXPECT_FALSE(parse("x.y = k;", limit));
 
+  // Copies that double at every statement stop once a parse has copied a million nodes.
+  std::string doubling = "K0 = array(1, 2);";
+  for (int i = 1; i < 40; ++i)
+    doubling +=
+        " K" + std::to_string(i) + " = object(a = K" + std::to_string(i - 1) + ", b = K" + std::to_string(i - 1) + ");";
+  PropsTree laughs;
+  EXPECT_FALSE(parse(doubling + " Last = 1;", laughs));
+  EXPECT_EQ(laughs.getInt("Last", 0), 1);
+  // K17 holds 2^19 - 2 nodes; copying it twice more would pass the budget.
+  EXPECT_TRUE(log.contains("Error: props copies grow too large at K17\n"));
+  EXPECT_EQ(laughs.findChild("K17")->descendantCount(), (1u << 19) - 2);
+  EXPECT_EQ(laughs.findChild("K18")->findChild("a")->descendantCount(), 0u);
+
   // An element that reassigns the list's own ancestors takes it out of the tree; the
   // list keeps being filled without harm.
   testsupport::TempDir dir;

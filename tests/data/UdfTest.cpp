@@ -281,6 +281,37 @@ TEST(UdfReader, LinkBackToAnAncestorFailsTheLoadInsteadOfLooping) {
   EXPECT_FALSE(rootCycle.load());
 }
 
+TEST(UdfReader, SharedNodesAreLoadedOnceNotOncePerPath) {
+  // Every level names the next one twice ("a", and "b" patched to a's block): 2^80 paths
+  // through 81 nodes.
+  auto top = UdfNode::makeList("Node", "a");
+  UdfNode* level = top.get();
+  for (int i = 1; i <= 80; ++i) {
+    UdfNode* next = level->addChild(UdfNode::makeList("Node", "a"));
+    level->addChild(leaf("string", "b", "b"));
+    level = next;
+  }
+  level->addChild(leaf("string", "text", "bottom"));
+  std::string bytes = written({top.get()});
+  {
+    Loaded plain(bytes);
+    ASSERT_TRUE(plain.load());
+    for (const UdfNode* node = plain.root->findChild("a"); node->findChild("b"); node = node->findChild("a")) {
+      const std::size_t table = node->offset();
+      setLe32(bytes, table + 46, le32At(bytes, table + 22));
+      setLe32(bytes, table + 50, le32At(bytes, table + 26));
+    }
+  }
+  Loaded shared(bytes);
+  ASSERT_TRUE(shared.load());
+  const UdfNode* node = shared.root->findChild("a");
+  for (int i = 1; i <= 80; ++i) {
+    ASSERT_EQ(node->findChild("a"), node->findChild("b"));
+    node = node->findChild("a");
+  }
+  EXPECT_EQ(node->findChild("text")->dataString(), "bottom");
+}
+
 TEST(UdfReader, DeepTreesLoadUpToTheLimitAndFailBeyondIt) {
   Loaded deep(nestedLists(UdfReader::kMaxDepth));
   ASSERT_TRUE(deep.load());

@@ -154,6 +154,13 @@ std::string PropsNode::takeNextIndex() {
   return name;
 }
 
+std::size_t PropsNode::descendantCount() const {
+  std::size_t total = 0;
+  for (const auto& entry : children_)
+    total += 1 + entry.value->descendantCount();
+  return total;
+}
+
 int PropsNode::height() const {
   int tallest = 0;
   for (const auto& entry : children_)

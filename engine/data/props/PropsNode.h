@@ -127,6 +127,8 @@ public:
   // Takes the source's kind, next index, value and a deep copy of its children; keeps its
   // own name. False (nothing changed) when the copy would hang deeper than the limit.
   bool copyFrom(const PropsNode& source);
+  // The nodes below this one.
+  std::size_t descendantCount() const;
 
 private:
   int height() const;

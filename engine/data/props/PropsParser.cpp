@@ -18,6 +18,11 @@ constexpr std::size_t kNone = std::string_view::npos;
 // Nested element lists and includes together; each level costs a few stack frames.
 constexpr int kMaxNesting = PropsMap::kMaxDepth;
 constexpr std::size_t kMaxIncludeDepth = 16;
+// Copies and includes are the only ways a few bytes of text make much more work: a chain
+// of keys that each copy the previous one twice doubles per statement, files that include
+// others several times multiply. A parse gets this much of either, and no more.
+constexpr std::size_t kMaxCopiedNodes = std::size_t(1) << 20;
+constexpr std::size_t kMaxIncludes = 1024;
 
 // One statement from `offset`: comments and line breaks dropped, ended by a ';' outside
 // quotes (consumed) or by the end of the text.
@@ -231,6 +236,11 @@ private:
     // A reference: a copy of the node of that key path (created, empty, when missing).
     std::shared_ptr<PropsNode> source = nodeAt(nullptr, value);
     if (!source) return false;
+    copiedNodes_ += source->descendantCount();
+    if (copiedNodes_ > kMaxCopiedNodes) {
+      logLine("Error: props copies grow too large at " + std::string(value) + "\n");
+      return false;
+    }
     if (!target->copyFrom(*source)) {
       logLine("Error: props key " + std::string(value) + " is copied too deeply\n");
       return false;
@@ -276,8 +286,8 @@ private:
       logLine("Error: props file " + location.path + " includes itself\n");
       return false;
     }
-    if (includes_.size() >= kMaxIncludeDepth) {
-      logLine("Error: props includes nest too deeply at " + location.path + "\n");
+    if (includes_.size() >= kMaxIncludeDepth || ++includeCount_ > kMaxIncludes) {
+      logLine("Error: props includes nest too deeply or are too many at " + location.path + "\n");
       return false;
     }
     std::unique_ptr<Stream> stream = location.openStream(kStreamRead);
@@ -295,6 +305,8 @@ private:
   const FileSearchPaths* searchPaths_;
   std::vector<std::string> includes_;
   int nesting_ = 0;
+  std::size_t copiedNodes_ = 0;
+  std::size_t includeCount_ = 0;
 };
 
 } // namespace

@@ -244,6 +244,9 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
     logLine("Error: UDF node " + node.name_ + " contains itself\n");
     return false;
   }
+  // Without this, nodes that share children (each table naming the next one twice, say)
+  // would be walked once per path: twice as often at every level.
+  if (node.completeFor_ == static_cast<long>(options)) return true;
   node.loading_ = true;
   struct Done {
     UdfNode& node;
@@ -293,6 +296,7 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
   for (auto& entry : node.children_) {
     if (!loadNode(*entry.value, childOptions, depth + 1, childSource, owner)) return false;
   }
+  if (!(options & kUdfLoadOneLevel)) node.completeFor_ = static_cast<long>(options);
   return true;
 }
 
