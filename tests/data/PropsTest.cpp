@@ -338,7 +338,7 @@ TEST(PropsParser, HostileNestingFailsWithoutExhaustingTheStack) {
   // A copy that would hang below the limit is refused.
   EXPECT_FALSE(parse("x.y = k;", limit));
 
-  // Copies that double at every statement stop once a parse has copied a million nodes.
+  // Copies that double at every statement stop once a parse has copied 2^17 nodes.
   std::string doubling = "K0 = array(1, 2);";
   for (int i = 1; i < 40; ++i)
     doubling +=
@@ -346,10 +346,10 @@ TEST(PropsParser, HostileNestingFailsWithoutExhaustingTheStack) {
   PropsTree laughs;
   EXPECT_FALSE(parse(doubling + " Last = 1;", laughs));
   EXPECT_EQ(laughs.getInt("Last", 0), 1);
-  // K17 holds 2^19 - 2 nodes; copying it twice more would pass the budget.
-  EXPECT_TRUE(log.contains("Error: props copies grow too large at K17\n"));
-  EXPECT_EQ(laughs.findChild("K17")->descendantCount(), (1u << 19) - 2);
-  EXPECT_EQ(laughs.findChild("K18")->findChild("a")->descendantCount(), 0u);
+  // K14 holds 2^16 - 2 nodes; copying it twice more would pass the budget.
+  EXPECT_TRUE(log.contains("Error: props copies grow too large at K14\n"));
+  EXPECT_EQ(laughs.findChild("K14")->descendantCount(), (1u << 16) - 2);
+  EXPECT_EQ(laughs.findChild("K15")->findChild("a")->descendantCount(), 0u);
 
   // An element that reassigns the list's own ancestors takes it out of the tree; the
   // list keeps being filled without harm.

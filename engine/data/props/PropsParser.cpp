@@ -20,8 +20,9 @@ constexpr int kMaxNesting = PropsMap::kMaxDepth;
 constexpr std::size_t kMaxIncludeDepth = 16;
 // Copies and includes are the only ways a few bytes of text make much more work: a chain
 // of keys that each copy the previous one twice doubles per statement, files that include
-// others several times multiply. A parse gets this much of either, and no more.
-constexpr std::size_t kMaxCopiedNodes = std::size_t(1) << 20;
+// others several times multiply. A parse gets this much of either, and no more (real
+// files copy a few colour triples).
+constexpr std::size_t kMaxCopiedNodes = std::size_t(1) << 17;
 constexpr std::size_t kMaxIncludes = 1024;
 
 // One statement from `offset`: comments and line breaks dropped, ended by a ';' outside
