@@ -154,8 +154,11 @@ std::string vertexShader(const DecodedKey& k, bool clipControl) {
     if (k.stages[s].samplesTexture) c += "out vec4 vTex" + str(s) + ";\n";
   c += "vec3 P;\nvec3 N;\n";
   c += "vec3 reflectionVector() {\n  vec3 I = normalize(P);\n  return I - 2.0 * dot(N, I) * N;\n}\n";
+  // The classic sphere map, written for Direct3D's camera space where z points away from
+  // the eye: a surface facing the viewer reflects straight back (R.z = -1) and maps to the
+  // centre. (OpenGL's formula uses R.z + 1 because its eye looks down -z.)
   c += "vec4 sphereMap() {\n  vec3 R = reflectionVector();\n"
-       "  float m = 2.0 * sqrt(R.x * R.x + R.y * R.y + (R.z + 1.0) * (R.z + 1.0));\n"
+       "  float m = 2.0 * sqrt(R.x * R.x + R.y * R.y + (1.0 - R.z) * (1.0 - R.z));\n"
        "  return m > 0.0 ? vec4(R.x / m + 0.5, R.y / m + 0.5, 0.0, 1.0) : vec4(0.5, 0.5, 0.0, 1.0);\n}\n";
   c += "void main() {\n  vec4 clip;\n";
   if (rhw) {
