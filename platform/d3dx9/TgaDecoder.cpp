@@ -52,9 +52,11 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
   std::vector<std::uint32_t> map;
   const bool alphaBit = (descriptor & 0x0F) != 0;
   if (mapType == 1) {
+    // Only colour-mapped images use the map (its entry size was checked for them); others skip it.
     const UINT entryBytes = (mapBits + 7) / 8;
     if (size < at || size - at < std::size_t(mapLength) * entryBytes) return fail(error, "the colour map is cut off");
-    for (UINT i = 0; i < mapLength; ++i) map.push_back(fromBytes(data + at + i * entryBytes, mapBits, alphaBit));
+    if (base == kColorMapped)
+      for (UINT i = 0; i < mapLength; ++i) map.push_back(fromBytes(data + at + i * entryBytes, mapBits, alphaBit));
     at += std::size_t(mapLength) * entryBytes;
   }
   const UINT pixelBytes = (bits + 7) / 8;
@@ -70,7 +72,16 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
                        : (bits == 16 && alphaBit) ? D3DFMT_A1R5G5B5
                                                   : D3DFMT_X1R5G5B5;
   }
-  image.pixels.assign(std::size_t(width) * height, 0);
+  // Before allocating: the pixels must fit in what is left of the file (a run-length packet
+  // of 1 + pixelBytes bytes covers at most 128 pixels).
+  const std::size_t total = std::size_t(width) * height;
+  const std::size_t left = size < at ? 0 : size - at;
+  const std::size_t least = (type & kRle) ? (total + 127) / 128 * (1 + pixelBytes) : total * pixelBytes;
+  if (left < least) {
+    image = Image();
+    return fail(error, "the pixels are cut off");
+  }
+  image.pixels.assign(total, 0);
 
   auto pixelAt = [&](const BYTE* p) -> std::uint32_t {
     if (base != kColorMapped) return fromBytes(p, bits, alphaBit);
@@ -78,16 +89,11 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
     return (index >= mapStart && index - mapStart < map.size()) ? map[index - mapStart] : 0xFF000000u;
   };
   const bool topDown = (descriptor & 0x20) != 0, rightToLeft = (descriptor & 0x10) != 0;
-  const std::size_t total = std::size_t(width) * height;
   auto store = [&](std::size_t n, std::uint32_t value) {
     const UINT x = UINT(n % width), y = UINT(n / width);
     image.at(rightToLeft ? width - 1 - x : x, topDown ? y : height - 1 - y) = value;
   };
   if (!(type & kRle)) {
-    if (size < at || (size - at) / pixelBytes < total) {
-      image = Image();
-      return fail(error, "the pixels are cut off");
-    }
     for (std::size_t n = 0; n < total; ++n) store(n, pixelAt(data + at + n * pixelBytes));
     return true;
   }

@@ -176,6 +176,12 @@ TEST(ImageDecoder, ColourMappedAndSixteenBitTargas) {
   EXPECT_EQ(s.fileFormat, D3DFMT_A1R5G5B5);
   EXPECT_EQ(s.at(0, 0), 0xFFFF0000u);
   EXPECT_EQ(s.at(1, 0), 0x000000FFu);
+  // A true-colour image may carry a colour map of any entry size (here 20 bits, 3 bytes);
+  // it is skipped, never read as colours (found by fuzzing: it once read past the file).
+  const std::vector<BYTE> withMap = {0, 1, 2, 0, 0, 2, 0, 20, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0,
+                                     9, 9, 9, 9, 9, 9, // the map
+                                     0x10, 0x20, 0x30};
+  EXPECT_EQ(decoded(withMap).at(0, 0), 0xFF302010u);
 }
 
 TEST(ImageDecoder, TruncatedFilesFailCleanly) {
