@@ -132,6 +132,11 @@ bool probeGlFeatures(GlFeatures& features, std::string& failure) {
     failure = std::string("no video: ") + SDL_GetError();
     return false;
   }
+  // SDL unloads the OpenGL driver when its last OpenGL window goes; the probe's window would
+  // be that, and the device's window would load the driver again. One reference for the
+  // life of the process keeps the driver (and its own global state) loaded once.
+  static const bool driverHeld = SDL_GL_LoadLibrary(nullptr) == 0;
+  (void)driverHeld;
   SDL_Window* window =
       SDL_CreateWindow("probe", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) {
