@@ -98,8 +98,11 @@ HRESULT DeviceCore::GetDeviceCaps(D3DCAPS9* pCaps) { return direct3d_.GetDeviceC
 HRESULT DeviceCore::GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) {
   if (iSwapChain != 0 || !pMode) return D3DERR_INVALIDCALL;
   if (!params_.Windowed) {
-    *pMode = {params_.BackBufferWidth, params_.BackBufferHeight, params_.FullScreen_RefreshRateInHz,
-              params_.BackBufferFormat == D3DFMT_A8R8G8B8 ? D3DFMT_X8R8G8B8 : params_.BackBufferFormat};
+    // The display shows the back buffer's layout without its alpha.
+    D3DFORMAT format = params_.BackBufferFormat;
+    if (format == D3DFMT_A8R8G8B8) format = D3DFMT_X8R8G8B8;
+    if (format == D3DFMT_A1R5G5B5) format = D3DFMT_X1R5G5B5;
+    *pMode = {params_.BackBufferWidth, params_.BackBufferHeight, params_.FullScreen_RefreshRateInHz, format};
     return D3D_OK;
   }
   return direct3d_.GetAdapterDisplayMode(adapter_, pMode);
@@ -117,7 +120,10 @@ HRESULT DeviceCore::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   HRESULT result = direct3d_.completePresentParameters(adapter_, focusWindow_, *backend_, params);
   if (FAILED(result)) return result;
   result = backend_->configure(params);
-  if (FAILED(result)) return result;
+  if (FAILED(result)) {
+    loss_.resetFailed(); // the old swap chain is gone: only another Reset can bring one back
+    return result;
+  }
   *pPresentationParameters = params;
   params_ = params;
   inScene_ = false;

@@ -2,6 +2,7 @@
 #include "platform/d3d9/DeviceCore.h"
 
 #include "platform/d3d9/Diagnostics.h"
+#include "platform/d3d9/Direct3DBase.h"
 #include "platform/d3d9/VertexLayout.h"
 
 #include <algorithm>
@@ -11,14 +12,17 @@
 namespace d3d9 {
 namespace {
 
+// User-pointer draws copy their vertices; they are meant for small, changing geometry.
+constexpr std::uint64_t kMaxUserBytes = 64ull << 20;
+
 HRESULT resultOf(Change change) { return change == Change::Invalid ? D3DERR_INVALIDCALL : D3D_OK; }
 
-D3DMATRIX multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
-  D3DMATRIX out{};
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-      out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
-  return out;
+// The device keeps a binding on what is bound; moving it releases the old one.
+template <class R>
+void rebind(R* previous, R* next) {
+  if (previous == next) return;
+  if (next) next->bind();
+  if (previous) previous->unbind();
 }
 
 UINT largestUserIndex(const void* indices, D3DFORMAT format, UINT count) {
@@ -78,7 +82,7 @@ HRESULT DeviceCore::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix
 HRESULT DeviceCore::MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
   D3DMATRIX current;
   if (!pMatrix || !state_.getTransform(State, current)) return D3DERR_INVALIDCALL;
-  return resultOf(state_.setTransform(State, multiply(*pMatrix, current)));
+  return resultOf(state_.setTransform(State, multiplyMatrices(*pMatrix, current)));
 }
 
 HRESULT DeviceCore::SetViewport(const D3DVIEWPORT9* pViewport) {
@@ -150,10 +154,7 @@ HRESULT DeviceCore::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
     if (!texture || &texture->owner() != this) return fail("SetTexture", "the texture belongs to another device");
   }
   Texture* previous = state_.texture(Stage);
-  if (state_.setTexture(Stage, texture) == Change::Changed && previous != texture) {
-    if (texture) texture->bind();
-    if (previous) previous->unbind();
-  }
+  if (state_.setTexture(Stage, texture) == Change::Changed) rebind(previous, texture);
   return D3D_OK;
 }
 
@@ -214,10 +215,7 @@ HRESULT DeviceCore::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* p
     if (!buffer || &buffer->owner() != this) return fail("SetStreamSource", "the buffer belongs to another device");
   }
   VertexBuffer* previous = state_.streamBuffer();
-  if (state_.setStreamSource(buffer, OffsetInBytes, Stride) == Change::Changed && previous != buffer) {
-    if (buffer) buffer->bind();
-    if (previous) previous->unbind();
-  }
+  if (state_.setStreamSource(buffer, OffsetInBytes, Stride) == Change::Changed) rebind(previous, buffer);
   return D3D_OK;
 }
 
@@ -238,10 +236,7 @@ HRESULT DeviceCore::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
     if (!buffer || &buffer->owner() != this) return fail("SetIndices", "the buffer belongs to another device");
   }
   IndexBuffer* previous = state_.indices();
-  if (state_.setIndices(buffer) == Change::Changed && previous != buffer) {
-    if (buffer) buffer->bind();
-    if (previous) previous->unbind();
-  }
+  if (state_.setIndices(buffer) == Change::Changed) rebind(previous, buffer);
   return D3D_OK;
 }
 
@@ -259,6 +254,8 @@ HRESULT DeviceCore::validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT
                                  DrawRequest& request) {
   if (!inScene_) return fail(method, "called outside BeginScene/EndScene");
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return fail(method, "unknown primitive type");
+  if (primitiveCount > direct3d_.backendCapabilities().caps.MaxPrimitiveCount)
+    return fail(method, "more primitives than the device draws at once");
   const VertexLayout layout = describeFvf(state_.fvf());
   if (!layout.valid || layout.position == PositionKind::None) return fail(method, "no vertex format with a position");
   request.type = type;
@@ -333,6 +330,8 @@ HRESULT DeviceCore::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primiti
   if (!pVertexStreamZeroData) return fail("DrawPrimitiveUP", "no vertex data");
   if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
     return fail("DrawPrimitiveUP", "stride smaller than the vertex format");
+  if (std::uint64_t(request.vertexCount) * VertexStreamZeroStride > kMaxUserBytes)
+    return fail("DrawPrimitiveUP", "too many vertices for one user-pointer draw");
   request.userVertices = pVertexStreamZeroData;
   request.userStride = VertexStreamZeroStride;
   request.userVertexCount = request.vertexCount;
@@ -353,6 +352,8 @@ HRESULT DeviceCore::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
   if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
     return fail("DrawIndexedPrimitiveUP", "stride smaller than the vertex format");
   const std::uint64_t available = std::uint64_t(MinVertexIndex) + NumVertices;
+  if (available * VertexStreamZeroStride > kMaxUserBytes)
+    return fail("DrawIndexedPrimitiveUP", "too many vertices for one user-pointer draw");
   if (largestUserIndex(pIndexData, IndexDataFormat, request.vertexCount) >= available)
     return fail("DrawIndexedPrimitiveUP", "an index names a vertex beyond the vertices given");
   request.indexed = true;

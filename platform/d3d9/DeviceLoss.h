@@ -25,6 +25,8 @@ public:
   HRESULT testCooperativeLevel();
   void presented();
   void resetSucceeded() { phase_ = Phase::Operational; }
+  // A reset that failed half way leaves the device waiting for another one.
+  void resetFailed() { phase_ = Phase::NotReset; }
 
   Phase phase() const { return phase_; }
   bool lost() const { return phase_ != Phase::Operational; }

@@ -183,6 +183,14 @@ bool isRenderState(DWORD state) { return state < kRenderStateLimit && renderStat
 
 std::uint32_t renderStateGroups(DWORD state) { return isRenderState(state) ? renderStateTable().groups[state] : 0; }
 
+D3DMATRIX multiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
+  D3DMATRIX out{};
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c)
+      out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+  return out;
+}
+
 float floatFromBits(DWORD bits) {
   float value;
   std::memcpy(&value, &bits, sizeof value);

@@ -161,6 +161,9 @@ bool isRenderState(DWORD state);
 // The dirty groups a render state feeds.
 std::uint32_t renderStateGroups(DWORD state);
 
+// The row-vector product a x b (a applied first), as Direct3D multiplies transforms.
+D3DMATRIX multiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b);
+
 // The float whose bits a DWORD state value carries, and back.
 float floatFromBits(DWORD bits);
 DWORD bitsFromFloat(float value);

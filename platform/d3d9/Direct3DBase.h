@@ -12,6 +12,8 @@
 
 namespace d3d9 {
 
+class DeviceCore;
+
 struct AdapterDescription {
   D3DADAPTER_IDENTIFIER9 identifier{};
   D3DDISPLAYMODE desktop{};
@@ -69,9 +71,10 @@ protected:
   virtual const BackendCapabilities& capabilities() = 0;
   // A back end for a device drawing into `window`; null (with `failure` set) when none can be made.
   virtual std::unique_ptr<DeviceBackend> makeBackend(HWND window, std::string& failure) = 0;
+
 private:
   // Settings a run asks for through the environment (loss schedule, caching off).
-  static void applyEnvironment(class DeviceCore& device);
+  static void applyEnvironment(DeviceCore& device);
 
   bool isDisplayFormat(UINT adapter, D3DFORMAT format, BOOL windowed);
 

@@ -19,18 +19,6 @@ struct Vertex {
 };
 constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-// World units are Direct3D screen pixels: an orthographic projection with y down.
-void pixelProjection(IDirect3DDevice9* device) {
-  D3DMATRIX p{};
-  p._11 = 2.0f / kImageWidth;
-  p._22 = -2.0f / kImageHeight;
-  p._33 = 1.0f / 100.0f;
-  p._41 = -1.0f;
-  p._42 = 1.0f;
-  p._44 = 1.0f;
-  device->SetTransform(D3DTS_PROJECTION, &p);
-}
-
 void drawTriangle(IDirect3DDevice9* device, const float (&xy)[6], float z, D3DCOLOR color) {
   const Vertex v[3] = {{xy[0], xy[1], z, color}, {xy[2], xy[3], z, color}, {xy[4], xy[5], z, color}};
   device->SetFVF(kFvf);
@@ -84,7 +72,7 @@ TEST_P(Basics, PreTransformedQuadCoversExactlyThePixelsItNames) {
 }
 
 TEST_P(Basics, TransformedQuadLandsOnTheSamePixelsAsOnDirect3D) {
-  pixelProjection(device);
+  setPixelProjection(device);
   drawQuad(device, 40, 50, 47, 60, 10.0f, D3DCOLOR_XRGB(255, 255, 255));
   // A viewport moves transformed geometry but keeps its pixel alignment.
   D3DVIEWPORT9 viewport{100, 10, kImageWidth - 100, kImageHeight - 10, 0.0f, 1.0f};
@@ -104,7 +92,7 @@ TEST_P(Basics, TransformedQuadLandsOnTheSamePixelsAsOnDirect3D) {
 }
 
 TEST_P(Basics, CullModeRemovesTheFacesItNames) {
-  pixelProjection(device);
+  setPixelProjection(device);
   const float clockwise[6] = {10, 10, 50, 10, 10, 50};         // right, then down-left on screen
   const float counterClockwise[6] = {90, 10, 90, 50, 130, 10};  // down, then up-right
   const D3DCULL modes[3] = {D3DCULL_CCW, D3DCULL_CW, D3DCULL_NONE};
@@ -231,7 +219,7 @@ protected:
 };
 
 TEST_P(WithoutClipControl, OriginPixelCentresWindingAndDepthStillMatch) {
-  pixelProjection(device);
+  setPixelProjection(device);
   drawQuad(device, 40, 50, 47, 60, 10.0f, D3DCOLOR_XRGB(255, 255, 255));
   drawRhwQuad(device, 0, 0, 1, 1, D3DCOLOR_XRGB(255, 0, 0));
   const float counterClockwise[6] = {90, 10, 90, 50, 130, 10};

@@ -34,14 +34,7 @@ void setTransforms(IDirect3DDevice9* device) {
   view._11 = view._22 = view._33 = view._44 = 1.0f;
   view._43 = float(kViewShift);
   device->SetTransform(D3DTS_VIEW, &view);
-  D3DMATRIX p{};
-  p._11 = 2.0f / kImageWidth;
-  p._22 = -2.0f / kImageHeight;
-  p._33 = 1.0f / 200.0f;
-  p._41 = -1.0f;
-  p._42 = 1.0f;
-  p._44 = 1.0f;
-  device->SetTransform(D3DTS_PROJECTION, &p);
+  setPixelProjection(device, 200.0f);
 }
 
 struct LitVertex {

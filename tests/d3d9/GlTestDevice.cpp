@@ -94,6 +94,17 @@ void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float 
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwTexVertex));
 }
 
+void setPixelProjection(IDirect3DDevice9* device, float depth) {
+  D3DMATRIX p{};
+  p._11 = 2.0f / kImageWidth;
+  p._22 = -2.0f / kImageHeight;
+  p._33 = 1.0f / depth;
+  p._41 = -1.0f;
+  p._42 = 1.0f;
+  p._44 = 1.0f;
+  device->SetTransform(D3DTS_PROJECTION, &p);
+}
+
 IDirect3DTexture9* solidTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DCOLOR color,
                                 D3DFORMAT format) {
   IDirect3DTexture9* texture = nullptr;

@@ -97,6 +97,10 @@ void drawRhwQuad(IDirect3DDevice9* device, float left, float top, float right, f
 void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom,
                          D3DCOLOR color, float z = 0.5f);
 
+// An orthographic projection under which world units are Direct3D screen pixels (x right,
+// y down, the image's size) and view depth 0..`depth` maps to 0..1.
+void setPixelProjection(IDirect3DDevice9* device, float depth = 100.0f);
+
 // A texture of `width` x `height` filled with one colour (A8R8G8B8 unless told otherwise).
 IDirect3DTexture9* solidTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DCOLOR color,
                                 D3DFORMAT format = D3DFMT_A8R8G8B8);

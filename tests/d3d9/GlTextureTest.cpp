@@ -214,17 +214,6 @@ struct TexturedVertex {
   float u0, v0, u1, v1;
 };
 
-void pixelProjection(IDirect3DDevice9* device) {
-  D3DMATRIX p{};
-  p._11 = 2.0f / kImageWidth;
-  p._22 = -2.0f / kImageHeight;
-  p._33 = 0.01f;
-  p._41 = -1.0f;
-  p._42 = 1.0f;
-  p._44 = 1.0f;
-  device->SetTransform(D3DTS_PROJECTION, &p);
-}
-
 void drawTexturedQuad(IDirect3DDevice9* device, float left, float top, float size, float u0, float v0, float u1,
                       float v1, D3DVECTOR normal = {0, 0, -1}) {
   const TexturedVertex v[4] = {
@@ -241,7 +230,7 @@ TEST_P(Textures, CoordinateSetsTransformsAndGeneratedCoordinates) {
   IDirect3DTexture9* texture = makeTexture(device, 2, 2, D3DFMT_X8R8G8B8);
   fill(texture, 0, std::vector<D3DCOLOR>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}, 2);
   device->SetTexture(0, texture);
-  pixelProjection(device);
+  setPixelProjection(device);
   // Set 1 is offset by half the texture in u: the second coordinate set shows it.
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
   drawTexturedQuad(device, 0, 0, 2, 0, 0, 0.5f, 0);

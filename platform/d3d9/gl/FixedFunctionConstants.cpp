@@ -45,14 +45,6 @@ constexpr std::size_t kSizes[kUniformGroupCount] = {48, 8, 20, std::size_t(kLigh
 
 } // namespace
 
-D3DMATRIX multiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
-  D3DMATRIX out{};
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-      out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
-  return out;
-}
-
 D3DMATRIX normalMatrix(const D3DMATRIX& m) {
   const float a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31, h = m._32, i = m._33;
   const float cofactor[3][3] = {{e * i - f * h, -(d * i - f * g), d * h - e * g},

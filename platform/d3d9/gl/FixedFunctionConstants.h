@@ -51,8 +51,6 @@ private:
   std::array<std::uint64_t, kUniformGroupCount> generations_{};
 };
 
-// Row-vector matrix helpers of the back end (D3D layout).
-D3DMATRIX multiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b);
 // The matrix that carries normals through `m`: the transposed inverse of its upper 3x3
 // (the 3x3 itself when it cannot be inverted).
 D3DMATRIX normalMatrix(const D3DMATRIX& m);
