@@ -1,0 +1,214 @@
+// Vertex buffers, index buffers, textures and surfaces. Every resource keeps a system-memory
+// copy of its contents (so locking works in every pool and a lost GPU copy can be rebuilt)
+// and tells its back-end object about every unlocked range.
+//
+// Reference counting follows Direct3D 9: the application's references (AddRef/Release)
+// keep the device alive; a resource bound to the device (SetTexture, SetStreamSource,
+// SetIndices) also has a binding held by the device, so it lives until it is unbound even
+// when the application has released it.
+#pragma once
+
+#include "platform/d3d9/DeviceBackend.h"
+#include "platform/d3d9/d3d9.h"
+
+#include <memory>
+#include <vector>
+
+namespace d3d9 {
+
+// What resources need from the device that made them.
+class ResourceOwner {
+public:
+  // The device interface the application holds (GetDevice answers it).
+  virtual IDirect3DDevice9* outerDevice() = 0;
+  virtual DeviceBackend& backend() = 0;
+  // A resource of `pool` gained its first or lost its last application reference.
+  virtual void countResource(D3DPOOL pool, int delta) = 0;
+
+protected:
+  ~ResourceOwner() = default;
+};
+
+template <class Interface>
+class Resource : public Interface {
+public:
+  ULONG AddRef() override {
+    if (publicRefs_++ == 0) acquireOwner();
+    return publicRefs_;
+  }
+
+  ULONG Release() override {
+    if (publicRefs_ == 0) return 0;
+    const ULONG left = --publicRefs_;
+    if (left == 0) {
+      IDirect3DDevice9* device = owner_.outerDevice();
+      if (counted_) owner_.countResource(pool_, -1);
+      if (bindings_ == 0) delete this;
+      device->Release();
+    }
+    return left;
+  }
+
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override {
+    if (!ppDevice) return D3DERR_INVALIDCALL;
+    *ppDevice = owner_.outerDevice();
+    (*ppDevice)->AddRef();
+    return D3D_OK;
+  }
+
+  // The device's own references while the resource is bound.
+  void bind() { ++bindings_; }
+  void unbind() {
+    if (bindings_ > 0 && --bindings_ == 0 && publicRefs_ == 0) delete this;
+  }
+
+  D3DPOOL pool() const { return pool_; }
+  ResourceOwner& owner() const { return owner_; }
+
+protected:
+  // Starts with one application reference. `counted` resources take part in the count of
+  // live D3DPOOL_DEFAULT resources that Reset checks.
+  Resource(ResourceOwner& owner, D3DPOOL pool, bool counted) : owner_(owner), pool_(pool), counted_(counted) {
+    acquireOwner();
+  }
+  ~Resource() override = default;
+
+  ResourceOwner& owner_;
+
+private:
+  void acquireOwner() {
+    owner_.outerDevice()->AddRef();
+    if (counted_) owner_.countResource(pool_, +1);
+  }
+
+  ULONG publicRefs_ = 1;
+  ULONG bindings_ = 0;
+  D3DPOOL pool_;
+  bool counted_;
+};
+
+// The bytes of a buffer and its lock bookkeeping, shared by vertex and index buffers.
+class BufferStorage {
+public:
+  BufferStorage(UINT size, DWORD usage, std::unique_ptr<BufferBackend> backend);
+
+  HRESULT lock(UINT offset, UINT size, void** data, DWORD flags);
+  HRESULT unlock();
+
+  const BYTE* bytes() const { return bytes_.data(); }
+  UINT size() const { return static_cast<UINT>(bytes_.size()); }
+  BufferBackend* backend() const { return backend_.get(); }
+  // Increases whenever the contents change (lets callers cache derived facts).
+  std::uint64_t version() const { return version_; }
+
+private:
+  std::vector<BYTE> bytes_;
+  DWORD usage_;
+  std::unique_ptr<BufferBackend> backend_;
+  UINT lockCount_ = 0;
+  UINT dirtyBegin_ = 0;
+  UINT dirtyEnd_ = 0;
+  DWORD lockFlags_ = 0;
+  bool written_ = false;
+  std::uint64_t version_ = 0;
+};
+
+class VertexBuffer final : public Resource<IDirect3DVertexBuffer9> {
+public:
+  VertexBuffer(ResourceOwner& owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+  HRESULT Unlock() override;
+  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+
+  const BufferStorage& storage() const { return storage_; }
+
+private:
+  D3DVERTEXBUFFER_DESC desc_;
+  BufferStorage storage_;
+};
+
+class IndexBuffer final : public Resource<IDirect3DIndexBuffer9> {
+public:
+  IndexBuffer(ResourceOwner& owner, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+  HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+  HRESULT Unlock() override;
+  HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
+
+  const BufferStorage& storage() const { return storage_; }
+  D3DFORMAT format() const { return desc_.Format; }
+  UINT indexSize() const { return desc_.Format == D3DFMT_INDEX32 ? 4 : 2; }
+  // The largest index in [first, first + count); cached for the whole buffer.
+  UINT maxIndex(UINT first, UINT count) const;
+
+private:
+  D3DINDEXBUFFER_DESC desc_;
+  BufferStorage storage_;
+  mutable std::uint64_t maxVersion_ = ~0ull;
+  mutable UINT wholeMax_ = 0;
+};
+
+class Texture final : public Resource<IDirect3DTexture9> {
+public:
+  Texture(ResourceOwner& owner, const TextureDescription& description);
+
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+  DWORD GetLevelCount() override { return description_.levels; }
+  HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+  HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
+  HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+  HRESULT UnlockRect(UINT Level) override;
+
+  const TextureDescription& description() const { return description_; }
+  TextureBackend* backend() const { return backend_.get(); }
+  UINT levelWidth(UINT level) const;
+  UINT levelHeight(UINT level) const;
+
+private:
+  struct LevelData {
+    std::vector<BYTE> bytes;
+    UINT pitch = 0;
+    bool locked = false;
+    DWORD flags = 0;
+    RECT written{};
+  };
+
+  TextureDescription description_;
+  std::vector<LevelData> levels_;
+  std::unique_ptr<TextureBackend> backend_;
+};
+
+// One level of a texture seen as a surface (GetSurfaceLevel).
+class TextureSurface final : public Resource<IDirect3DSurface9> {
+public:
+  TextureSurface(ResourceOwner& owner, Texture& texture, UINT level);
+  ~TextureSurface() override;
+
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
+  HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
+  HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+  HRESULT UnlockRect() override;
+
+private:
+  Texture& texture_;
+  UINT level_;
+};
+
+// The back buffer as GetBackBuffer hands it out: a description, not lockable.
+class BackBufferSurface final : public Resource<IDirect3DSurface9> {
+public:
+  BackBufferSurface(ResourceOwner& owner, const D3DSURFACE_DESC& desc);
+
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
+  HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
+  HRESULT LockRect(D3DLOCKED_RECT*, const RECT*, DWORD) override { return D3DERR_INVALIDCALL; }
+  HRESULT UnlockRect() override { return D3DERR_INVALIDCALL; }
+
+private:
+  D3DSURFACE_DESC desc_;
+};
+
+} // namespace d3d9

@@ -1,0 +1,247 @@
+#include "platform/d3d9/gl/GlDevice.h"
+
+#include "platform/d3d9/Diagnostics.h"
+#include "platform/d3d9/Resources.h"
+#include "platform/d3d9/VertexLayout.h"
+#include "platform/d3d9/gl/GlResources.h"
+#include "platform/win32/sdl_bridge.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace d3d9 {
+namespace {
+
+GLenum primitiveMode(D3DPRIMITIVETYPE type) {
+  switch (type) {
+  case D3DPT_POINTLIST: return GL_POINTS;
+  case D3DPT_LINELIST: return GL_LINES;
+  case D3DPT_LINESTRIP: return GL_LINE_STRIP;
+  case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+  case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+  default: return GL_TRIANGLES;
+  }
+}
+
+const void* byteOffset(std::size_t offset) { return reinterpret_cast<const void*>(offset); }
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Stream buffer
+
+GlStreamBuffer::GlStreamBuffer(GlRuntime& runtime, UINT capacity) : runtime_(runtime), capacity_(capacity) {
+  GlCounter& gl = runtime_.gl();
+  gl.call(glGenBuffers, 1, &name_);
+  gl.state(glBindBuffer, GL_COPY_WRITE_BUFFER, name_);
+  gl.call(glBufferData, GL_COPY_WRITE_BUFFER, GLsizeiptr(capacity_), nullptr, GL_STREAM_DRAW);
+}
+
+GlStreamBuffer::~GlStreamBuffer() {
+  runtime_.makeCurrent();
+  runtime_.forgetBuffer(name_);
+  glDeleteBuffers(1, &name_);
+}
+
+UINT GlStreamBuffer::write(const void* data, UINT size, UINT alignment) {
+  GlCounter& gl = runtime_.gl();
+  gl.state(glBindBuffer, GL_COPY_WRITE_BUFFER, name_);
+  UINT offset = ((offset_ + alignment - 1) / alignment) * alignment;
+  if (std::uint64_t(offset) + size > capacity_) {
+    // Fresh storage: draws still queued keep reading the old one.
+    capacity_ = std::max(capacity_, size);
+    gl.call(glBufferData, GL_COPY_WRITE_BUFFER, GLsizeiptr(capacity_), nullptr, GL_STREAM_DRAW);
+    offset = 0;
+  }
+  void* target = gl.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size),
+                         GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
+  if (target) {
+    std::memcpy(target, data, size);
+    gl.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
+  } else {
+    gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size), data);
+  }
+  offset_ = offset + size;
+  return offset;
+}
+
+// ---------------------------------------------------------------------------------------
+// Device
+
+GlDevice::GlDevice(std::shared_ptr<GlContext> context)
+    : runtime_(std::make_shared<GlRuntime>(std::move(context))), applier_(*runtime_), programs_(*runtime_),
+      swapChain_(*runtime_, applier_), userVertices_(*runtime_, 1u << 20), userIndices_(*runtime_, 1u << 18) {}
+
+GlDevice::~GlDevice() { runtime_->makeCurrent(); }
+
+bool GlDevice::windowClientSize(HWND window, UINT& width, UINT& height) {
+  SDL_Window* sdl = win32::sdlWindow(window);
+  if (!sdl) return false;
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(sdl, &w, &h);
+  width = UINT(std::max(w, 0));
+  height = UINT(std::max(h, 0));
+  return true;
+}
+
+HRESULT GlDevice::configure(const D3DPRESENT_PARAMETERS& params) {
+  runtime_->makeCurrent();
+  if (!initialized_) {
+    applier_.initialize(runtime_->context().useClipControl());
+    initialized_ = true;
+  }
+  std::string failure;
+  if (!swapChain_.configure(params, failure)) {
+    report("Direct3D: the swap chain could not be made: " + failure);
+    return D3DERR_NOTAVAILABLE;
+  }
+  return D3D_OK;
+}
+
+void GlDevice::clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                     DWORD stencil) {
+  runtime_->makeCurrent();
+  GlCounter& gl = runtime_->gl();
+  swapChain_.bindBackBuffer();
+  GLbitfield bits = 0;
+  if (flags & D3DCLEAR_TARGET) {
+    bits |= GL_COLOR_BUFFER_BIT;
+    applier_.setColorMask(0xF);
+    gl.state(glClearColor, ((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+             ((color >> 24) & 0xFF) / 255.0f);
+  }
+  if (flags & D3DCLEAR_ZBUFFER) {
+    bits |= GL_DEPTH_BUFFER_BIT;
+    applier_.setDepthMask(true);
+    gl.state(glClearDepth, double(z));
+  }
+  if (flags & D3DCLEAR_STENCIL) {
+    bits |= GL_STENCIL_BUFFER_BIT;
+    applier_.setStencilWriteMask(0xFF);
+    gl.state(glClearStencil, GLint(stencil & 0xFF));
+  }
+  // Clear touches the viewport (and the scissor rectangle when enabled) only.
+  const D3DVIEWPORT9& v = state.viewport();
+  LONG left = LONG(v.X), top = LONG(v.Y), right = LONG(v.X + v.Width), bottom = LONG(v.Y + v.Height);
+  if (state.renderState(D3DRS_SCISSORTESTENABLE)) {
+    const RECT& s = state.scissorRect();
+    left = std::max(left, s.left);
+    top = std::max(top, s.top);
+    right = std::min(right, s.right);
+    bottom = std::min(bottom, s.bottom);
+  }
+  auto clearRegion = [&](LONG l, LONG t, LONG r, LONG b) {
+    l = std::max(l, left);
+    t = std::max(t, top);
+    r = std::min(r, right);
+    b = std::min(b, bottom);
+    if (l >= r || t >= b) return;
+    applier_.setScissor(true, l, t, r - l, b - t);
+    gl.call(glClear, bits);
+  };
+  if (count == 0) {
+    clearRegion(left, top, right, bottom);
+  } else {
+    for (DWORD i = 0; i < count; ++i) clearRegion(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+  }
+}
+
+GlProgram* GlDevice::selectProgram(DeviceState& state) {
+  const VertexLayout layout = describeFvf(state.fvf());
+  return programs_.program(makeFixedFunctionKey(state, layout));
+}
+
+HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
+  runtime_->makeCurrent();
+  GlCounter& gl = runtime_->gl();
+  swapChain_.bindBackBuffer();
+  const bool keyDirty = (state.dirty() & (kDirtyShaderKey | kDirtyVertexInput)) || !program_ || runtime_->forceAll();
+  constants_.update(state);
+  applier_.apply(state, swapChain_.depthBits());
+  if (keyDirty) program_ = selectProgram(state);
+  state.clearDirty(kDirtyShaderKey);
+  if (!program_) return D3DERR_DRIVERINTERNALERROR;
+  runtime_->useProgram(program_->name);
+  programs_.upload(*program_, constants_);
+
+  const DWORD fvf = state.fvf();
+  const GLenum mode = primitiveMode(r.type);
+  const GLsizei count = GLsizei(r.vertexCount);
+  if (r.userVertices) {
+    const UINT stride = r.userStride;
+    const UINT offset = userVertices_.write(r.userVertices, r.userVertexCount * stride, stride);
+    GlRuntime::VertexArray& array = runtime_->vertexArray(userVertices_.name(), fvf, stride, 0);
+    runtime_->bindVertexArray(array);
+    const GLint first = GLint(offset / stride);
+    if (r.indexed) {
+      const UINT indexSize = r.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
+      const UINT indexOffset = userIndices_.write(r.userIndices, r.vertexCount * indexSize, indexSize);
+      runtime_->bindElementBuffer(array, userIndices_.name());
+      gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
+              byteOffset(indexOffset), first);
+    } else {
+      gl.call(glDrawArrays, mode, first, count);
+    }
+  } else {
+    const VertexBuffer* vertices = state.streamBuffer();
+    const auto* buffer = static_cast<const GlBuffer*>(vertices->storage().backend());
+    GlRuntime::VertexArray& array =
+        runtime_->vertexArray(buffer->name(), fvf, state.streamStride(), state.streamOffset());
+    runtime_->bindVertexArray(array);
+    if (r.indexed) {
+      const IndexBuffer* indices = state.indices();
+      const auto* indexBuffer = static_cast<const GlBuffer*>(indices->storage().backend());
+      runtime_->bindElementBuffer(array, indexBuffer->name());
+      const UINT indexSize = indices->indexSize();
+      gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
+              byteOffset(std::size_t(r.startIndex) * indexSize), GLint(r.baseVertex));
+    } else {
+      gl.call(glDrawArrays, mode, GLint(r.startVertex), count);
+    }
+  }
+  state.clearDirty(kDirtyVertexInput | kDirtyIndices);
+  ++draws_;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::present(const D3DGAMMARAMP& ramp) {
+  swapChain_.present(ramp);
+  ++presents_;
+  return D3D_OK;
+}
+
+std::unique_ptr<BufferBackend> GlDevice::createBuffer(bool, UINT size, DWORD usage) {
+  return std::make_unique<GlBuffer>(runtime_, size, usage);
+}
+
+std::unique_ptr<TextureBackend> GlDevice::createTexture(const TextureDescription& description) {
+  return std::make_unique<GlTexture>(runtime_, description);
+}
+
+bool GlDevice::readPresentedImage(PresentedImage& image) { return swapChain_.readPresented(image); }
+
+DeviceStatistics GlDevice::statistics() const {
+  DeviceStatistics s;
+  s.backendCalls = runtime_->gl().calls - callsAtReset_;
+  s.stateCalls = runtime_->gl().stateCalls - stateCallsAtReset_;
+  s.draws = draws_;
+  s.programsBuilt = programs_.built() - programsAtReset_;
+  s.presents = presents_;
+  return s;
+}
+
+void GlDevice::resetStatistics() {
+  callsAtReset_ = runtime_->gl().calls;
+  stateCallsAtReset_ = runtime_->gl().stateCalls;
+  programsAtReset_ = programs_.built();
+  draws_ = presents_ = 0;
+}
+
+void GlDevice::setForceAll(bool force) {
+  runtime_->setForceAll(force);
+  constants_.invalidate();
+}
+
+} // namespace d3d9

@@ -1,0 +1,41 @@
+// A decoded image as D3DX works on it: 32-bit 0xAARRGGBB pixels, rows top-down, plus what
+// the file said about itself. The decoders, the filters and the format conversions of the
+// texture functions all meet here.
+#pragma once
+
+#include "platform/d3dx9/d3dx9tex.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace d3dx9 {
+
+constexpr UINT kMaxImageSide = 16384;
+
+struct Image {
+  UINT width = 0;
+  UINT height = 0;
+  std::vector<std::uint32_t> pixels; // width * height, 0xAARRGGBB
+  D3DFORMAT fileFormat = D3DFMT_UNKNOWN; // the pixel format the file stores
+  D3DXIMAGE_FILEFORMAT fileType = D3DXIFF_BMP;
+
+  std::uint32_t& at(UINT x, UINT y) { return pixels[std::size_t(y) * width + x]; }
+  std::uint32_t at(UINT x, UINT y) const { return pixels[std::size_t(y) * width + x]; }
+};
+
+// Decodes JPEG, PNG, BMP or TGA bytes (told apart by their signatures; TGA has none and is
+// tried last). False with `error` set for anything damaged, truncated, unsupported or
+// larger than kMaxImageSide on a side.
+bool decodeImage(const BYTE* data, std::size_t size, Image& image, std::string& error);
+
+bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& error);
+bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error);
+bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error);
+bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error);
+
+// Whether a decoder may allocate an image of this size.
+bool acceptableSize(UINT width, UINT height, std::string& error);
+
+} // namespace d3dx9
