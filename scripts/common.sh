@@ -7,7 +7,7 @@ TICKWOOD_PACKAGES=(
   libsdl2-dev libx11-dev libepoxy-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libjpeg-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libfreetype-dev fonts-dejavu-core libgtk-3-dev
-  xvfb xauth x11-utils libarchive-tools
+  xvfb xauth x11-utils libxtst-dev libarchive-tools
 )
 
 install_dependencies() {

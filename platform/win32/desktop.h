@@ -10,11 +10,13 @@
 
 namespace win32 {
 
-// From now on SIGTERM and SIGINT arrive as WM_CLOSE to every top-level window (and every
-// child of a foreign host): a screensaver daemon stops its saver with SIGTERM and expects
-// a prompt, clean exit. With no window to tell, or on a second signal before the first was
-// delivered, the signal takes its default course.
+// From now on SIGTERM and SIGINT arrive as WM_CLOSE to every window of ours (top-level
+// windows and children of foreign hosts): a screensaver daemon stops its saver with SIGTERM
+// and expects a prompt, clean exit. A signal that comes while there is no window waits for
+// the first one; a second signal before the first was delivered takes its default course.
 void closeWindowsOnTerminationSignals();
+// A termination signal has come and not yet been delivered (for loops without windows).
+bool terminationPending();
 
 // Where the stand-in reports what it cannot do (a damaged registry file, a host window
 // that vanished); the program routes it to its log. Null drops the lines.

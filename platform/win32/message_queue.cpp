@@ -15,15 +15,14 @@
 namespace win32::detail {
 namespace {
 
-// Written by the signal handler, read by the pump: plain lock-free atomics only.
+// Written by the signal handler, read by the pump: a plain lock-free atomic only.
 std::atomic<int> g_pendingSignal{0};
-std::atomic<int> g_windowCount{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void onTerminationSignal(int signal) {
   int expected = 0;
-  // Nobody to tell, or a second signal before the first was delivered: the user means it.
-  if (g_windowCount.load() == 0 || !g_pendingSignal.compare_exchange_strong(expected, signal)) {
+  // A second signal before the first was delivered: the user means it.
+  if (!g_pendingSignal.compare_exchange_strong(expected, signal)) {
     std::signal(signal, SIG_DFL);
     std::raise(signal);
   }
@@ -50,12 +49,17 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return msg;
 }
 
+// A signal that comes before there is a window (during start-up) waits for the first one.
 void deliverPendingSignal() {
   if (g_pendingSignal.load() == 0) return;
   WindowSystem& system = WindowSystem::get();
-  for (auto& [handle, window] : system.windows)
-    if (!window->destroying) postMessage(handle, WM_CLOSE, 0, 0);
-  g_pendingSignal.store(0);
+  bool told = false;
+  for (auto& [handle, window] : system.windows) {
+    if (window->destroying) continue;
+    postMessage(handle, WM_CLOSE, 0, 0);
+    told = true;
+  }
+  if (told) g_pendingSignal.store(0);
 }
 
 void handleHostEvents() {
@@ -135,8 +139,6 @@ void waitForEvents(DWORD milliseconds) {
 void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowSystem::get().queue.push_back(makeMessage(window, message, wParam, lParam));
 }
-
-void updateWindowCount() { g_windowCount.store(static_cast<int>(WindowSystem::get().windows.size())); }
 
 void pumpPlatformEvents() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) {
@@ -349,6 +351,8 @@ LRESULT DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 namespace win32 {
+
+bool terminationPending() { return detail::g_pendingSignal.load() != 0; }
 
 void closeWindowsOnTerminationSignals() {
   struct sigaction action{};

@@ -211,7 +211,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   record->handle = handle;
   Window& window = *record;
   system.windows[handle] = std::move(record);
-  win32::detail::updateWindowCount();
 
   if (SendMessageA(handle, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(handle);
@@ -249,7 +248,6 @@ BOOL DestroyWindow(HWND handle) {
   SDL_DestroyWindow(window->sdl);
   if (window->childWindow) win32::x11::destroyChild(window->childWindow);
   system.windows.erase(handle);
-  win32::detail::updateWindowCount();
   return TRUE;
 }
 

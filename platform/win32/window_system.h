@@ -84,8 +84,6 @@ void clientSize(const Window& window, int& width, int& height);
 // last reported, since SDL and our own resizing may both announce the same change.
 void reportSize(Window& window, WPARAM kind, bool post);
 void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Tells the signal handler how many windows could receive WM_CLOSE.
-void updateWindowCount();
 // Moves SDL's pending events and our X11 connection's events into the queue.
 void pumpPlatformEvents();
 void translateSdlEvent(const SDL_Event& event);
