@@ -134,6 +134,8 @@ WindowId createChild(WindowId host, int x, int y, int width, int height) {
   Display* d = display();
   if (!d || host == 0 || width <= 0 || height <= 0) return 0;
   Connection& c = connection();
+  // Before any Trap: a handler installed inside one would be undone when the trap ends.
+  installEmbeddingHandler();
   int hostWidth = 0;
   int hostHeight = 0;
   if (!windowSize(host, hostWidth, hostHeight)) return 0;
@@ -156,7 +158,6 @@ WindowId createChild(WindowId host, int x, int y, int width, int height) {
     XSync(d, False);
     return 0;
   }
-  installEmbeddingHandler();
   Host& record = c.hosts[host];
   record.width = hostWidth;
   record.height = hostHeight;

@@ -49,7 +49,6 @@ class Saver : public shelltest::PrivateRegistry {
 protected:
   void SetUp() override {
     PrivateRegistry::SetUp();
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     win32::resetWindowSystem();
     clock_.setNow(5000);
   }

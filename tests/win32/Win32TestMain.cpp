@@ -1,16 +1,7 @@
-// The window tests run on SDL's offscreen driver even on a desktop, so they never open
-// windows on the developer's screen; the X11 paths are exercised end to end under Xvfb.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+#include "tests/win32/OffscreenVideo.h"
 
 namespace {
 
-class OffscreenVideo : public ::testing::Environment {
-public:
-  void SetUp() override { setenv("SDL_VIDEODRIVER", "offscreen", 1); }
-};
-
-const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new OffscreenVideo);
+const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
 
 } // namespace
