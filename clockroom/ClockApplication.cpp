@@ -7,6 +7,11 @@ bool ClockApplication::updateScene() {
   return true;
 }
 
+void ClockApplication::readSceneExtras(const engine::PropsTree& properties) {
+  weatherTiming_.quietTime = properties.getInt("QuietTime", weatherTiming_.quietTime);
+  weatherTiming_.winkTime = properties.getInt("WinkTime", weatherTiming_.winkTime);
+}
+
 bool ClockApplication::loadSettings() {
   readPhotoPath(settings_.photoPath);
   return SaverApplication::loadSettings();

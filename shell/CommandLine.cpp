@@ -11,7 +11,8 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // The number at the first decimal digit from `from` on, as atol reads it, except that a
 // number too large for a handle saturates instead of overflowing.
 std::uintptr_t numberFrom(std::string_view text, std::size_t from) {
-  while (from < text.size() && !isDigit(text[from])) ++from;
+  while (from < text.size() && !isDigit(text[from]))
+    ++from;
   std::uintptr_t value = 0;
   constexpr std::uintptr_t kLimit = static_cast<std::uintptr_t>(std::numeric_limits<long>::max());
   for (; from < text.size() && isDigit(text[from]); ++from) {

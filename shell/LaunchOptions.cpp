@@ -119,7 +119,8 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       if (!value(text)) return fail("-visual needs a value");
     } else if (doubleDash && name == "-seconds") {
       double seconds = 0;
-      if (!value(text) || !parseSeconds(text, seconds)) return fail("--seconds needs a number of seconds, not \"" + text + "\"");
+      if (!value(text) || !parseSeconds(text, seconds))
+        return fail("--seconds needs a number of seconds, not \"" + text + "\"");
       options.seconds = seconds;
     } else if (doubleDash && name == "-time") {
       ClockTime time;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/core/Log.h"
+#include "engine/data/props/PropsParser.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -175,11 +176,28 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   RECT client{};
   GetClientRect(window_, &client);
   textScale_ = static_cast<float>(client.right - client.left) / 1024.0f;
+  readSceneProperties();
+  engine::logLine("Application created\n");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
   sceneStopwatch_.restart();
   return true;
+}
+
+engine::FileLocation SaverApplication::mediaLocation(std::string_view name) const {
+  return engine::FileLocation::diskOrArchive(mediaArchive_, "Media" + std::string(name));
+}
+
+void SaverApplication::readSceneProperties() {
+  engine::FileLocation location = mediaLocation("/Scene.props");
+  // A file that is not there changes nothing, silently; one that is there counts with
+  // every statement that parsed.
+  if (!engine::FileLocation(location).openStream(engine::kStreamRead)) return;
+  engine::PropsTree properties;
+  engine::parsePropsFile(location, properties);
+  applySceneProperties(properties, sceneProperties_);
+  readSceneExtras(properties);
 }
 
 void SaverApplication::runSettingsDialog(HWND) {

@@ -7,9 +7,13 @@
 #include <string>
 
 #include "engine/app/Stopwatch.h"
+#include "engine/data/Archive.h"
+#include "engine/data/FileLocation.h"
+#include "engine/data/props/PropsNode.h"
 #include "platform/win32/winuser.h"
 #include "shell/FrameRateCounter.h"
 #include "shell/RunMode.h"
+#include "shell/SceneProperties.h"
 #include "shell/Settings.h"
 
 namespace saver {
@@ -39,6 +43,8 @@ public:
   virtual bool updateScene() { return true; }
   virtual bool renderScene() { return true; }
   virtual bool loadScene() { return true; }
+  // 8. The scene properties the clock room reads beyond the base ones.
+  virtual void readSceneExtras(const engine::PropsTree&) {}
   // 9. The settings dialog's procedure.
   virtual INT_PTR settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // 10-12.
@@ -57,6 +63,11 @@ public:
   bool startUp(HINSTANCE instance, RunMode mode, HWND parent);
   // The frame loop and the shut-down after it; answers 1.
   int runMainLoop();
+  // "Scene.props" from the media: nothing changes when it cannot be opened.
+  void readSceneProperties();
+  // A media file by its name ("/Scene.props"): a Media folder in the working directory
+  // first, then the media archive.
+  engine::FileLocation mediaLocation(std::string_view name) const;
 
   // The loop in pieces, for the program and for tests driving it frame by frame.
   void beginLoop();
@@ -84,6 +95,8 @@ public:
   // The text the frame-rate label shows, refreshed once a second while "ShowFps" is set.
   const std::string& frameRateText() const { return frameRateText_; }
   const GammaRamp& gammaRamp() const { return gammaRamp_; }
+  const SceneProperties& sceneProperties() const { return sceneProperties_; }
+  void setMediaArchive(engine::Archive* archive) { mediaArchive_ = archive; }
   float textScale() const { return textScale_; }
   bool deviceReady() const { return deviceReady_; }
   void setDeviceReady(bool ready) { deviceReady_ = ready; }
@@ -118,6 +131,8 @@ protected:
   Settings settings_;
   float textScale_ = 1.0f;
   GammaRamp gammaRamp_{};
+  SceneProperties sceneProperties_;
+  engine::Archive* mediaArchive_ = nullptr;
 
   FrameRateCounter frameRate_;
   std::string frameRateText_;

@@ -37,7 +37,8 @@ namespace {
 class OpenKey {
 public:
   explicit OpenKey(REGSAM access) {
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) !=
+        ERROR_SUCCESS)
       key_ = nullptr;
   }
   ~OpenKey() {

@@ -11,19 +11,19 @@ namespace saver {
 struct Settings {
   Settings(); // every value at its default from the table
 
-  bool useDesktop;      // "UseDesktop": the desktop's display mode instead of Width/Height/Depth
-  bool showFps;         // "ShowFps"
-  int width;            // "Width"
-  int height;           // "Height"
-  int depth;            // "Depth": 16 or anything else (32)
-  int adapter;          // "Adapter"
-  int gamma;            // "Gamma": -100 ... 100
-  int volume;           // "Volume": 0 ... 100
-  bool music;           // "Music"
-  bool sound;           // "Sound"
-  bool exitOnMouseMove; // "ExitOnMM"
-  bool showTime;        // "ShowTime"
-  bool timeStyle;       // "TimeStyle": false = 12-hour with am/pm, true = 24-hour
+  bool useDesktop;       // "UseDesktop": the desktop's display mode instead of Width/Height/Depth
+  bool showFps;          // "ShowFps"
+  int width;             // "Width"
+  int height;            // "Height"
+  int depth;             // "Depth": 16 or anything else (32)
+  int adapter;           // "Adapter"
+  int gamma;             // "Gamma": -100 ... 100
+  int volume;            // "Volume": 0 ... 100
+  bool music;            // "Music"
+  bool sound;            // "Sound"
+  bool exitOnMouseMove;  // "ExitOnMM"
+  bool showTime;         // "ShowTime"
+  bool timeStyle;        // "TimeStyle": false = 12-hour with am/pm, true = 24-hour
   std::string photoPath; // "PhotoPath"
 };
 

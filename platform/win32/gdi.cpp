@@ -21,8 +21,8 @@ struct Bitmap {
 };
 
 struct DeviceContext {
-  HWND window = nullptr;            // a window's DC (from BeginPaint) when set
-  UINT_PTR selected = 0;            // the bitmap of a memory DC
+  HWND window = nullptr; // a window's DC (from BeginPaint) when set
+  UINT_PTR selected = 0; // the bitmap of a memory DC
 };
 
 struct Gdi {
@@ -207,7 +207,8 @@ BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sou
   auto sourcePixel = [&](int sx, int sy) -> std::uint32_t {
     if (rop == WHITENESS) return 0xFFFFFF;
     if (!from || sx < 0 || sy < 0 || sx >= from->width || sy >= from->height) return 0;
-    return from->pixels[static_cast<std::size_t>(sy) * static_cast<std::size_t>(from->width) + static_cast<std::size_t>(sx)];
+    return from
+        ->pixels[static_cast<std::size_t>(sy) * static_cast<std::size_t>(from->width) + static_cast<std::size_t>(sx)];
   };
 
   if (to->window) {
@@ -239,8 +240,8 @@ BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sou
     for (int column = 0; column < width; ++column) {
       const int tx = x + column;
       if (tx < 0 || tx >= into->width) continue;
-      into->pixels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(into->width) + static_cast<std::size_t>(tx)] =
-          sourcePixel(sourceX + column, sourceY + row);
+      into->pixels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(into->width) +
+                   static_cast<std::size_t>(tx)] = sourcePixel(sourceX + column, sourceY + row);
     }
   }
   return TRUE;

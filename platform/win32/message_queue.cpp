@@ -144,7 +144,8 @@ void pumpPlatformEvents() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) {
     SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) translateSdlEvent(event);
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1)
+      translateSdlEvent(event);
   }
   handleHostEvents();
   deliverPendingSignal();
@@ -211,8 +212,7 @@ BOOL PeekMessageA(MSG* msg, HWND filter, UINT low, UINT high, UINT removeFlags) 
     const DWORD now = timeGetTime();
     for (win32::detail::Timer& timer : system.timers) {
       if (!win32::detail::isDue(timer.due, now) || (filter && timer.window != filter)) continue;
-      *msg = win32::detail::makeMessage(timer.window, WM_TIMER, timer.id,
-                                        reinterpret_cast<LPARAM>(timer.callback));
+      *msg = win32::detail::makeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback));
       if (remove) timer.due = now + timer.interval;
       return TRUE;
     }
@@ -302,7 +302,8 @@ UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC callback) {
 
 BOOL KillTimer(HWND handle, UINT_PTR id) {
   auto& timers = WindowSystem::get().timers;
-  const auto removed = std::erase_if(timers, [&](const win32::detail::Timer& t) { return t.window == handle && t.id == id; });
+  const auto removed =
+      std::erase_if(timers, [&](const win32::detail::Timer& t) { return t.window == handle && t.id == id; });
   return removed ? TRUE : FALSE;
 }
 
@@ -355,7 +356,7 @@ namespace win32 {
 bool terminationPending() { return detail::g_pendingSignal.load() != 0; }
 
 void closeWindowsOnTerminationSignals() {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = detail::onTerminationSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;

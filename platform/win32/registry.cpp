@@ -37,7 +37,9 @@ Registry& registry() {
 
 enum class FileState { Missing, Read, SetAside, Unreadable };
 
-LONG errorOf(int error) { return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_WRITE_FAULT; }
+LONG errorOf(int error) {
+  return error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_WRITE_FAULT;
+}
 
 bool makeDirectories(const std::string& folder) {
   std::string partial;
@@ -54,8 +56,9 @@ bool makeDirectories(const std::string& folder) {
 // does not exist, so an earlier damaged copy is never replaced either.
 std::string asideName(const std::string& path) {
   std::string candidate = path + ".damaged";
-  struct stat info{};
-  for (int n = 2; lstat(candidate.c_str(), &info) == 0; ++n) candidate = path + ".damaged." + std::to_string(n);
+  struct stat info {};
+  for (int n = 2; lstat(candidate.c_str(), &info) == 0; ++n)
+    candidate = path + ".damaged." + std::to_string(n);
   return candidate;
 }
 
@@ -66,7 +69,8 @@ FileState load(const std::string& path, RegistryDocument& document) {
   std::string text;
   char buffer[4096];
   ssize_t got = 0;
-  while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
+  while ((got = read(fd, buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<std::size_t>(got));
   const bool readFailed = got < 0;
   close(fd);
   if (readFailed) return FileState::Unreadable;
@@ -74,7 +78,8 @@ FileState load(const std::string& path, RegistryDocument& document) {
   if (RegistryDocument::parse(text, document, error)) return FileState::Read;
   const std::string aside = asideName(path);
   if (rename(path.c_str(), aside.c_str()) != 0) {
-    reportDiagnostic("Registry file " + path + " is damaged (" + error + ") and cannot be moved aside; it is left as it is");
+    reportDiagnostic("Registry file " + path + " is damaged (" + error +
+                     ") and cannot be moved aside; it is left as it is");
     return FileState::Unreadable;
   }
   reportDiagnostic("Registry file " + path + " is damaged (" + error + "); it is kept as " + aside +
@@ -142,8 +147,10 @@ std::string keyPath(HKEY parent, LPCSTR subKey, LONG& error) {
     base = it->second.path;
   }
   std::string_view sub = subKey ? subKey : "";
-  while (!sub.empty() && sub.front() == '\\') sub.remove_prefix(1);
-  while (!sub.empty() && sub.back() == '\\') sub.remove_suffix(1);
+  while (!sub.empty() && sub.front() == '\\')
+    sub.remove_prefix(1);
+  while (!sub.empty() && sub.back() == '\\')
+    sub.remove_suffix(1);
   // A key name cannot hold what would break its line in the file.
   if (sub.find_first_of("[]\n\r") != std::string_view::npos) {
     error = ERROR_INVALID_PARAMETER;
@@ -181,8 +188,7 @@ LONG openOrCreate(HKEY parent, LPCSTR subKey, REGSAM access, bool create, PHKEY 
 }
 
 // Applies `change` to the key in a freshly read document and writes it back.
-template <typename Change>
-LONG modify(HKEY key, Change change) {
+template <typename Change> LONG modify(HKEY key, Change change) {
   OpenKey* open = openKey(key);
   if (!open) return ERROR_INVALID_HANDLE;
   if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;

@@ -14,8 +14,10 @@ bool sameText(std::string_view a, std::string_view b) {
 }
 
 std::string_view trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -139,7 +141,8 @@ std::string escape(std::string_view text) {
 
 bool writableAsString(const RegistryValue& value) {
   if (value.type != 1 || value.data.empty() || value.data.back() != 0) return false;
-  return std::none_of(value.data.begin(), value.data.end() - 1, [](BYTE b) { return b == 0 || b == '\n' || b == '\r'; });
+  return std::none_of(value.data.begin(), value.data.end() - 1,
+                      [](BYTE b) { return b == 0 || b == '\n' || b == '\r'; });
 }
 
 std::string hexForm(const RegistryValue& value, std::size_t prefixLength) {
@@ -268,8 +271,8 @@ std::string RegistryDocument::serialize() const {
       const std::string name = value.name.empty() ? "@" : "\"" + escape(value.name) + "\"";
       out += name + "=";
       if (writableAsString(value)) {
-        out += "\"" + escape(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1)) +
-               "\"";
+        out += "\"" +
+               escape(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1)) + "\"";
       } else if (value.type == 4 && value.data.size() == 4) {
         char buffer[16];
         const DWORD number = static_cast<DWORD>(value.data[0]) | static_cast<DWORD>(value.data[1]) << 8 |

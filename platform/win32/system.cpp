@@ -138,9 +138,7 @@ BOOL SetThreadPriority(HANDLE thread, int priority) {
   return TRUE;
 }
 
-int GetThreadPriority(HANDLE thread) {
-  return thread == GetCurrentThread() ? win32::detail::t_priority : 0x7FFFFFFF;
-}
+int GetThreadPriority(HANDLE thread) { return thread == GetCurrentThread() ? win32::detail::t_priority : 0x7FFFFFFF; }
 
 namespace win32 {
 

@@ -15,7 +15,8 @@ namespace {
 
 std::string classKey(std::string_view name) {
   std::string key(name);
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return key;
 }
 
@@ -140,9 +141,11 @@ void reportSize(Window& window, WPARAM kind, bool post) {
 void destroyAllWindows() {
   WindowSystem& system = WindowSystem::get();
   std::vector<HWND> handles;
-  for (auto& [handle, record] : system.windows) handles.push_back(handle);
+  for (auto& [handle, record] : system.windows)
+    handles.push_back(handle);
   std::reverse(handles.begin(), handles.end());
-  for (HWND handle : handles) DestroyWindow(handle);
+  for (HWND handle : handles)
+    DestroyWindow(handle);
 }
 
 } // namespace win32::detail
@@ -184,10 +187,12 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (!className) return win32::detail::fail(ERROR_INVALID_PARAMETER, "CreateWindowExA: no window class");
   auto cls = system.classes.find(win32::detail::classKey(className));
   if (cls == system.classes.end())
-    return win32::detail::fail(ERROR_CANNOT_FIND_WND_CLASS, std::string("CreateWindowExA: unknown window class ") + className);
+    return win32::detail::fail(ERROR_CANNOT_FIND_WND_CLASS,
+                               std::string("CreateWindowExA: unknown window class ") + className);
   if ((style & WS_CHILD) && !parent)
     return win32::detail::fail(ERROR_TLW_WITH_WSCHILD, "CreateWindowExA: a child window needs a parent");
-  if (!win32::ensureVideo()) return win32::detail::fail(ERROR_INVALID_PARAMETER, std::string("SDL video: ") + SDL_GetError());
+  if (!win32::ensureVideo())
+    return win32::detail::fail(ERROR_INVALID_PARAMETER, std::string("SDL video: ") + SDL_GetError());
 
   auto record = std::make_unique<Window>();
   record->windowClass = cls->second;

@@ -35,13 +35,13 @@ struct Window {
   DWORD style = 0;
   DWORD exStyle = 0;
   std::string title;
-  HWND parent = nullptr;           // a foreign host for WS_CHILD windows
-  unsigned long hostWindow = 0;    // X11 id of that host
-  unsigned long childWindow = 0;   // the X11 child we made inside it
-  bool fillsHost = false;          // follows the host's size
-  RECT childRect{};                // position inside the host
+  HWND parent = nullptr;         // a foreign host for WS_CHILD windows
+  unsigned long hostWindow = 0;  // X11 id of that host
+  unsigned long childWindow = 0; // the X11 child we made inside it
+  bool fillsHost = false;        // follows the host's size
+  RECT childRect{};              // position inside the host
   bool needsPaint = false;
-  int reportedWidth = -1;          // the client size last sent with WM_SIZE
+  int reportedWidth = -1; // the client size last sent with WM_SIZE
   int reportedHeight = -1;
   LONG_PTR userData = 0;
   bool destroyStarted = false;

@@ -17,9 +17,12 @@ using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
 constexpr LPARAM MAKELPARAM(int low, int high) {
-  return static_cast<LPARAM>(static_cast<DWORD>((static_cast<DWORD>(low) & 0xFFFF) | (static_cast<DWORD>(high) & 0xFFFF) << 16));
+  return static_cast<LPARAM>(
+      static_cast<DWORD>((static_cast<DWORD>(low) & 0xFFFF) | (static_cast<DWORD>(high) & 0xFFFF) << 16));
 }
-constexpr WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high))); }
+constexpr WPARAM MAKEWPARAM(int low, int high) {
+  return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high)));
+}
 // The signed coordinates of mouse messages.
 constexpr int GET_X_LPARAM(LPARAM value) { return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(value))); }
 constexpr int GET_Y_LPARAM(LPARAM value) { return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(value))); }

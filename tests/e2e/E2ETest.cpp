@@ -33,9 +33,12 @@ class Tickwood : public ::testing::Test {
 protected:
   // A headless run: no display at all, the settings in a private folder, the log on stderr.
   Environment headless() const {
-    return {{"DISPLAY", std::nullopt},         {"WAYLAND_DISPLAY", std::nullopt},
-            {"SDL_VIDEODRIVER", std::nullopt}, {"XSCREENSAVER_WINDOW", std::nullopt},
-            {"XDG_CONFIG_HOME", config_.path().string()}, {"TICKWOOD_LOG", "1"},
+    return {{"DISPLAY", std::nullopt},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"SDL_VIDEODRIVER", std::nullopt},
+            {"XSCREENSAVER_WINDOW", std::nullopt},
+            {"XDG_CONFIG_HOME", config_.path().string()},
+            {"TICKWOOD_LOG", "1"},
             // Leaks are the unit tests' business; here the system libraries' would only
             // change the exit codes of a sanitized build.
             {"ASAN_OPTIONS", "detect_leaks=0"}};
@@ -70,7 +73,7 @@ TEST_F(Tickwood, TheSaverRunsForItsTimeAndShutsDownCleanly) {
   auto p = run({"/s", "--seconds", "1", "--seed", "5", "--time", "23:59:58"}, headless());
   EXPECT_EQ(p->wait(20s), 1);
   EXPECT_GE(p->runTime(), 1000ms);
-  EXPECT_EQ(p->err(), "Log started \nLog closed\n");
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
   // The settings were read: the key exists, and a run writes no values.
   EXPECT_EQ(testsupport::TempDir::read(config_.path() / "tickwood" / "registry.reg"),
             "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n");
@@ -88,7 +91,7 @@ TEST_F(Tickwood, TerminationSignalsEndARunPromptlyAndCleanly) {
     std::printf("signal %d: the run ended %lld ms after it\n", signal, static_cast<long long>(took.count()));
     // The daemon's limit is 200 ms; a loaded test machine gets some slack.
     EXPECT_LT(took, 1000ms);
-    EXPECT_EQ(p->err(), "Log started \nLog closed\n");
+    EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
   }
 }
 
@@ -162,8 +165,7 @@ protected:
   }
 
   // Waits until `check` holds, for at most `limit`.
-  template <typename Check>
-  bool eventually(Check check, std::chrono::milliseconds limit) {
+  template <typename Check> bool eventually(Check check, std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < until) {
       if (check()) return true;
@@ -243,7 +245,8 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheSaverFillsItFollowsItAndEndsWithIt) {
   XDestroyWindow(display_, host);
   XSync(display_, False);
   EXPECT_EQ(p->wait(5s), 1);
-  EXPECT_EQ(p->err(), "Log started \nThe host window of a child window has gone; the child goes with it\nLog closed\n");
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
+                      "with it\nLog closed\n");
 }
 
 TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {
@@ -253,7 +256,8 @@ TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {
     XSync(display_, False);
     int created = 0;
     XEvent event;
-    while (XCheckTypedEvent(display_, CreateNotify, &event)) ++created;
+    while (XCheckTypedEvent(display_, CreateNotify, &event))
+      ++created;
     return created;
   };
   countCreated();
@@ -275,7 +279,8 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
   ASSERT_TRUE(eventually(
       [&] {
         XEvent event;
-        while (XCheckTypedEvent(display_, MapNotify, &event)) saver = event.xmap.window;
+        while (XCheckTypedEvent(display_, MapNotify, &event))
+          saver = event.xmap.window;
         return saver != 0;
       },
       10s));
@@ -287,7 +292,7 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
   XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), False, 0);
   XSync(display_, False);
   EXPECT_EQ(p->wait(5s), 1);
-  EXPECT_EQ(p->err(), "Log started \nLog closed\n");
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
 }
 
 } // namespace

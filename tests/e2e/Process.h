@@ -26,8 +26,8 @@ namespace e2e {
 class Process {
 public:
   // `environment`: variables to set; a value of nullopt removes the variable.
-  Process(const std::vector<std::string>& arguments, const std::map<std::string, std::optional<std::string>>& environment,
-          const testsupport::TempDir& folder)
+  Process(const std::vector<std::string>& arguments,
+          const std::map<std::string, std::optional<std::string>>& environment, const testsupport::TempDir& folder)
       : out_(folder.file("stdout-" + std::to_string(++counter()))),
         err_(folder.file("stderr-" + std::to_string(counter()))) {
     std::vector<std::string> env;
@@ -39,10 +39,12 @@ public:
     for (const auto& [name, value] : environment)
       if (value) env.push_back(name + "=" + *value);
     std::vector<char*> argv;
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments)
+      argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
+    for (std::string& e : env)
+      envp.push_back(e.data());
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;

@@ -21,8 +21,8 @@ public:
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                          "-noreset", nullptr};
+    const char* argv[] = {"Xvfb",       "-displayfd", fd.c_str(), "-screen",  "0",
+                          "640x480x24", "-nolisten",  "tcp",      "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -33,7 +33,8 @@ public:
     std::string number;
     pollfd wait{fds[0], POLLIN, 0};
     char c = 0;
-    while (pid_ > 0 && poll(&wait, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
+    while (pid_ > 0 && poll(&wait, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+      number.push_back(c);
     close(fds[0]);
     if (!number.empty()) display_ = ":" + number;
   }

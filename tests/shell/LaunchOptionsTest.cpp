@@ -84,7 +84,8 @@ TEST(LaunchOptions, BadValuesAndUnknownOptionsAreErrors) {
       {{"--seed", "-1"}, "--seed needs a whole number, not \"-1\""},
       {{"--seed", "4294967296"}, "--seed needs a whole number, not \"4294967296\""},
   };
-  for (const auto& c : cases) EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];
+  for (const auto& c : cases)
+    EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];
   EXPECT_TRUE(parse({"--help"}).help);
   // Without two dashes these belong to the Windows switches.
   EXPECT_EQ(parse({"-seconds", "5"}).windowsCommandLine, "\"/usr/bin/tickwood\" -seconds 5");

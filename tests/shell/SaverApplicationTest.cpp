@@ -78,7 +78,7 @@ protected:
 TEST_F(Saver, StartUpMakesTheBorderlessWindowAndHidesTheCursor) {
   EXPECT_EQ(saver::SaverApplication::instance(), app_.get());
   RecordingApplication& app = start();
-  EXPECT_EQ(log_.lines(), std::vector<std::string>{"Log started \n"});
+  EXPECT_EQ(log_.lines(), (std::vector<std::string>{"Log started \n", "Application created\n"}));
   ASSERT_NE(app.window(), nullptr);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(app.window(), GWL_STYLE)), WS_POPUP | WS_VISIBLE);
   RECT client{};
@@ -93,7 +93,8 @@ TEST_F(Saver, StartUpMakesTheBorderlessWindowAndHidesTheCursor) {
 }
 
 TEST_F(Saver, WithoutUseDesktopTheWindowHasTheChosenSize) {
-  writeRegistry(std::string(shelltest::kHeader) + "\"UseDesktop\"=dword:0\n\"Width\"=dword:280\n\"Height\"=dword:1e0\n");
+  writeRegistry(std::string(shelltest::kHeader) +
+                "\"UseDesktop\"=dword:0\n\"Width\"=dword:280\n\"Height\"=dword:1e0\n");
   RecordingApplication& app = start(RunMode::Test);
   RECT client{};
   GetClientRect(app.window(), &client);
@@ -116,7 +117,7 @@ TEST_F(Saver, EveryKeyEndsTheRunButF2F3AndF6) {
   const struct {
     WPARAM key;
     bool ends;
-  } cases[] = {{VK_ESCAPE, true}, {VK_SPACE, true}, {'A', true},   {VK_RETURN, true}, {VK_F1, true},
+  } cases[] = {{VK_ESCAPE, true}, {VK_SPACE, true}, {'A', true},    {VK_RETURN, true}, {VK_F1, true},
                {VK_F2, false},    {VK_F3, false},   {VK_F6, false}, {VK_SHIFT, true}};
   for (const auto& c : cases) {
     app_ = std::make_unique<RecordingApplication>();
@@ -133,10 +134,14 @@ TEST_F(Saver, SystemCommandsAndCloseRequests) {
     WPARAM wParam;
     LRESULT result;
     bool ends;
-  } cases[] = {{WM_SYSCOMMAND, SC_CLOSE, 1, true},     {WM_SYSCOMMAND, SC_NEXTWINDOW, 1, true},
-               {WM_SYSCOMMAND, SC_PREVWINDOW, 1, true}, {WM_SYSCOMMAND, SC_SCREENSAVE, 0, false},
-               {WM_SYSCOMMAND, SC_SCREENSAVE | 2, 0, false}, {WM_CLOSE, 0, 1, true},
-               {WM_DESTROY, 0, 1, true},                 {WM_QUIT, 0, 1, true}};
+  } cases[] = {{WM_SYSCOMMAND, SC_CLOSE, 1, true},
+               {WM_SYSCOMMAND, SC_NEXTWINDOW, 1, true},
+               {WM_SYSCOMMAND, SC_PREVWINDOW, 1, true},
+               {WM_SYSCOMMAND, SC_SCREENSAVE, 0, false},
+               {WM_SYSCOMMAND, SC_SCREENSAVE | 2, 0, false},
+               {WM_CLOSE, 0, 1, true},
+               {WM_DESTROY, 0, 1, true},
+               {WM_QUIT, 0, 1, true}};
   for (const auto& c : cases) {
     app_ = std::make_unique<RecordingApplication>();
     RecordingApplication& app = start();
@@ -148,7 +153,8 @@ TEST_F(Saver, SystemCommandsAndCloseRequests) {
 
 TEST_F(Saver, ButtonsEndTheRunAndMovementOnlyWhenAskedAndAfterOneSecond) {
   RecordingApplication& app = start();
-  for (int kind : {1, 2, 4, 5, 7, 8, 9, 10, 11}) app.onInputEvent(kind, 1, 1, 0, 0, 1, 1, 0);
+  for (int kind : {1, 2, 4, 5, 7, 8, 9, 10, 11})
+    app.onInputEvent(kind, 1, 1, 0, 0, 1, 1, 0);
   app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0); // "ExitOnMM" is off
   clock_.advance(5000);
   app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0);
@@ -208,7 +214,8 @@ TEST(FrameRateCounter, AfterAStallShowsTheFramesOfTheWindowThatEnded) {
   counter.start(1000);
   counter.tick(1000); // no time has passed: nothing to divide by
   EXPECT_EQ(counter.rate(), 0);
-  for (int t = 1100; t <= 1900; t += 100) counter.tick(t);
+  for (int t = 1100; t <= 1900; t += 100)
+    counter.tick(t);
   EXPECT_EQ(counter.rate(), 10 * 1000 / 900);
   counter.tick(7000); // five seconds without a frame
   EXPECT_EQ(counter.rate(), 10);
@@ -221,7 +228,8 @@ TEST_F(Saver, TheFrameRateTextIsRefreshedEverySecondWhenShown) {
   RecordingApplication& app = start();
   EXPECT_TRUE(app.settings().showFps);
   app.beginLoop();
-  for (int i = 0; i < 99; ++i) frameAfter(10);
+  for (int i = 0; i < 99; ++i)
+    frameAfter(10);
   EXPECT_EQ(app.frameRateText(), "");
   EXPECT_EQ(app.frameRate(), 100);
   frameAfter(10);
@@ -282,10 +290,12 @@ TEST_F(Saver, ThePreviewWaitsForItsHalfSecondTimer) {
   SendMessageA(window, WM_USER, 0, 0);
   MSG msg;
   clock_.advance(499);
-  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+    DispatchMessageA(&msg);
   EXPECT_TRUE(app_->previewWaiting());
   clock_.advance(1);
-  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+    DispatchMessageA(&msg);
   EXPECT_FALSE(app_->previewWaiting());
   EXPECT_FALSE(KillTimer(window, saver::kPreviewTimer)); // already killed
 }

@@ -88,8 +88,8 @@ TEST_F(SettingsStore, ValuesOfAnyTypeThatFitFourBytesAreRead) {
                 "\"Height\"=hex(b):00,04,00,00,00,00,00,00\n" // eight bytes do not fit: default stays
                 "\"ExitOnMM\"=\"0\"\n"                        // bytes '0' and NUL are not all zero
                 "\"Sound\"=hex:00,00,00,00\n"
-                "\"Gamma\"=dword:000001f4\n"                  // 500: out of range
-                "\"Volume\"=dword:fffffffb\n");               // -5: out of range
+                "\"Gamma\"=dword:000001f4\n"    // 500: out of range
+                "\"Volume\"=dword:fffffffb\n"); // -5: out of range
   engine::LogCapture log;
   Settings settings;
   ASSERT_TRUE(saver::readSettings(settings));
@@ -108,7 +108,8 @@ TEST_F(SettingsStore, ADamagedFileGivesTheDefaultsAndIsKept) {
   Settings settings;
   EXPECT_TRUE(saver::readSettings(settings));
   expectDefaults(settings);
-  EXPECT_EQ(testsupport::TempDir::read(registryFile().string() + ".damaged"), "REGEDIT4\n\"Width\"=dword:00000400\n[oops\n");
+  EXPECT_EQ(testsupport::TempDir::read(registryFile().string() + ".damaged"),
+            "REGEDIT4\n\"Width\"=dword:00000400\n[oops\n");
 }
 
 TEST_F(SettingsStore, APhotoPathOfMoreThan255BytesIsNotRead) {
@@ -124,7 +125,8 @@ TEST_F(SettingsStore, APhotoPathOfMoreThan255BytesIsNotRead) {
   // Stored by someone else without its NUL, 256 bytes still end inside the buffer.
   writeRegistry(std::string(kHeader) + "\"PhotoPath\"=hex(1):" + [] {
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += i ? ",61" : "61";
+    for (int i = 0; i < 256; ++i)
+      bytes += i ? ",61" : "61";
     return bytes;
   }() + "\n");
   ASSERT_TRUE(saver::readPhotoPath(path));
@@ -144,7 +146,8 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedLeavesEverythingAlone) {
 
 TEST(GammaRamp, ShiftsTheIdentityBy200PerStepAndClips) {
   const auto identity = saver::makeGammaRamp(0);
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(identity.red[static_cast<std::size_t>(i)], 256 * i);
+  for (int i = 0; i < 256; ++i)
+    EXPECT_EQ(identity.red[static_cast<std::size_t>(i)], 256 * i);
   const auto bright = saver::makeGammaRamp(50);
   EXPECT_EQ(bright.green[0], 10000);
   EXPECT_EQ(bright.green[216], 10000 + 256 * 216);

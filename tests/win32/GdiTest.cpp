@@ -9,8 +9,7 @@
 namespace {
 
 // A DIB as the resource compiler stores it: BITMAPINFOHEADER then padded rows.
-std::vector<unsigned char> dib(int width, int height, int bits, bool topDown,
-                               std::uint32_t (*colour)(int x, int y)) {
+std::vector<unsigned char> dib(int width, int height, int bits, bool topDown, std::uint32_t (*colour)(int x, int y)) {
   const int bytes = bits / 8;
   const int stride = (width * bytes + 3) / 4 * 4;
   std::vector<unsigned char> out(sizeof(BITMAPINFOHEADER) + static_cast<std::size_t>(stride * height));
@@ -34,7 +33,9 @@ std::vector<unsigned char> dib(int width, int height, int bits, bool topDown,
   return out;
 }
 
-std::uint32_t gradient(int x, int y) { return static_cast<std::uint32_t>(x * 40) << 16 | static_cast<std::uint32_t>(y * 50) << 8 | 0x33; }
+std::uint32_t gradient(int x, int y) {
+  return static_cast<std::uint32_t>(x * 40) << 16 | static_cast<std::uint32_t>(y * 50) << 8 | 0x33;
+}
 
 class Gdi : public win32test::WindowTest {
 protected:
@@ -144,7 +145,8 @@ TEST_F(Gdi, DamagedBitmapResourcesGiveNoBitmap) {
       header([](BITMAPINFOHEADER& h) { h.biClrUsed = 0xFFFFFFFFu; }),
       {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F},
   };
-  for (std::size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(load(bad[i]), nullptr) << "case " << i;
+  for (std::size_t i = 0; i < bad.size(); ++i)
+    EXPECT_EQ(load(bad[i]), nullptr) << "case " << i;
   EXPECT_EQ(LoadBitmapA(nullptr, MAKEINTRESOURCEA(901)), nullptr);
   EXPECT_NE(load(good), nullptr);
 }

@@ -165,13 +165,12 @@ SDL_Event keyEvent(HWND window, Uint32 type, SDL_Scancode scancode, Uint16 mod =
 TEST_F(MessageQueue, KeyboardEventsBecomeKeyMessages) {
   HWND window = popup();
   drain();
-  SDL_Event events[] = {keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_ESCAPE),
-                        keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, 0, 1),
-                        keyEvent(window, SDL_KEYUP, SDL_SCANCODE_ESCAPE),
-                        keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_RCTRL),
-                        keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_F10),
-                        keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_X, KMOD_LALT)};
-  for (SDL_Event& event : events) SDL_PushEvent(&event);
+  SDL_Event events[] = {
+      keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_ESCAPE), keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, 0, 1),
+      keyEvent(window, SDL_KEYUP, SDL_SCANCODE_ESCAPE),   keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_RCTRL),
+      keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_F10),    keyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_X, KMOD_LALT)};
+  for (SDL_Event& event : events)
+    SDL_PushEvent(&event);
   auto messages = drain();
   ASSERT_EQ(messages.size(), 6u);
   const struct {
@@ -226,10 +225,16 @@ TEST_F(MessageQueue, TextMouseAndWindowEventsBecomeMessages) {
     got.emplace_back(msg.message, msg.wParam);
     if (msg.message == WM_RBUTTONDOWN || msg.message == WM_MOUSEMOVE) positions.push_back(msg.lParam);
   }
-  const std::vector<std::pair<UINT, WPARAM>> expected = {
-      {WM_CHAR, 'a'},           {WM_CHAR, 0xE9},       {WM_CHAR, 0xD83D},         {WM_CHAR, 0xDE00},
-      {WM_RBUTTONDOWN, 0},      {WM_SETCURSOR, reinterpret_cast<WPARAM>(window)}, {WM_MOUSEMOVE, MK_LBUTTON},
-      {WM_ACTIVATE, WA_ACTIVE}, {WM_SETFOCUS, 0},      {WM_CLOSE, 0}};
+  const std::vector<std::pair<UINT, WPARAM>> expected = {{WM_CHAR, 'a'},
+                                                         {WM_CHAR, 0xE9},
+                                                         {WM_CHAR, 0xD83D},
+                                                         {WM_CHAR, 0xDE00},
+                                                         {WM_RBUTTONDOWN, 0},
+                                                         {WM_SETCURSOR, reinterpret_cast<WPARAM>(window)},
+                                                         {WM_MOUSEMOVE, MK_LBUTTON},
+                                                         {WM_ACTIVATE, WA_ACTIVE},
+                                                         {WM_SETFOCUS, 0},
+                                                         {WM_CLOSE, 0}};
   EXPECT_EQ(got, expected);
   EXPECT_EQ(positions, (std::vector<LPARAM>{MAKELPARAM(12, 34), MAKELPARAM(5, 6)}));
 }

@@ -26,7 +26,8 @@ TEST(RegistryFile, RoundTripKeepsEveryValueExactly) {
   key.set({"", REG_SZ, bytes("default", true)});
   key.set({"Quad", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}});
   std::vector<BYTE> blob(100);
-  for (std::size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<BYTE>(i * 7);
+  for (std::size_t i = 0; i < blob.size(); ++i)
+    blob[i] = static_cast<BYTE>(i * 7);
   key.set({"Blob", REG_BINARY, blob});
   document.add("HKEY_CURRENT_USER\\Software\\Other");
 

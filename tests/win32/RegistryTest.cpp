@@ -52,7 +52,8 @@ TEST_F(Registry, ValuesPersistInTheFileAndReadBack) {
   const DWORD width = 1024;
   ASSERT_EQ(RegSetValueExA(key, "Width", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&width), 4), ERROR_SUCCESS);
   const char path[] = "/home/me/cat.jpg";
-  ASSERT_EQ(RegSetValueExA(key, "PhotoPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof path), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "PhotoPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof path),
+            ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 
@@ -61,7 +62,8 @@ TEST_F(Registry, ValuesPersistInTheFileAndReadBack) {
   // Written through a temporary file that is gone afterwards.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file().parent_path()), {}), 1);
 
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ, nullptr, &key, &disposition), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ, nullptr, &key, &disposition),
+            ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   DWORD type = 0;
   DWORD value = 0;
@@ -119,17 +121,20 @@ TEST_F(Registry, ADamagedFileIsKeptAsideAndReadsEmpty) {
   HKEY key = open(KEY_READ);
   DWORD size = 4;
   DWORD value = 0;
-  EXPECT_EQ(RegQueryValueExA(key, "Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueExA(key, "Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_FILE_NOT_FOUND);
   RegCloseKey(key);
 
   const auto aside = file().parent_path() / "registry.reg.damaged.2";
   EXPECT_EQ(testsupport::TempDir::read(aside), "REGEDIT4\n\"Width\"=dword:00000400\n");
   EXPECT_EQ(testsupport::TempDir::read(file().parent_path() / "registry.reg.damaged"), "an older damaged copy");
   // The key was created afresh in a new, sound file.
-  EXPECT_EQ(testsupport::TempDir::read(file()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n");
+  EXPECT_EQ(testsupport::TempDir::read(file()),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n");
   ASSERT_EQ(diagnostics().size(), 1u);
-  EXPECT_EQ(diagnostics()[0], "Registry file " + file().string() + " is damaged (line 2: value outside a key); it is kept as " +
-                                  aside.string() + " and the settings start from their defaults");
+  EXPECT_EQ(diagnostics()[0], "Registry file " + file().string() +
+                                  " is damaged (line 2: value outside a key); it is kept as " + aside.string() +
+                                  " and the settings start from their defaults");
 }
 
 TEST_F(Registry, AFileThatCannotBeReadIsNeverReplaced) {
@@ -152,7 +157,8 @@ TEST_F(Registry, ThePlaceFollowsTheEnvironment) {
   unsetenv("HOME");
   EXPECT_EQ(win32::registryFilePath(), "");
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+            ERROR_ACCESS_DENIED);
   if (home) setenv("HOME", savedHome.c_str(), 1);
 }
 

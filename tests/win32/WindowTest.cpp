@@ -75,7 +75,8 @@ TEST_F(Windows, SetWindowPosResizesAndReportsTheNewSize) {
   EXPECT_EQ(client.right, 320);
   EXPECT_TRUE(seen().empty());
   // The size SDL reports afterwards is not announced a second time.
-  for (const MSG& msg : drain()) EXPECT_NE(msg.message, WM_SIZE);
+  for (const MSG& msg : drain())
+    EXPECT_NE(msg.message, WM_SIZE);
 }
 
 TEST_F(Windows, StylesCanBeReadAndChanged) {
@@ -93,9 +94,9 @@ TEST_F(Windows, CreationFailuresAreReported) {
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
   // A child needs a parent, and without an X11 display there is no foreign parent to be had.
-  EXPECT_EQ(CreateWindowExA(0, "Recorder", "", WS_CHILD | WS_VISIBLE, 100, 100, 50, 50, nullptr, nullptr, nullptr,
-                            nullptr),
-            nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, "Recorder", "", WS_CHILD | WS_VISIBLE, 100, 100, 50, 50, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
   EXPECT_EQ(CreateWindowExA(0, "Recorder", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, win32::foreignWindow(0x200001),
                             nullptr, nullptr, nullptr),

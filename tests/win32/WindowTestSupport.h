@@ -42,7 +42,8 @@ protected:
   void TearDown() override { win32::resetWindowSystem(); }
 
   HWND popup(int width = 64, int height = 48, DWORD style = WS_POPUP | WS_VISIBLE) {
-    HWND window = CreateWindowExA(0, "Recorder", "test", style, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "Recorder", "test", style, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
     EXPECT_NE(window, nullptr);
     return window;
   }
