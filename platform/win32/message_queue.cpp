@@ -28,6 +28,10 @@ extern "C" void onTerminationSignal(int signal) {
   }
 }
 
+// Window procedures called directly (sent messages); a wait ends when the platform events
+// it pumped made any, as a sent message wakes a waiting thread on Windows.
+unsigned g_sentMessages = 0;
+
 // Windows keeps the signed 32-bit millisecond difference, so timers survive the wrap of
 // timeGetTime.
 bool isDue(DWORD due, DWORD now) { return static_cast<LONG>(now - due) >= 0; }
@@ -157,6 +161,7 @@ using win32::detail::Window;
 using win32::detail::WindowSystem;
 
 LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++win32::detail::g_sentMessages;
   Window* window = WindowSystem::get().find(handle);
   if (!window || !window->procedure) {
     // WM_DESTROY reaches the procedure while the window is being taken down.
@@ -239,8 +244,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const void*, BOOL, DWORD millisecon
   }
   const Uint64 start = SDL_GetTicks64();
   for (;;) {
+    const unsigned sent = win32::detail::g_sentMessages;
     win32::detail::pumpPlatformEvents();
-    if (win32::detail::messageWaiting(nullptr)) return WAIT_OBJECT_0;
+    if (sent != win32::detail::g_sentMessages || win32::detail::messageWaiting(nullptr)) return WAIT_OBJECT_0;
     const Uint64 passed = SDL_GetTicks64() - start;
     if (milliseconds != INFINITE && passed >= milliseconds) return WAIT_TIMEOUT;
     DWORD wait = win32::detail::timeToNextTimer();
@@ -336,6 +342,10 @@ LRESULT DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
     EndPaint(handle, &paint);
     return 0;
   }
+  case WM_SYSKEYDOWN:
+    // Alt+F4 asks the window to close, as the system menu would.
+    if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT)) SendMessageA(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
   case WM_NCHITTEST:
     return HTCLIENT;
   case WM_SETCURSOR:

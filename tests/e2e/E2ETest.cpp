@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +215,11 @@ TEST_F(TickwoodOnX, ThePreviewShowsBitmap173InItsHostAndEndsWithIt) {
   const Window child = children(host)[0];
   EXPECT_TRUE(sizeIs(child, width, height));
   EXPECT_TRUE(p->running());
+  // Showing a fixed picture, the preview sleeps between messages instead of spinning.
+  const long before = p->cpuTicks();
+  std::this_thread::sleep_for(1s);
+  const long used = p->cpuTicks() - before;
+  EXPECT_LT(used, sysconf(_SC_CLK_TCK) / 5) << used << " clock ticks of processor time in one second";
 
   XDestroyWindow(display_, host);
   XSync(display_, False);
@@ -247,6 +253,38 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheSaverFillsItFollowsItAndEndsWithIt) {
   EXPECT_EQ(p->wait(5s), 1);
   EXPECT_EQ(p->err(), "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
                       "with it\nLog closed\n");
+}
+
+TEST_F(TickwoodOnX, TheRootOptionDrawsIntoTheDaemonsWindowOrTheRoot) {
+  // With -root, the daemon's variable names the window to draw into.
+  const Window host = hostWindow(160, 120);
+  Environment env = onX();
+  env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+  auto inHost = run({"-root", "--seconds", "30"}, env);
+  EXPECT_TRUE(eventually([&] { return children(host).size() == 1; }, 10s));
+  inHost->signal(SIGTERM);
+  EXPECT_EQ(inHost->wait(5s), 1);
+  EXPECT_TRUE(eventually([&] { return children(host).empty(); }, 5s));
+
+  // Without it, the root window itself: a borderless child as large as the screen.
+  const auto before = children(DefaultRootWindow(display_));
+  auto onRoot = run({"--root", "--seconds", "30"}, onX());
+  Window made = 0;
+  EXPECT_TRUE(eventually(
+      [&] {
+        for (Window w : children(DefaultRootWindow(display_)))
+          if (std::find(before.begin(), before.end(), w) == before.end()) made = w;
+        return made != 0;
+      },
+      10s));
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(XGetWindowAttributes(display_, made, &attributes));
+  EXPECT_EQ(attributes.width, 640);
+  EXPECT_EQ(attributes.height, 480);
+  EXPECT_TRUE(attributes.override_redirect);
+  onRoot->signal(SIGTERM);
+  EXPECT_EQ(onRoot->wait(5s), 1);
+  EXPECT_EQ(onRoot->err(), "Log started \nApplication created\nLog closed\n");
 }
 
 TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {

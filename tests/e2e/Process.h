@@ -11,6 +11,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -89,6 +92,22 @@ public:
 
   void signal(int number) const {
     if (running()) kill(pid_, number);
+  }
+
+  // Processor time used so far (user and system), in clock ticks.
+  long cpuTicks() const {
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields 14 and 15 (utime, stime) come after the command name in parentheses.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long utime = 0;
+    long stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+      if (i == 14) utime = std::stol(field);
+      if (i == 15) stime = std::stol(field);
+    }
+    return utime + stime;
   }
 
   bool killedBySignal() const { return status_ && WIFSIGNALED(*status_); }

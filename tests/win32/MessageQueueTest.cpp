@@ -243,11 +243,12 @@ TEST_F(MessageQueue, DefaultCloseDestroysTheWindow) {
   HWND window = popup();
   drain();
   seen().clear();
-  SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_EQ(seen().size(), 3u);
-  EXPECT_EQ(seen()[0].message, WM_SYSCOMMAND);
-  EXPECT_EQ(seen()[1].message, WM_CLOSE);
-  EXPECT_EQ(seen()[2].message, WM_DESTROY);
+  SendMessageA(window, WM_SYSKEYDOWN, VK_F4, 0x203E0001); // Alt+F4
+  ASSERT_EQ(seen().size(), 4u);
+  EXPECT_EQ(seen()[1].message, WM_SYSCOMMAND);
+  EXPECT_EQ(seen()[1].wParam, SC_CLOSE);
+  EXPECT_EQ(seen()[2].message, WM_CLOSE);
+  EXPECT_EQ(seen()[3].message, WM_DESTROY);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(win32::sdlWindow(window), nullptr);
 }
