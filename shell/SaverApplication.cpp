@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/core/Log.h"
+#include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/props/PropsParser.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
@@ -173,6 +174,7 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   }
 
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
+  mountMediaArchive();
   RECT client{};
   GetClientRect(window_, &client);
   textScale_ = static_cast<float>(client.right - client.left) / 1024.0f;
@@ -183,6 +185,14 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   if (!loadScene()) return false;
   sceneStopwatch_.restart();
   return true;
+}
+
+void SaverApplication::mountMediaArchive() {
+  if (!engine::resourcePresent(kMediaArchiveResource)) return;
+  auto archive = std::make_unique<engine::MemFileArchive>();
+  if (!archive->open(engine::FileLocation::resource(kMediaArchiveResource))) return;
+  linkedArchive_ = std::move(archive);
+  mediaArchive_ = linkedArchive_.get();
 }
 
 engine::FileLocation SaverApplication::mediaLocation(std::string_view name) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/app/Stopwatch.h"
@@ -24,6 +25,7 @@ constexpr int kRightButtonPressed = 3;
 constexpr int kPointerMoved = 6;
 
 constexpr WORD kPreviewBitmap = 173;
+constexpr int kMediaArchiveResource = 147;
 constexpr UINT_PTR kPreviewTimer = 1;
 
 class SaverApplication {
@@ -114,6 +116,8 @@ protected:
   virtual void renderFrame() { renderScene(); }
 
   bool createSaverWindow();
+  // The media archive linked into the program (resource "MEMFILE" 147), when there is one.
+  void mountMediaArchive();
   void waitForPreviewStart();
   void pumpMessages();
   void sendKeepAliveKey();
@@ -133,6 +137,7 @@ protected:
   GammaRamp gammaRamp_{};
   SceneProperties sceneProperties_;
   engine::Archive* mediaArchive_ = nullptr;
+  std::unique_ptr<engine::Archive> linkedArchive_;
 
   FrameRateCounter frameRate_;
   std::string frameRateText_;

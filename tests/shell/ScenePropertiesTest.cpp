@@ -11,6 +11,7 @@
 #include "engine/data/archive/RarWriter.h"
 #include "engine/data/props/PropsParser.h"
 #include "platform/win32/desktop.h"
+#include "platform/win32/resources.h"
 #include "tests/shell/RegistryFixture.h"
 
 namespace {
@@ -130,6 +131,18 @@ TEST_F(SceneFile, StartUpReadsItAndTheClockRoomTakesItsExtras) {
   EXPECT_EQ(application_->sceneProperties().cameraSpeed, 0.1f);
   EXPECT_EQ(application_->weatherTiming().quietTime, 3000);
   EXPECT_EQ(application_->weatherTiming().winkTime, 1000);
+}
+
+TEST_F(SceneFile, StartUpMountsTheArchiveLinkedIntoTheProgram) {
+  engine::RarWriter writer;
+  writer.addDirectory("Media", 0);
+  writer.addFile("Media\\Scene.props", "CamSpeed = 0.25; QuietTime = 4500;", 0);
+  const std::string linked = writer.finish();
+  win32::registerResource("MEMFILE", saver::kMediaArchiveResource, linked.data(), linked.size());
+  ASSERT_TRUE(application_->startUp(nullptr, saver::RunMode::Test, nullptr));
+  win32::unregisterResource("MEMFILE", saver::kMediaArchiveResource);
+  EXPECT_EQ(application_->sceneProperties().cameraSpeed, 0.25f);
+  EXPECT_EQ(application_->weatherTiming().quietTime, 4500);
 }
 
 TEST_F(SceneFile, WithoutTheFileNothingChangesAndNothingIsLogged) {
