@@ -49,7 +49,21 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.wParam = wParam;
   msg.lParam = lParam;
   msg.time = timeGetTime();
-  GetCursorPos(&msg.pt);
+  // The pointer as SDL last saw it, over the window it was in: asking the display server
+  // for every message would cost a round trip each.
+  if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    if (SDL_Window* over = SDL_GetMouseFocus()) {
+      int left = 0;
+      int top = 0;
+      SDL_GetWindowPosition(over, &left, &top);
+      x += left;
+      y += top;
+    }
+    msg.pt = POINT{x, y};
+  }
   return msg;
 }
 
@@ -163,12 +177,7 @@ using win32::detail::WindowSystem;
 LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   ++win32::detail::g_sentMessages;
   Window* window = WindowSystem::get().find(handle);
-  if (!window || !window->procedure) {
-    // WM_DESTROY reaches the procedure while the window is being taken down.
-    auto it = WindowSystem::get().windows.find(handle);
-    if (it == WindowSystem::get().windows.end() || !it->second->procedure || message != WM_DESTROY) return 0;
-    return it->second->procedure(handle, message, wParam, lParam);
-  }
+  if (!window || !window->procedure) return 0;
   return window->procedure(handle, message, wParam, lParam);
 }
 
