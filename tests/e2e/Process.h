@@ -13,9 +13,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
