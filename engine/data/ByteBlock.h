@@ -3,11 +3,26 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace engine {
+
+// Makes room for `size` bytes of a file; false instead of an exception when the memory is
+// not there (a file's size is data, and loaders fail cleanly on data).
+inline bool tryResize(std::string& bytes, std::size_t size) {
+  try {
+    bytes.assign(size, '\0');
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  bytes.clear();
+  return false;
+}
 
 class ByteBlock {
 public:

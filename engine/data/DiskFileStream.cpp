@@ -1,5 +1,6 @@
 #include "engine/data/DiskFileStream.h"
 
+#include <filesystem>
 #include <string>
 
 namespace engine {
@@ -16,7 +17,12 @@ const char* DiskFileStream::modeString(int mode) {
 
 bool DiskFileStream::open(std::string_view name, int mode) {
   close();
+  // A name cut short at a NUL byte would open some other file; a folder opens for
+  // reading on some systems but is no file (and reports an absurd size).
+  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
   const std::string path(name);
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return false;
   file_ = std::fopen(path.c_str(), modeString(mode));
   return file_ != nullptr;
 }

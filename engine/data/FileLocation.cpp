@@ -5,6 +5,7 @@
 #include <functional>
 #include <tuple>
 
+#include "engine/core/Log.h"
 #include "engine/core/Strings.h"
 #include "engine/data/Archive.h"
 #include "engine/data/DiskFileStream.h"
@@ -178,7 +179,11 @@ bool FileLocation::readAll(ByteBlock& out, bool& mayBorrow) {
   if (!stream) return false;
   mayBorrow = false;
   const std::int64_t size = stream->size();
-  std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  std::string bytes;
+  if (!tryResize(bytes, static_cast<std::size_t>(size > 0 ? size : 0))) {
+    logLine("Error: no memory for the " + std::to_string(size) + " bytes of " + path + "\n");
+    return false;
+  }
   // A short read is a failure: half a file must not pass for the whole of it.
   const bool complete = bytes.empty() || stream->read(bytes.data(), bytes.size()) != 0;
   stream->close();

@@ -32,6 +32,11 @@ public:
   // The bytes read mode serves: taken over, or pointed at (they must outlive the stream).
   void setBuffer(std::string bytes);
   void borrowBuffer(const void* data, std::size_t size);
+  // Opens for reading over bytes that belong to the caller.
+  void openOver(std::string_view bytes) {
+    open("", kStreamRead);
+    borrowBuffer(bytes.data(), bytes.size());
+  }
   // Write mode: the starting content of the chunk container.
   void loadChunks(std::string_view bytes);
 

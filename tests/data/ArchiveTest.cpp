@@ -30,7 +30,7 @@ std::string block(std::uint8_t type, std::uint16_t flags, const std::string& bod
   return header + data;
 }
 
-struct FileSpec {
+struct StoredFile {
   std::string name;
   std::string data;
   std::uint8_t method = rar::kMethodStore;
@@ -40,14 +40,14 @@ struct FileSpec {
   std::optional<std::uint32_t> unpacked;
 };
 
-FileSpec spec(std::string name, std::string data) {
-  FileSpec f;
+StoredFile storedFile(std::string name, std::string data) {
+  StoredFile f;
   f.name = std::move(name);
   f.data = std::move(data);
   return f;
 }
 
-std::string fileBlock(const FileSpec& f) {
+std::string fileBlock(const StoredFile& f) {
   const auto size = static_cast<std::uint32_t>(f.data.size());
   const std::string body = le32(size) + le32(f.unpacked.value_or(size)) + char(2) +
                            le32(f.crc.value_or(crc32Of(f.data))) + le32(0) + static_cast<char>(f.version) +
@@ -173,32 +173,32 @@ TEST(MemFileArchive, DamagedEntriesFailWithALogLine) {
   const std::string good = "good bytes";
   struct Case {
     const char* what;
-    FileSpec spec;
+    StoredFile file;
     const char* log;
   };
-  std::vector<Case> cases(6, Case{"", spec("bad", good), ""});
+  std::vector<Case> cases(6, Case{"", storedFile("bad", good), ""});
   cases[0].what = "crc mismatch";
-  cases[0].spec.crc = 0x1234u;
+  cases[0].file.crc = 0x1234u;
   cases[0].log = "Error: archive entry bad fails its CRC check\n";
   cases[1].what = "compressed";
-  cases[1].spec.method = 0x33;
+  cases[1].file.method = 0x33;
   cases[1].log = "Error: archive entry bad is compressed; only stored entries can be read\n";
   cases[2].what = "new version";
-  cases[2].spec.version = 29;
+  cases[2].file.version = 29;
   cases[2].log = "Error: archive entry bad needs unpack version 29\n";
   cases[3].what = "old version";
-  cases[3].spec.version = 12;
+  cases[3].file.version = 12;
   cases[3].log = "Error: archive entry bad needs unpack version 12\n";
   cases[4].what = "claims more than it stores";
-  cases[4].spec.unpacked = 0xFFFFFFF0u;
+  cases[4].file.unpacked = 0xFFFFFFF0u;
   cases[4].log = "Error: archive entry bad runs past the end of the archive\n";
   cases[5].what = "encrypted";
-  cases[5].spec.flags = 0x8004;
-  cases[5].spec.data = "scrambled!";
-  cases[5].spec.crc = crc32Of(good);
+  cases[5].file.flags = 0x8004;
+  cases[5].file.data = "scrambled!";
+  cases[5].file.crc = crc32Of(good);
   cases[5].log = "Error: archive entry bad fails its CRC check\n";
   for (const Case& c : cases) {
-    OpenedArchive a(mark() + mainBlock() + fileBlock(c.spec) + fileBlock(spec("next", "n")));
+    OpenedArchive a(mark() + mainBlock() + fileBlock(c.file) + fileBlock(storedFile("next", "n")));
     LogCapture log;
     EXPECT_EQ(a.read("bad"), std::nullopt) << c.what;
     EXPECT_EQ(log.lines(), std::vector<std::string>{c.log}) << c.what;
@@ -235,40 +235,40 @@ TEST(MemFileArchive, WalkSkipsOtherBlocksAndStopsWhereTheFormatSays) {
   const std::string comment = block(0x75, rar::kLongBlock, le32(5) + std::string(25, 'c'), "12345");
   const std::string subBlock = block(rar::kOldSubBlock, 0, std::string(25, 's'));
   {
-    OpenedArchive a(mark() + mainBlock() + comment + subBlock + fileBlock(spec("after", "found")));
+    OpenedArchive a(mark() + mainBlock() + comment + subBlock + fileBlock(storedFile("after", "found")));
     EXPECT_EQ(a.read("after"), "found");
   }
   {
     // An old sub-block right after a file block ends the walk.
-    OpenedArchive a(mark() + mainBlock() + fileBlock(spec("first", "1")) + subBlock + fileBlock(spec("after", "x")));
+    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("first", "1")) + subBlock + fileBlock(storedFile("after", "x")));
     EXPECT_EQ(a.read("first"), "1");
     EXPECT_EQ(a.read("after"), std::nullopt);
   }
   {
     // A longer main header is skipped by its size.
     const std::string longMain = block(rar::kMainHead, 0, le16(0) + le32(0) + "extra");
-    OpenedArchive a(mark() + longMain + fileBlock(spec("x", "y")));
+    OpenedArchive a(mark() + longMain + fileBlock(storedFile("x", "y")));
     EXPECT_EQ(a.read("X"), "y");
   }
   {
     // A head size under 7 ends the walk.
-    std::string broken = fileBlock(spec("one", "1"));
+    std::string broken = fileBlock(storedFile("one", "1"));
     broken[5] = 3;
     broken[6] = 0;
-    OpenedArchive a(mark() + mainBlock() + broken + fileBlock(spec("two", "2")));
+    OpenedArchive a(mark() + mainBlock() + broken + fileBlock(storedFile("two", "2")));
     EXPECT_EQ(a.read("two"), std::nullopt);
   }
   {
     // The first entry of a name wins.
-    OpenedArchive a(mark() + mainBlock() + fileBlock(spec("dup", "first")) + fileBlock(spec("DUP", "second")));
+    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("dup", "first")) + fileBlock(storedFile("DUP", "second")));
     EXPECT_EQ(a.read("dup"), "first");
   }
 }
 
 TEST(MemFileArchive, SolidArchiveCannotDecodePastACompressedEntry) {
-  FileSpec packed = spec("packed", "zz");
+  StoredFile packed = storedFile("packed", "zz");
   packed.method = 0x33;
-  const std::string entries = fileBlock(packed) + fileBlock(spec("later", "L"));
+  const std::string entries = fileBlock(packed) + fileBlock(storedFile("later", "L"));
   OpenedArchive solid(mark() + mainBlock(rar::kSolidArchive) + entries);
   EXPECT_EQ(solid.read("later"), std::nullopt);
   OpenedArchive plain(mark() + mainBlock() + entries);

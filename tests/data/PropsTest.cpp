@@ -17,8 +17,7 @@ namespace {
 
 bool parse(const std::string& text, PropsTree& tree, const FileSearchPaths* paths = nullptr) {
   MemoryStream stream;
-  stream.open("", kStreamRead);
-  stream.borrowBuffer(text.data(), text.size());
+  stream.openOver(text);
   return parseProps(stream, tree, paths);
 }
 
@@ -254,6 +253,15 @@ TEST(PropsParser, UsingAndIncludeArePrefixTests) {
   EXPECT_EQ(names(tree), (std::vector<std::string>{"Styles", "Top", "Foo = 3", "includeBar"}));
 }
 
+TEST(PropsParser, IncludeOfAFolderIsAnIncludeThatCannotBeOpened) {
+  // Found by fuzzing: "/" followed by a NUL opened the root folder and asked it its size.
+  PropsTree tree;
+  static const char text[] = "include(\"/\0x\"); include(\"/\"); A = 1;";
+  EXPECT_TRUE(parse(std::string(text, sizeof text - 1), tree));
+  EXPECT_EQ(tree.getInt("A", 0), 1);
+  EXPECT_EQ(names(tree), std::vector<std::string>{"A"});
+}
+
 TEST(PropsParser, UnreadableOrEmptyInputFailsAndLeavesTheTree) {
   PropsTree tree;
   ASSERT_TRUE(parse("A = 1;", tree));
@@ -329,6 +337,19 @@ TEST(PropsParser, HostileNestingFailsWithoutExhaustingTheStack) {
   EXPECT_EQ(limit.getInt(fine, 0), 1);
   // A copy that would hang below the limit is refused.
   EXPECT_FALSE(parse("x.y = k;", limit));
+
+  // Copies that double at every statement stop once a parse has copied 2^17 nodes.
+  std::string doubling = "K0 = array(1, 2);";
+  for (int i = 1; i < 40; ++i)
+    doubling +=
+        " K" + std::to_string(i) + " = object(a = K" + std::to_string(i - 1) + ", b = K" + std::to_string(i - 1) + ");";
+  PropsTree laughs;
+  EXPECT_FALSE(parse(doubling + " Last = 1;", laughs));
+  EXPECT_EQ(laughs.getInt("Last", 0), 1);
+  // K14 holds 2^16 - 2 nodes; copying it twice more would pass the budget.
+  EXPECT_TRUE(log.contains("Error: props copies grow too large at K14\n"));
+  EXPECT_EQ(laughs.findChild("K14")->descendantCount(), (1u << 16) - 2);
+  EXPECT_EQ(laughs.findChild("K15")->findChild("a")->descendantCount(), 0u);
 
   // An element that reassigns the list's own ancestors takes it out of the tree; the
   // list keeps being filled without harm.

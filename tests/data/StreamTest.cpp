@@ -51,8 +51,7 @@ TEST(MemoryStream, BaseOffsetMakesPositionsAbsolute) {
   // A stream over bytes 100..109 of some file.
   const std::string block = "ABCDEFGHIJ";
   MemoryStream stream;
-  stream.open("", kStreamRead);
-  stream.borrowBuffer(block.data(), block.size());
+  stream.openOver(block);
   stream.setBaseOffset(100);
   EXPECT_EQ(stream.tell(), 100);
   ASSERT_TRUE(stream.seek(103, kSeekStart));
@@ -92,8 +91,7 @@ TEST(MemoryStream, WritingReplacesFromThePositionAndGrowsPastTheEnd) {
 TEST(MemoryStream, ReadModeStreamRefusesWrites) {
   const std::string bytes = "fixed";
   MemoryStream stream;
-  stream.open("", kStreamRead);
-  stream.borrowBuffer(bytes.data(), bytes.size());
+  stream.openOver(bytes);
   EXPECT_EQ(stream.write("x", 1), 0u);
   EXPECT_EQ(stream.contents(), "fixed");
 }
@@ -178,6 +176,12 @@ TEST(DiskFileStream, WithoutAFileEverythingFailsQuietly) {
   testsupport::TempDir dir;
   DiskFileStream stream;
   EXPECT_FALSE(stream.open(dir.file("missing").string(), kStreamRead));
+  // Folders are no files (they would report an absurd size), and a NUL byte would cut
+  // the name short.
+  EXPECT_FALSE(stream.open(dir.path().string(), kStreamRead));
+  dir.write("real", "x");
+  EXPECT_FALSE(stream.open(dir.path().string() + std::string("/real\0more", 10), kStreamRead));
+  EXPECT_FALSE(stream.open("", kStreamRead));
   EXPECT_EQ(stream.tell(), -1);
   EXPECT_EQ(stream.size(), 0);
   EXPECT_TRUE(stream.eof());

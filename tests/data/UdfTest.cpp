@@ -40,8 +40,7 @@ struct Loaded {
   UdfReader reader;
   std::unique_ptr<UdfNode> root;
   explicit Loaded(std::string b) : bytes(std::move(b)) {
-    stream.open("", kStreamRead);
-    stream.borrowBuffer(bytes.data(), bytes.size());
+    stream.openOver(bytes);
     root = reader.open(stream);
   }
   bool load(unsigned options = 0) { return root && reader.load(*root, options); }
@@ -280,6 +279,37 @@ TEST(UdfReader, LinkBackToAnAncestorFailsTheLoadInsteadOfLooping) {
   setLe32(selfRoot, 38 + 4 + 5 + 4 + 4 + 1, 30);
   Loaded rootCycle(selfRoot);
   EXPECT_FALSE(rootCycle.load());
+}
+
+TEST(UdfReader, SharedNodesAreLoadedOnceNotOncePerPath) {
+  // Every level names the next one twice ("a", and "b" patched to a's block): 2^80 paths
+  // through 81 nodes.
+  auto top = UdfNode::makeList("Node", "a");
+  UdfNode* level = top.get();
+  for (int i = 1; i <= 80; ++i) {
+    UdfNode* next = level->addChild(UdfNode::makeList("Node", "a"));
+    level->addChild(leaf("string", "b", "b"));
+    level = next;
+  }
+  level->addChild(leaf("string", "text", "bottom"));
+  std::string bytes = written({top.get()});
+  {
+    Loaded plain(bytes);
+    ASSERT_TRUE(plain.load());
+    for (const UdfNode* node = plain.root->findChild("a"); node->findChild("b"); node = node->findChild("a")) {
+      const std::size_t table = node->offset();
+      setLe32(bytes, table + 46, le32At(bytes, table + 22));
+      setLe32(bytes, table + 50, le32At(bytes, table + 26));
+    }
+  }
+  Loaded shared(bytes);
+  ASSERT_TRUE(shared.load());
+  const UdfNode* node = shared.root->findChild("a");
+  for (int i = 1; i <= 80; ++i) {
+    ASSERT_EQ(node->findChild("a"), node->findChild("b"));
+    node = node->findChild("a");
+  }
+  EXPECT_EQ(node->findChild("text")->dataString(), "bottom");
 }
 
 TEST(UdfReader, DeepTreesLoadUpToTheLimitAndFailBeyondIt) {

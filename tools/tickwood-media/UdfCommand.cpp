@@ -11,8 +11,13 @@ namespace tools {
 
 namespace {
 
-void printChildren(const engine::UdfNode& node, int depth, std::ostream& out) {
+// Nodes shared by several entries are printed under each; a file built to share them at
+// every level would print without end, so the listing stops here.
+constexpr std::size_t kMaxLines = 1000000;
+
+bool printChildren(const engine::UdfNode& node, int depth, std::size_t& lines, std::ostream& out) {
   for (const auto& entry : node.children()) {
+    if (++lines > kMaxLines) return false;
     const engine::UdfNode& child = *entry.value;
     const bool link = node.isLink(entry.name);
     char flags[8];
@@ -28,8 +33,9 @@ void printChildren(const engine::UdfNode& node, int depth, std::ostream& out) {
     }
     if (link) out << " link";
     out << "\n";
-    if (!link) printChildren(child, depth + 1, out);
+    if (!link && !printChildren(child, depth + 1, lines, out)) return false;
   }
+  return true;
 }
 
 } // namespace
@@ -47,7 +53,11 @@ int printUdf(const std::string& path, std::ostream& out, std::ostream& err) {
     err << "tickwood-media: " << path << ": " << lastReason(log.lines(), "cannot load the UDF file") << "\n";
     return 1;
   }
-  printChildren(*root, 0, out);
+  std::size_t lines = 0;
+  if (!printChildren(*root, 0, lines, out)) {
+    err << "tickwood-media: " << path << ": the tree has more than " << kMaxLines << " nodes to print\n";
+    return 1;
+  }
   return 0;
 }
 

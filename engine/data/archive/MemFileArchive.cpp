@@ -105,7 +105,11 @@ bool unpack(std::string_view archive, const ArchiveEntry& entry, std::string& ou
     logLine("Error: archive entry " + entry.name + " runs past the end of the archive\n");
     return false;
   }
-  out.assign(archive.substr(static_cast<std::size_t>(entry.dataOffset), entry.unpackedSize));
+  if (!tryResize(out, entry.unpackedSize)) {
+    logLine("Error: no memory for archive entry " + entry.name + "\n");
+    return false;
+  }
+  archive.copy(out.data(), entry.unpackedSize, static_cast<std::size_t>(entry.dataOffset));
   if (crc32Of(out) != entry.fileCrc) {
     logLine("Error: archive entry " + entry.name + " fails its CRC check\n");
     out.clear();

@@ -105,11 +105,15 @@ std::string PropsMap::getString(std::string_view keyPath, std::string_view fallb
 }
 
 std::shared_ptr<PropsNode> PropsMap::findOrAdd(std::string_view name, int depth) {
-  if (const std::shared_ptr<PropsNode>* found = entries_.find(name)) return *found;
-  if (depth + 1 > kMaxDepth) return nullptr;
-  auto node = std::make_shared<PropsNode>(name, depth + 1);
-  entries_.insert(name, node);
-  return node;
+  auto [slot, added] = entries_.insert(name, nullptr);
+  if (added) {
+    if (depth + 1 > kMaxDepth) {
+      entries_.erase(name);
+      return nullptr;
+    }
+    *slot = std::make_shared<PropsNode>(name, depth + 1);
+  }
+  return *slot;
 }
 
 double PropsNode::asFloat() const {
@@ -148,6 +152,13 @@ std::string PropsNode::takeNextIndex() {
     name = std::to_string(nextIndex_++);
   } while (children_.findChild(name));
   return name;
+}
+
+std::size_t PropsNode::descendantCount() const {
+  std::size_t total = 0;
+  for (const auto& entry : children_)
+    total += 1 + entry.value->descendantCount();
+  return total;
 }
 
 int PropsNode::height() const {

@@ -34,11 +34,29 @@ struct PropsKeyComponent {
 };
 PropsKeyComponent takeKeyComponent(std::string_view& rest);
 
+// Props keys compare ignoring ASCII case, as NoCaseLess does; this one is inline and skips
+// the folding for equal bytes, since lookups dominate parsing and keys share long prefixes.
+struct PropsKeyLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+      auto x = static_cast<unsigned char>(a[i]);
+      auto y = static_cast<unsigned char>(b[i]);
+      if (x == y) continue;
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + ('a' - 'A'));
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + ('a' - 'A'));
+      if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+  }
+};
+
 // The children of a node, or the top-level keys of a tree: found by name ignoring case,
 // walked in insertion order.
 class PropsMap {
 public:
-  using Entries = NameMap<std::shared_ptr<PropsNode>, NoCaseLess>;
+  using Entries = NameMap<std::shared_ptr<PropsNode>, PropsKeyLess>;
   // Nodes hang deeper than this nowhere: deeper paths and copies are refused, so walking
   // or destroying a tree built from a hostile file cannot exhaust the stack.
   static constexpr int kMaxDepth = 128;
@@ -109,6 +127,8 @@ public:
   // Takes the source's kind, next index, value and a deep copy of its children; keeps its
   // own name. False (nothing changed) when the copy would hang deeper than the limit.
   bool copyFrom(const PropsNode& source);
+  // The nodes below this one.
+  std::size_t descendantCount() const;
 
 private:
   int height() const;

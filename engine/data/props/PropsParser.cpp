@@ -8,6 +8,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/Strings.h"
+#include "engine/data/ByteBlock.h"
 
 namespace engine {
 
@@ -17,6 +18,12 @@ constexpr std::size_t kNone = std::string_view::npos;
 // Nested element lists and includes together; each level costs a few stack frames.
 constexpr int kMaxNesting = PropsMap::kMaxDepth;
 constexpr std::size_t kMaxIncludeDepth = 16;
+// Copies and includes are the only ways a few bytes of text make much more work: a chain
+// of keys that each copy the previous one twice doubles per statement, files that include
+// others several times multiply. A parse gets this much of either, and no more (real
+// files copy a few colour triples).
+constexpr std::size_t kMaxCopiedNodes = std::size_t(1) << 17;
+constexpr std::size_t kMaxIncludes = 1024;
 
 // One statement from `offset`: comments and line breaks dropped, ended by a ';' outside
 // quotes (consumed) or by the end of the text.
@@ -118,7 +125,11 @@ public:
   bool parseStream(Stream& stream) {
     const std::int64_t size = stream.size() - stream.tell();
     if (size <= 0) return false;
-    std::string text(static_cast<std::size_t>(size), '\0');
+    std::string text;
+    if (!tryResize(text, static_cast<std::size_t>(size))) {
+      logLine("Error: no memory for a props file of " + std::to_string(size) + " bytes\n");
+      return false;
+    }
     if (stream.read(text.data(), text.size()) == 0) return false;
     std::shared_ptr<PropsNode> context; // a file starts at the root
     bool ok = true;
@@ -226,6 +237,11 @@ private:
     // A reference: a copy of the node of that key path (created, empty, when missing).
     std::shared_ptr<PropsNode> source = nodeAt(nullptr, value);
     if (!source) return false;
+    copiedNodes_ += source->descendantCount();
+    if (copiedNodes_ > kMaxCopiedNodes) {
+      logLine("Error: props copies grow too large at " + std::string(value) + "\n");
+      return false;
+    }
     if (!target->copyFrom(*source)) {
       logLine("Error: props key " + std::string(value) + " is copied too deeply\n");
       return false;
@@ -271,8 +287,8 @@ private:
       logLine("Error: props file " + location.path + " includes itself\n");
       return false;
     }
-    if (includes_.size() >= kMaxIncludeDepth) {
-      logLine("Error: props includes nest too deeply at " + location.path + "\n");
+    if (includes_.size() >= kMaxIncludeDepth || ++includeCount_ > kMaxIncludes) {
+      logLine("Error: props includes nest too deeply or are too many at " + location.path + "\n");
       return false;
     }
     std::unique_ptr<Stream> stream = location.openStream(kStreamRead);
@@ -290,6 +306,8 @@ private:
   const FileSearchPaths* searchPaths_;
   std::vector<std::string> includes_;
   int nesting_ = 0;
+  std::size_t copiedNodes_ = 0;
+  std::size_t includeCount_ = 0;
 };
 
 } // namespace

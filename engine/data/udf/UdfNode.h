@@ -92,6 +92,9 @@ private:
   bool childrenLoaded_ = false;
   bool wholeBlock_ = false; // data_ holds the node's whole block (tables included)
   bool loading_ = false;    // on the path of the load in progress
+  // The options of a finished full load of this node and everything below it (-1: none):
+  // a node shared by several entries is then not walked again with them.
+  long completeFor_ = -1;
   NameMap<UdfNode*, CaseLess> children_;
   std::set<std::string, std::less<>> links_;
   // Nodes this node owns: its own children when built for writing or expanded by type;

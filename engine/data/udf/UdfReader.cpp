@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/core/Log.h"
+#include "engine/data/ByteBlock.h"
 #include "engine/data/MemoryStream.h"
 
 namespace engine {
@@ -243,6 +244,9 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
     logLine("Error: UDF node " + node.name_ + " contains itself\n");
     return false;
   }
+  // Without this, nodes that share children (each table naming the next one twice, say)
+  // would be walked once per path: twice as often at every level.
+  if (node.completeFor_ == static_cast<long>(options)) return true;
   node.loading_ = true;
   struct Done {
     UdfNode& node;
@@ -257,22 +261,24 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
   std::string temporary;
   bool haveBlock = node.wholeBlock_;
   if ((options & kUdfLoadKeepBlock) && !node.dataLoaded_) {
-    std::string block(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)), '\0');
-    if (!readAt(from, node.offset_, block.data(), block.size())) return fail(node, "cannot be read");
+    std::string block;
+    if (!tryResize(block, static_cast<std::size_t>(std::max<std::int64_t>(length, 0))) ||
+        !readAt(from, node.offset_, block.data(), block.size()))
+      return fail(node, "cannot be read");
     node.setOwnedData(std::move(block));
     node.size_ = static_cast<std::uint32_t>(&node == root_ ? length + 4 : length);
     node.wholeBlock_ = haveBlock = true;
   } else if (!haveBlock && (options & kUdfLoadReadBlock)) {
-    temporary.assign(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)), '\0');
-    if (!readAt(from, node.offset_, temporary.data(), temporary.size())) return fail(node, "cannot be read");
+    if (!tryResize(temporary, static_cast<std::size_t>(std::max<std::int64_t>(length, 0))) ||
+        !readAt(from, node.offset_, temporary.data(), temporary.size()))
+      return fail(node, "cannot be read");
     haveBlock = true;
   }
   const std::string_view block = node.wholeBlock_ ? node.data_ : std::string_view(temporary);
   MemoryStream memory;
   Source inMemory;
   if (haveBlock) {
-    memory.open("", kStreamRead);
-    memory.borrowBuffer(block.data(), block.size());
+    memory.openOver(block);
     memory.setBaseOffset(node.offset_);
     inMemory = Source{&memory, node.offset_, node.offset_ + static_cast<std::int64_t>(block.size())};
   }
@@ -290,6 +296,7 @@ bool UdfReader::loadNode(UdfNode& node, unsigned options, int depth, const Sourc
   for (auto& entry : node.children_) {
     if (!loadNode(*entry.value, childOptions, depth + 1, childSource, owner)) return false;
   }
+  if (!(options & kUdfLoadOneLevel)) node.completeFor_ = static_cast<long>(options);
   return true;
 }
 
@@ -300,8 +307,9 @@ bool UdfReader::loadLeaf(UdfNode& node, unsigned options, int depth, const Sourc
         inOwner + node.size_ <= static_cast<std::int64_t>(blockOwner->data_.size())) {
       node.setBorrowedData(blockOwner->data_.substr(static_cast<std::size_t>(inOwner), node.size_));
     } else {
-      std::string bytes(node.size_, '\0');
-      if (!readAt(from, node.offset_, bytes.data(), bytes.size())) return fail(node, "cannot be read");
+      std::string bytes;
+      if (!tryResize(bytes, node.size_) || !readAt(from, node.offset_, bytes.data(), bytes.size()))
+        return fail(node, "cannot be read");
       node.setOwnedData(std::move(bytes));
     }
   }
@@ -320,8 +328,9 @@ bool UdfReader::readTable(UdfNode& node, const Source& source) {
   const std::uint32_t tableSize = le32(head);
   const std::uint32_t count = le32(head + 4);
   if (tableSize < 8 || tableSize > blockLength(node)) return fail(node, "has a damaged table");
-  std::string table(tableSize, '\0');
-  if (!readAt(source, node.offset_, table.data(), table.size())) return fail(node, "has a damaged table");
+  std::string table;
+  if (!tryResize(table, tableSize) || !readAt(source, node.offset_, table.data(), table.size()))
+    return fail(node, "has a damaged table");
 
   TableCursor cursor(std::string_view(table).substr(8));
   for (std::uint32_t i = 0; i < count; ++i) {

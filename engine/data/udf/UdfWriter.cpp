@@ -30,6 +30,23 @@ public:
   explicit UdfWriteJob(Stream& out) : out_(out) {}
 
   bool run(const std::vector<const UdfNode*>& nodes, const std::vector<UdfType>* types) {
+    std::vector<Child> top;
+    for (const UdfNode* node : nodes) {
+      if (node) top.push_back({node->name(), node, false});
+    }
+    return runTop(top, types);
+  }
+
+  bool runTree(const UdfNode& root, const std::vector<UdfType>* types) { return runTop(childrenOf(root), types); }
+
+private:
+  struct Child {
+    std::string_view name;
+    const UdfNode* node;
+    bool link;
+  };
+
+  bool runTop(const std::vector<Child>& top, const std::vector<UdfType>* types) {
     std::string header;
     put32(header, 0); // file size, patched
     putString(header, kUdfMagic);
@@ -50,11 +67,6 @@ public:
     put32(header, 0); // root size, patched
     if (!emit(header)) return false;
 
-    // The file's root lists the given nodes as its own (not as links).
-    std::vector<Child> top;
-    for (const UdfNode* node : nodes) {
-      if (node) top.push_back({node->name(), node, false});
-    }
     if (!writeList(top, 0)) return false;
 
     const std::int64_t end = position_;
@@ -86,12 +98,6 @@ public:
     return ok;
   }
 
-private:
-  struct Child {
-    std::string_view name;
-    const UdfNode* node;
-    bool link;
-  };
   struct Block {
     std::uint32_t offset;
     std::uint32_t size;
@@ -185,12 +191,16 @@ bool UdfWriter::write(Stream& out, const std::vector<const UdfNode*>& nodes, con
   return UdfWriteJob(out).run(nodes, types);
 }
 
-bool UdfWriter::save(const std::string& path, const std::vector<const UdfNode*>& nodes,
-                     const std::vector<UdfType>* types, bool buildInMemoryFirst) {
+bool UdfWriter::writeTree(Stream& out, const UdfNode& root, const std::vector<UdfType>* types) {
+  return UdfWriteJob(out).runTree(root, types);
+}
+
+namespace {
+template <class Write> bool saveWith(const std::string& path, bool buildInMemoryFirst, Write write) {
   if (buildInMemoryFirst) {
     MemoryStream memory;
     memory.open(path, kStreamWrite);
-    if (!write(memory, nodes, types)) return false;
+    if (!write(memory)) return false;
     const std::string bytes = memory.contents();
     DiskFileStream file;
     if (!file.open(path, kStreamWrite)) return false;
@@ -199,8 +209,19 @@ bool UdfWriter::save(const std::string& path, const std::vector<const UdfNode*>&
   }
   DiskFileStream file;
   if (!file.open(path, kStreamWrite)) return false;
-  const bool ok = write(file, nodes, types);
+  const bool ok = write(file);
   return file.close() && ok;
+}
+} // namespace
+
+bool UdfWriter::save(const std::string& path, const std::vector<const UdfNode*>& nodes,
+                     const std::vector<UdfType>* types, bool buildInMemoryFirst) {
+  return saveWith(path, buildInMemoryFirst, [&](Stream& out) { return write(out, nodes, types); });
+}
+
+bool UdfWriter::saveTree(const std::string& path, const UdfNode& root, const std::vector<UdfType>* types,
+                         bool buildInMemoryFirst) {
+  return saveWith(path, buildInMemoryFirst, [&](Stream& out) { return writeTree(out, root, types); });
 }
 
 } // namespace engine

@@ -21,6 +21,11 @@ public:
                    const std::vector<UdfType>* types = nullptr, bool buildInMemoryFirst = false);
   // The same into a stream opened for writing, from its start.
   static bool write(Stream& out, const std::vector<const UdfNode*>& nodes, const std::vector<UdfType>* types = nullptr);
+  // The children of `root` as the file's top level, under their names in `root` and with
+  // their link marks (how a loaded tree is saved again).
+  static bool writeTree(Stream& out, const UdfNode& root, const std::vector<UdfType>* types = nullptr);
+  static bool saveTree(const std::string& path, const UdfNode& root, const std::vector<UdfType>* types = nullptr,
+                       bool buildInMemoryFirst = false);
 };
 
 } // namespace engine
