@@ -37,6 +37,8 @@ using HWND = HWND__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
+// As in the SDK: a kernel object handle is an untyped pointer.
+using HANDLE = void*;
 
 // Only the 64-bit view is used; the two-halves view of the SDK is left out.
 struct LARGE_INTEGER {
