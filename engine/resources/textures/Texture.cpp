@@ -201,10 +201,8 @@ bool Texture::keepSource(FileLocation& location) {
     }
   }
   bool borrow = true;
-  if (!location.readAll(sourceBytes_, borrow) || sourceBytes_.size() == 0) {
-    logLine("Error: cannot read the texture file " + location.path + "\n");
-    return false;
-  }
+  // A file that cannot be read is the caller's to report: it knows what the picture was for.
+  if (!location.readAll(sourceBytes_, borrow) || sourceBytes_.size() == 0) return false;
   if (sourcePath_.empty()) sourcePath_ = location.path;
   source_ = sourceBytes_.borrowed() ? kSourceBorrowedBytes : kSourceOwnedBytes;
   return true;
