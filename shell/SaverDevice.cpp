@@ -5,6 +5,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/render/StateCache.h"
+#include "platform/win32/desktop.h"
 #include "shell/SaverApplication.h"
 #include "shell/Screenshot.h"
 
@@ -99,9 +100,12 @@ void SaverApplication::readDisplayMode() {
 void SaverApplication::showLoadingScreen() {
   engine::TextureRequest request;
   request.location = mediaLocation("/loading.jpg");
-  // One level: the picture is only ever shown at the size of the screen.
-  request.flags = engine::kMatchLevels;
+  // The picture as it is, one level: it is only ever shown at the size of the screen, and
+  // rounding it up to powers of two would only cost start-up time and memory.
+  request.flags = engine::kMatchLevels | engine::kMatchSize;
   request.levels = 1;
+  request.width = D3DX_DEFAULT_NONPOW2;
+  request.height = D3DX_DEFAULT_NONPOW2;
   loadingTexture_ = textures_.get(request);
   if (!loadingTexture_) engine::logLine("Error: the loading picture /loading.jpg could not be loaded\n");
   drawLoadingScreen(loadingTexture_.get(), 1.0f);
@@ -110,7 +114,9 @@ void SaverApplication::showLoadingScreen() {
 void SaverApplication::fadeOutLoadingScreen() {
   if (!loadingTexture_) return;
   engine::Stopwatch fade;
-  for (std::int64_t elapsed = fade.elapsedMs(); elapsed < kLoadingFadeMs; elapsed = fade.elapsedMs())
+  // A daemon that stops the saver wants it gone at once, not after a fade nobody sees.
+  for (std::int64_t elapsed = fade.elapsedMs(); elapsed < kLoadingFadeMs && !win32::terminationPending();
+       elapsed = fade.elapsedMs())
     drawLoadingScreen(loadingTexture_.get(), 1.0f - static_cast<float>(elapsed) / kLoadingFadeMs);
 }
 

@@ -130,7 +130,8 @@ TEST_F(Tickwood, TheSaverRunsForItsTimeAndShutsDownCleanly) {
 TEST_F(Tickwood, TerminationSignalsEndARunPromptlyAndCleanly) {
   for (int signal : {SIGTERM, SIGINT}) {
     auto p = run({"/s", "--seconds", "60"}, headless());
-    ASSERT_TRUE(p->waitForError("Log started \n", 10s));
+    // Once the frame loop runs (start-up makes the device and shows the loading picture).
+    ASSERT_TRUE(p->waitForError("Application created\n", 10s));
     std::this_thread::sleep_for(300ms);
     const auto sent = std::chrono::steady_clock::now();
     p->signal(signal);

@@ -4,6 +4,7 @@
 // (offscreen) shows what reached the screen.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -193,6 +194,19 @@ TEST_F(StartUp, TheLoadingPictureIsDrawnThenFadedAndFramesClearToTheBackground) 
   EXPECT_EQ(log.count("EndScene"), 1u);
   EXPECT_EQ(log.count("Present"), 1u);
   EXPECT_FALSE(log_.contains("Error: the loading picture /loading.jpg could not be loaded\n"));
+}
+
+TEST_F(StartUp, AStopRequestDuringStartUpSkipsTheFade) {
+  FixtureMedia media(kGreenRoom, picture(8, 8, 0x3060C0));
+  win32::closeWindowsOnTerminationSignals();
+  std::raise(SIGTERM);
+  ASSERT_TRUE(win32::terminationPending());
+  ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
+  EXPECT_EQ(calls().count("Present"), 1u); // the loading picture once, and no fade
+  // The first frame of the loop delivers the request and ends the run.
+  app_->beginLoop();
+  EXPECT_FALSE(app_->runFrame());
+  EXPECT_FALSE(win32::terminationPending());
 }
 
 TEST_F(StartUp, TheGammaSettingReachesTheDevice) {
