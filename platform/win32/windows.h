@@ -32,13 +32,14 @@ using LRESULT = LONG_PTR;
 #define FALSE 0
 #endif
 
+// A kernel object handle (thread, event); opaque, as on Windows.
+using HANDLE = void*;
+
 struct HWND__;
 using HWND = HWND__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
-// As in the SDK: a kernel object handle is an untyped pointer.
-using HANDLE = void*;
 
 // Only the 64-bit view is used; the two-halves view of the SDK is left out.
 struct LARGE_INTEGER {
