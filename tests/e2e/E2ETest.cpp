@@ -223,6 +223,21 @@ protected:
     return check();
   }
 
+  // The window mapped last, once one is (the root's substructure must be watched): 0 when
+  // none is mapped within ten seconds.
+  Window mappedWindow() {
+    Window mapped = 0;
+    eventually(
+        [&] {
+          XEvent event;
+          while (XCheckTypedEvent(display_, MapNotify, &event))
+            mapped = event.xmap.window;
+          return mapped != 0;
+        },
+        10s);
+    return mapped;
+  }
+
   bool sizeIs(Window window, int width, int height) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display_, window, &attributes) && attributes.width == width &&
@@ -365,15 +380,8 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
   XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
   XSync(display_, False);
   auto p = run({"/s", "--seconds", "60"}, onX());
-  Window saver = 0;
-  ASSERT_TRUE(eventually(
-      [&] {
-        XEvent event;
-        while (XCheckTypedEvent(display_, MapNotify, &event))
-          saver = event.xmap.window;
-        return saver != 0;
-      },
-      10s));
+  const Window saver = mappedWindow();
+  ASSERT_NE(saver, 0u);
   ASSERT_TRUE(p->waitForError("Log started \n", 10s));
   std::this_thread::sleep_for(200ms);
   XWarpPointer(display_, None, saver, 0, 0, 0, 0, 20, 20);
@@ -461,15 +469,8 @@ TEST_F(TickwoodOnX, TheSaverCoversTheScreenAndAMouseButtonEndsIt) {
   overriding.write("Media/Scene.props", "BgColor = array(10, 200, 30);\n");
   const std::filesystem::path shot = output_.file("screen.png");
   auto p = runIn(overriding.path(), {"/s", "--seconds", "60", "--screenshot", shot.string()}, onX());
-  Window saver = 0;
-  ASSERT_TRUE(eventually(
-      [&] {
-        XEvent event;
-        while (XCheckTypedEvent(display_, MapNotify, &event))
-          saver = event.xmap.window;
-        return saver != 0;
-      },
-      10s));
+  const Window saver = mappedWindow();
+  ASSERT_NE(saver, 0u);
   ASSERT_TRUE(p->waitForError("Application created\n", 10s));
   // Full screen: the saver's window is the size of the screen, and shows the background.
   EXPECT_TRUE(eventually([&] { return sizeIs(saver, 640, 480); }, 5s));
