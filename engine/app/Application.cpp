@@ -48,6 +48,9 @@ void Application::releaseDirect3D() {
 }
 
 bool Application::Create(HINSTANCE instance, HWND window) {
+  // A second Create starts from scratch.
+  releaseDevice();
+  releaseDirect3D();
   instance_ = instance;
   window_ = window;
   d3d_ = direct3DFactory_ ? direct3DFactory_() : nullptr;
