@@ -130,6 +130,9 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       unsigned seed = 0;
       if (!value(text) || !parseSeed(text, seed)) return fail("--seed needs a whole number, not \"" + text + "\"");
       options.seed = seed;
+    } else if (doubleDash && name == "-screenshot") {
+      if (!value(text) || text.empty()) return fail("--screenshot needs the name of a PNG file to write");
+      options.screenshot = text;
     } else if (doubleDash) {
       return fail("unknown option " + arguments[i]);
     } else {
@@ -178,6 +181,7 @@ std::string usageText() {
          "  --seconds <s>         end the run after s seconds\n"
          "  --time HH:MM:SS       the local clock starts at that time of day\n"
          "  --seed <n>            fixed random seed\n"
+         "  --screenshot <file>   at the end of the run, write the last frame there (PNG)\n"
          "  --help                this text\n"
          "\n"
          "Daemon options also take two dashes (--root, --window-id, --fps). Settings live in\n"

@@ -29,6 +29,7 @@ struct LaunchOptions {
   std::optional<double> seconds;      // end the run after this long
   std::optional<ClockTime> startTime; // the local clock starts here
   std::optional<unsigned> seed;       // instead of one from the clock
+  std::string screenshot;             // the last frame goes there as PNG (empty: none)
   bool help = false;
   std::string error; // non-empty: a message for the user, and exit code 1
 };

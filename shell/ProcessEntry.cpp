@@ -89,6 +89,7 @@ int runSaverProcess(int argc, const char* const* argv, const ApplicationFactory&
   application->setHostWindow(host);
   application->setShowFpsForThisRun(options.showFps);
   if (options.seconds) application->setRunLimit(static_cast<std::int64_t>(*options.seconds * 1000.0));
+  application->setScreenshotPath(options.screenshot);
 
   BOOL wasRunning = FALSE;
   SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &wasRunning, 0);

@@ -27,10 +27,19 @@ LRESULT classWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-SaverApplication::SaverApplication() { g_application = this; }
+SaverApplication::SaverApplication() {
+  g_application = this;
+  engine::publishTextureManager(&textures_);
+  addResourceListener(&textures_);
+}
 
 SaverApplication::~SaverApplication() {
+  // The device and the textures go while the members they reach still exist.
+  releaseDevice();
+  loadingTexture_.reset();
+  removeResourceListener(&textures_);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  window_ = nullptr;
   if (g_application == this) g_application = nullptr;
 }
 
@@ -68,6 +77,11 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
     }
     break;
   case WM_DESTROY:
+    // The device draws into this window (its host may have taken it away already): it must
+    // not outlive it.
+    releaseDevice();
+    quitRequested_ = true;
+    return 1;
   case WM_CLOSE:
   case WM_QUIT:
     quitRequested_ = true;
@@ -79,6 +93,12 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
     previewWaiting_ = false;
     KillTimer(window, kPreviewTimer);
     break;
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+    // A button pressed over the window is a button press for the exit rules, whoever else
+    // reports it.
+    onInputEvent(message == WM_LBUTTONDOWN ? kLeftButtonPressed : kRightButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+    break;
   default:
     break;
   }
@@ -86,12 +106,19 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
 }
 
 LRESULT SaverApplication::engineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+  return Application::handleWindowMessage(window, message, wParam, lParam);
 }
 
 bool SaverApplication::applyGamma() {
   gammaRamp_ = makeGammaRamp(settings_.gamma);
-  return true;
+  if (device_) {
+    D3DGAMMARAMP ramp{};
+    std::copy(gammaRamp_.red.begin(), gammaRamp_.red.end(), ramp.red);
+    std::copy(gammaRamp_.green.begin(), gammaRamp_.green.end(), ramp.green);
+    std::copy(gammaRamp_.blue.begin(), gammaRamp_.blue.end(), ramp.blue);
+    device_->SetGammaRamp(0, D3DSGR_NO_CALIBRATION, &ramp);
+  }
+  return Application::restoreDeviceObjects();
 }
 
 INT_PTR SaverApplication::settingsDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -173,17 +200,18 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
     return true;
   }
 
+  if (!startDevice()) return false;
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
   mountMediaArchive();
-  RECT client{};
-  GetClientRect(window_, &client);
-  textScale_ = static_cast<float>(client.right - client.left) / 1024.0f;
+  readDisplayMode();
+  showLoadingScreen();
   readSceneProperties();
   engine::logLine("Application created\n");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
   sceneStopwatch_.restart();
+  fadeOutLoadingScreen();
   return true;
 }
 
@@ -259,6 +287,7 @@ bool SaverApplication::runFrame() {
     frameRateText_ = std::to_string(frameRate_.rate());
 
   keyboardHook();
+  checkDevice();
   if (deviceReady_) {
     updateScene();
     renderFrame();
@@ -269,6 +298,9 @@ bool SaverApplication::runFrame() {
 void SaverApplication::endLoop() {
   shutdownAudio();
   afterLoop();
+  writeScreenshot();
+  // The device draws into the window: it goes first.
+  releaseDevice();
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
   ShowCursor(TRUE);

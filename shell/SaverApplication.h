@@ -7,10 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "engine/app/Application.h"
 #include "engine/app/Stopwatch.h"
 #include "engine/data/Archive.h"
 #include "engine/data/FileLocation.h"
 #include "engine/data/props/PropsNode.h"
+#include "engine/resources/textures/TextureManager.h"
 #include "platform/win32/winuser.h"
 #include "shell/FrameRateCounter.h"
 #include "shell/RunMode.h"
@@ -28,19 +30,20 @@ constexpr WORD kPreviewBitmap = 173;
 constexpr int kMediaArchiveResource = 147;
 constexpr UINT_PTR kPreviewTimer = 1;
 
-class SaverApplication {
+class SaverApplication : public engine::Application {
 public:
   SaverApplication();
   SaverApplication(const SaverApplication&) = delete;
   SaverApplication& operator=(const SaverApplication&) = delete;
 
   // 1. The window procedure's target; what it does not consume goes to the engine.
-  virtual LRESULT handleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // 2.
-  virtual ~SaverApplication();
-  // 3. Builds the ramp from "Gamma" for the device (slot 4, releasing device objects, is the
-  // engine's).
+  ~SaverApplication() override;
+  // 3. Builds the ramp from "Gamma", sets it on the device, then makes the device objects
+  // (slot 4, releasing them, is the engine's).
   virtual bool applyGamma();
+  bool restoreDeviceObjects() override { return applyGamma(); }
   // 5-7. The clock room's per-frame update, drawing and loading.
   virtual bool updateScene() { return true; }
   virtual bool renderScene() { return true; }
@@ -63,6 +66,9 @@ public:
 
   // Everything before the first frame; false ends the run (exit code 0).
   bool startUp(HINSTANCE instance, RunMode mode, HWND parent);
+  // Clears the back buffer to black and draws `texture` over the whole viewport with the
+  // given opacity (0 to 1), then presents. A missing texture leaves the frame black.
+  void drawLoadingScreen(engine::Texture* texture, float opacity);
   // The frame loop and the shut-down after it; answers 1.
   int runMainLoop();
   // "Scene.props" from the media: nothing changes when it cannot be opened.
@@ -81,14 +87,14 @@ public:
   void setHostWindow(HWND host) { hostWindow_ = host; }
   void setShowFpsForThisRun(bool show) { showFpsForThisRun_ = show; }
   void setRunLimit(std::int64_t milliseconds) { runLimitMs_ = milliseconds; }
+  // At the end of the run, the last presented frame is written there as PNG.
+  void setScreenshotPath(std::string path) { screenshotPath_ = std::move(path); }
 
   // The one application object of the process (null when there is none).
   static SaverApplication* instance();
 
   RunMode mode() const { return mode_; }
-  HWND window() const { return window_; }
   HWND parent() const { return parent_; }
-  bool quitRequested() const { return quitRequested_; }
   void requestQuit() { quitRequested_ = true; }
   bool previewWaiting() const { return previewWaiting_; }
   Settings& settings() { return settings_; }
@@ -101,8 +107,12 @@ public:
   void setMediaArchive(engine::Archive* archive) { mediaArchive_ = archive; }
   float textScale() const { return textScale_; }
   bool deviceReady() const { return deviceReady_; }
-  void setDeviceReady(bool ready) { deviceReady_ = ready; }
   engine::Stopwatch& sceneStopwatch() { return sceneStopwatch_; }
+  // The display mode and viewport read once the device exists.
+  const D3DDISPLAYMODE& displayMode() const { return displayMode_; }
+  const D3DVIEWPORT9& viewport() const { return viewport_; }
+  engine::TextureManager& textures() { return textures_; }
+  engine::Texture* loadingTexture() const { return loadingTexture_.get(); }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -112,10 +122,19 @@ protected:
   virtual LRESULT engineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // The configure branch: the settings dialog, modal, owned by `owner`.
   virtual void runSettingsDialog(HWND owner);
-  // One frame's drawing.
-  virtual void renderFrame() { renderScene(); }
+  // One frame's drawing: clear to the background colour, the scene, present.
+  virtual void renderFrame();
 
   bool createSaverWindow();
+  // The device, its full-screen mode from the settings, and what start-up reads from it.
+  bool startDevice();
+  void chooseFullscreenSettings();
+  void readDisplayMode();
+  void showLoadingScreen();
+  void fadeOutLoadingScreen();
+  // Once per frame before drawing: whether the device can draw this frame.
+  void checkDevice();
+  void writeScreenshot();
   // The media archive linked into the program (resource "MEMFILE" 147), when there is one.
   void mountMediaArchive();
   void waitForPreviewStart();
@@ -125,10 +144,7 @@ protected:
 
   RunMode mode_ = RunMode::Saver;
   HWND parent_ = nullptr;
-  HINSTANCE instance_ = nullptr;
-  HWND window_ = nullptr;
   HWND hostWindow_ = nullptr;
-  bool quitRequested_ = false;
   bool previewWaiting_ = false;
   bool deviceReady_ = true;
   bool showFpsForThisRun_ = false;
@@ -138,6 +154,13 @@ protected:
   SceneProperties sceneProperties_;
   engine::Archive* mediaArchive_ = nullptr;
   std::unique_ptr<engine::Archive> linkedArchive_;
+  D3DDISPLAYMODE displayMode_{};
+  D3DVIEWPORT9 viewport_{};
+  // The store outlives every texture the application holds.
+  engine::TextureManager textures_;
+  engine::TextureRef loadingTexture_;
+  bool resetFailureLogged_ = false;
+  std::string screenshotPath_;
 
   FrameRateCounter frameRate_;
   std::string frameRateText_;

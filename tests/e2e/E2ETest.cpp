@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <thread>
 
+#include "platform/d3dx9/Image.h"
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/fixtures/FixtureBitmap.h"
@@ -28,6 +30,36 @@ using Environment = std::map<std::string, std::optional<std::string>>;
 bool inCi() {
   const char* ci = std::getenv("CI");
   return ci && std::string(ci) == "true";
+}
+
+// A saver run's log without what depends on the machine: the description of its device
+// (the block between two rules, which goes to `description`) and the Direct3D stand-in's
+// remarks about the window system ("Direct3D: ..." lines).
+std::string withoutDescription(const std::string& log, std::string* description = nullptr) {
+  const std::string rule = "----------------------\n";
+  std::string rest = log;
+  const std::size_t first = rest.find(rule);
+  const std::size_t second = first == std::string::npos ? first : rest.find(rule, first + rule.size());
+  if (second != std::string::npos) {
+    if (description) *description = rest.substr(first, second + rule.size() - first);
+    rest = rest.substr(0, first) + rest.substr(second + rule.size());
+  }
+  std::string out;
+  std::istringstream lines(rest);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("Direct3D: ", 0) != 0) out += line + "\n";
+  return out;
+}
+
+constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
+
+// How many pixels of a PNG file are not `rgb`; -1 when the file is no PNG.
+long pixelsOtherThan(const std::filesystem::path& file, std::uint32_t rgb, d3dx9::Image& image) {
+  const std::string bytes = testsupport::TempDir::read(file);
+  std::string error;
+  if (!d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), image, error)) return -1;
+  return std::count_if(image.pixels.begin(), image.pixels.end(),
+                       [&](std::uint32_t pixel) { return (pixel & 0xFFFFFF) != rgb; });
 }
 
 class Tickwood : public ::testing::Test {
@@ -48,6 +80,19 @@ protected:
   std::unique_ptr<e2e::Process> run(std::vector<std::string> arguments, Environment environment) {
     arguments.insert(arguments.begin(), TICKWOOD_EXE);
     auto process = std::make_unique<e2e::Process>(arguments, environment, output_);
+    EXPECT_TRUE(process->started());
+    return process;
+  }
+
+  // The same, with `folder` as the working directory (where a Media folder overrides the
+  // program's own media).
+  std::unique_ptr<e2e::Process> runIn(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
+                                      Environment environment) {
+    std::string command = "cd '" + folder.string() + "' && exec '" TICKWOOD_EXE "'";
+    for (const std::string& argument : arguments)
+      command += " '" + argument + "'";
+    auto process =
+        std::make_unique<e2e::Process>(std::vector<std::string>{"/bin/sh", "-c", command}, environment, output_);
     EXPECT_TRUE(process->started());
     return process;
   }
@@ -74,7 +119,9 @@ TEST_F(Tickwood, TheSaverRunsForItsTimeAndShutsDownCleanly) {
   auto p = run({"/s", "--seconds", "1", "--seed", "5", "--time", "23:59:58"}, headless());
   EXPECT_EQ(p->wait(20s), 1);
   EXPECT_GE(p->runTime(), 1000ms);
-  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+  std::string description;
+  EXPECT_EQ(withoutDescription(p->err(), &description), kSaverLog);
+  EXPECT_EQ(description.find("----------------------\nFullscreen"), 0u) << description;
   // The settings were read: the key exists, and a run writes no values.
   EXPECT_EQ(testsupport::TempDir::read(config_.path() / "tickwood" / "registry.reg"),
             "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n");
@@ -83,7 +130,8 @@ TEST_F(Tickwood, TheSaverRunsForItsTimeAndShutsDownCleanly) {
 TEST_F(Tickwood, TerminationSignalsEndARunPromptlyAndCleanly) {
   for (int signal : {SIGTERM, SIGINT}) {
     auto p = run({"/s", "--seconds", "60"}, headless());
-    ASSERT_TRUE(p->waitForError("Log started \n", 10s));
+    // Once the frame loop runs (start-up makes the device and shows the loading picture).
+    ASSERT_TRUE(p->waitForError("Application created\n", 10s));
     std::this_thread::sleep_for(300ms);
     const auto sent = std::chrono::steady_clock::now();
     p->signal(signal);
@@ -92,7 +140,7 @@ TEST_F(Tickwood, TerminationSignalsEndARunPromptlyAndCleanly) {
     std::printf("signal %d: the run ended %lld ms after it\n", signal, static_cast<long long>(took.count()));
     // The daemon's limit is 200 ms; a loaded test machine gets some slack.
     EXPECT_LT(took, 1000ms);
-    EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+    EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
   }
 }
 
@@ -175,6 +223,21 @@ protected:
     return check();
   }
 
+  // The window mapped last, once one is (the root's substructure must be watched): 0 when
+  // none is mapped within ten seconds.
+  Window mappedWindow() {
+    Window mapped = 0;
+    eventually(
+        [&] {
+          XEvent event;
+          while (XCheckTypedEvent(display_, MapNotify, &event))
+            mapped = event.xmap.window;
+          return mapped != 0;
+        },
+        10s);
+    return mapped;
+  }
+
   bool sizeIs(Window window, int width, int height) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display_, window, &attributes) && attributes.width == width &&
@@ -251,8 +314,12 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheSaverFillsItFollowsItAndEndsWithIt) {
   XDestroyWindow(display_, host);
   XSync(display_, False);
   EXPECT_EQ(p->wait(5s), 1);
-  EXPECT_EQ(p->err(), "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
-                      "with it\nLog closed\n");
+  std::string description;
+  EXPECT_EQ(withoutDescription(p->err(), &description),
+            "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
+            "with it\nLog closed\n");
+  // One window among the daemon's: the device draws windowed into it.
+  EXPECT_EQ(description.find("----------------------\nWindowed"), 0u) << description;
 }
 
 TEST_F(TickwoodOnX, TheRootOptionDrawsIntoTheDaemonsWindowOrTheRoot) {
@@ -284,7 +351,7 @@ TEST_F(TickwoodOnX, TheRootOptionDrawsIntoTheDaemonsWindowOrTheRoot) {
   EXPECT_TRUE(attributes.override_redirect);
   onRoot->signal(SIGTERM);
   EXPECT_EQ(onRoot->wait(5s), 1);
-  EXPECT_EQ(onRoot->err(), "Log started \nApplication created\nLog closed\n");
+  EXPECT_EQ(withoutDescription(onRoot->err()), kSaverLog);
 }
 
 TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {
@@ -313,15 +380,8 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
   XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
   XSync(display_, False);
   auto p = run({"/s", "--seconds", "60"}, onX());
-  Window saver = 0;
-  ASSERT_TRUE(eventually(
-      [&] {
-        XEvent event;
-        while (XCheckTypedEvent(display_, MapNotify, &event))
-          saver = event.xmap.window;
-        return saver != 0;
-      },
-      10s));
+  const Window saver = mappedWindow();
+  ASSERT_NE(saver, 0u);
   ASSERT_TRUE(p->waitForError("Log started \n", 10s));
   std::this_thread::sleep_for(200ms);
   XWarpPointer(display_, None, saver, 0, 0, 0, 0, 20, 20);
@@ -330,7 +390,112 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
   XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), False, 0);
   XSync(display_, False);
   EXPECT_EQ(p->wait(5s), 1);
-  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+}
+
+// The frame: the background of Scene.props, from the program's own media or from a Media
+// folder in the working directory, in the screenshot of the last frame.
+TEST_F(Tickwood, TheLastFrameShowsTheBackgroundOfSceneProps) {
+  testsupport::TempDir plain;
+  const std::filesystem::path black = output_.file("black.png");
+  auto p = runIn(plain.path(), {"/s", "--seconds", "2", "--screenshot", black.string()}, headless());
+  EXPECT_EQ(p->wait(30s), 1);
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+  EXPECT_EQ(p->out(), "tickwood: the last frame is in " + black.string() + "\n");
+  d3dx9::Image image;
+  EXPECT_EQ(pixelsOtherThan(black, 0x000000, image), 0); // the shipped BgColor (0, 0, 0)
+  EXPECT_EQ(image.width, 1024u);                         // the offscreen desktop, full screen
+  EXPECT_EQ(image.height, 768u);
+
+  testsupport::TempDir overriding;
+  overriding.write("Media/Scene.props", "BgColor = array(10, 200, 30);\n");
+  const std::filesystem::path green = output_.file("green.png");
+  auto q = runIn(overriding.path(), {"/s", "--seconds", "1", "--screenshot", green.string()}, headless());
+  EXPECT_EQ(q->wait(30s), 1);
+  EXPECT_EQ(withoutDescription(q->err()), kSaverLog);
+  // 200 shows as 199 through the ramp of "Gamma" 0.
+  EXPECT_EQ(pixelsOtherThan(green, 0x0AC71E, image), 0);
+}
+
+TEST_F(Tickwood, AScreenshotThatCannotBeWrittenIsReported) {
+  auto p = run({"/s", "--seconds", "0.2", "--screenshot", "/no/such/folder/x.png"}, headless());
+  EXPECT_EQ(p->wait(30s), 1);
+  EXPECT_EQ(p->out(), "");
+  EXPECT_NE(p->err().find("tickwood: no screenshot: cannot write /no/such/folder/x.png\n"), std::string::npos);
+}
+
+TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
+  testsupport::TempDir overriding;
+  overriding.write("Media/Scene.props", "BgColor = array(200, 40, 90);\n");
+  Environment env = headless();
+  env["TICKWOOD_FORCE_DEVICE_LOSS"] = "30,60";
+  const std::filesystem::path shot = output_.file("after-loss.png");
+  auto p = runIn(overriding.path(), {"/s", "--seconds", "60", "--screenshot", shot.string()}, env);
+  // Two losses, each followed by a reset, and the loop goes on drawing.
+  EXPECT_TRUE(p->waitForError("Device reset\nDevice lost\nDevice reset\n", 30s)) << p->err();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(p->running());
+  p->signal(SIGTERM);
+  EXPECT_EQ(p->wait(10s), 1);
+  EXPECT_EQ(withoutDescription(p->err()),
+            "Log started \nApplication created\nDevice lost\nDevice reset\nDevice lost\nDevice reset\nLog closed\n");
+  d3dx9::Image image;
+  EXPECT_EQ(pixelsOtherThan(shot, 0xC7285A, image), 0); // frames were drawn after the reset
+}
+
+TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
+  const Window host = hostWindow(200, 150);
+  const std::filesystem::path shot = output_.file("resized.png");
+  auto p = run({"-window-id", std::to_string(host), "--seconds", "60", "--screenshot", shot.string()}, onX());
+  ASSERT_TRUE(eventually([&] { return children(host).size() == 1; }, 10s));
+  ASSERT_TRUE(p->waitForError("Application created\n", 10s));
+  XResizeWindow(display_, host, 320, 240);
+  XSync(display_, False);
+  EXPECT_TRUE(eventually([&] { return sizeIs(children(host)[0], 320, 240); }, 5s));
+  std::this_thread::sleep_for(500ms);
+  p->signal(SIGTERM);
+  EXPECT_EQ(p->wait(5s), 1);
+  // The last frame was drawn at the window's new size.
+  d3dx9::Image image;
+  EXPECT_EQ(pixelsOtherThan(shot, 0x000000, image), 0);
+  EXPECT_EQ(image.width, 320u);
+  EXPECT_EQ(image.height, 240u);
+}
+
+TEST_F(TickwoodOnX, TheSaverCoversTheScreenAndAMouseButtonEndsIt) {
+  XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+  XSync(display_, False);
+  testsupport::TempDir overriding;
+  overriding.write("Media/Scene.props", "BgColor = array(10, 200, 30);\n");
+  const std::filesystem::path shot = output_.file("screen.png");
+  auto p = runIn(overriding.path(), {"/s", "--seconds", "60", "--screenshot", shot.string()}, onX());
+  const Window saver = mappedWindow();
+  ASSERT_NE(saver, 0u);
+  ASSERT_TRUE(p->waitForError("Application created\n", 10s));
+  // Full screen: the saver's window is the size of the screen, and shows the background.
+  EXPECT_TRUE(eventually([&] { return sizeIs(saver, 640, 480); }, 5s));
+  unsigned long pixel = 0;
+  const bool green = eventually(
+      [&] {
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), 320, 240, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return false;
+        pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return pixel == 0x0AC71E;
+      },
+      5s);
+  EXPECT_TRUE(green) << std::hex << pixel;
+  XWarpPointer(display_, None, saver, 0, 0, 0, 0, 30, 30);
+  XTestFakeButtonEvent(display_, 1, True, 0);
+  XTestFakeButtonEvent(display_, 1, False, 0);
+  XSync(display_, False);
+  EXPECT_EQ(p->wait(5s), 1);
+  std::string description;
+  EXPECT_EQ(withoutDescription(p->err(), &description), kSaverLog);
+  EXPECT_NE(description.find("Fullscreen640x480"), std::string::npos) << description;
+  d3dx9::Image image;
+  EXPECT_EQ(pixelsOtherThan(shot, 0x0AC71E, image), 0);
+  EXPECT_EQ(image.width, 640u);
 }
 
 } // namespace

@@ -83,10 +83,14 @@ TEST(LaunchOptions, BadValuesAndUnknownOptionsAreErrors) {
       {{"--time", "1:2:3"}, "--time needs HH:MM:SS, not \"1:2:3\""},
       {{"--seed", "-1"}, "--seed needs a whole number, not \"-1\""},
       {{"--seed", "4294967296"}, "--seed needs a whole number, not \"4294967296\""},
+      {{"--screenshot"}, "--screenshot needs the name of a PNG file to write"},
+      {{"--screenshot="}, "--screenshot needs the name of a PNG file to write"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];
   EXPECT_TRUE(parse({"--help"}).help);
+  EXPECT_EQ(parse({"/s", "--screenshot", "last.png"}).screenshot, "last.png");
+  EXPECT_EQ(parse({"--screenshot=/tmp/x.png"}).screenshot, "/tmp/x.png");
   // Without two dashes these belong to the Windows switches.
   EXPECT_EQ(parse({"-seconds", "5"}).windowsCommandLine, "\"/usr/bin/tickwood\" -seconds 5");
 }
@@ -96,9 +100,10 @@ TEST(LaunchOptions, TheReadmeAndTheHelpTextNameTheSameOptions) {
   const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(readme.empty());
   const std::string help = saver::usageText();
-  for (const char* option : {"/s", "/t", "/p <window>", "/c[:<window>]", "/a <window>", "-root", "-window-id <id>",
-                             "-fps", "-install", "-visual", "-mono", "XSCREENSAVER_WINDOW", "--seconds <s>",
-                             "--time HH:MM:SS", "--seed <n>", "--help", "registry.reg", "TICKWOOD_LOG"}) {
+  for (const char* option :
+       {"/s", "/t", "/p <window>", "/c[:<window>]", "/a <window>", "-root", "-window-id <id>", "-fps", "-install",
+        "-visual", "-mono", "XSCREENSAVER_WINDOW", "--seconds <s>", "--time HH:MM:SS", "--seed <n>",
+        "--screenshot <file>", "--help", "registry.reg", "TICKWOOD_LOG"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(readme.find(option), std::string::npos) << option;
   }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/core/Log.h"
+#include "platform/d3d9/DeviceHooks.h"
+#include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
@@ -20,6 +22,9 @@ using saver::RunMode;
 
 class RecordingApplication : public saver::SaverApplication {
 public:
+  RecordingApplication() {
+    setDirect3DFactory([] { return d3d9::createRecordingDirect3D(); });
+  }
   LRESULT handleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_KEYDOWN) keys.push_back(wParam);
     if (message == WM_DESTROY) calls.push_back("WM_DESTROY");
@@ -78,14 +83,19 @@ protected:
 TEST_F(Saver, StartUpMakesTheBorderlessWindowAndHidesTheCursor) {
   EXPECT_EQ(saver::SaverApplication::instance(), app_.get());
   RecordingApplication& app = start();
-  EXPECT_EQ(log_.lines(), (std::vector<std::string>{"Log started \n", "Application created\n"}));
+  EXPECT_EQ(log_.lines(),
+            (std::vector<std::string>{
+                "Log started \n", "----------------------\n", "Fullscreen1024x768, X8R8G8B8, D32\n",
+                "Present Interval:D3DPRESENT_INTERVAL_IMMEDIATE\n", "Vertex Proccessing:HARDWARE_VP\n",
+                "MultiSample:D3DMULTISAMPLE_2_SAMPLES , Quality:0\n", "----------------------\n",
+                "Error: the loading picture /loading.jpg could not be loaded\n", "Application created\n"}));
   ASSERT_NE(app.window(), nullptr);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(app.window(), GWL_STYLE)), WS_POPUP | WS_VISIBLE);
   RECT client{};
   GetClientRect(app.window(), &client);
   EXPECT_EQ(client.right, 400); // "UseDesktop": the device picks the mode, the window starts small
   EXPECT_EQ(client.bottom, 300);
-  EXPECT_FLOAT_EQ(app.textScale(), 400.0f / 1024.0f);
+  EXPECT_FLOAT_EQ(app.textScale(), 1.0f); // the full-screen viewport of the desktop's 1024 x 768
   EXPECT_EQ(ShowCursor(TRUE), 0);
   EXPECT_EQ(app.calls, std::vector<std::string>{"loadScene"});
   app_.reset();
@@ -241,11 +251,17 @@ TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {
   app.beginLoop();
   frameAfter(10);
   EXPECT_EQ(app.calls, (std::vector<std::string>{"loadScene", "updateScene", "renderScene"}));
-  app.setDeviceReady(false);
+  ASSERT_TRUE(d3d9::forceDeviceLoss(app.device(), 2));
   frameAfter(10);
   frameAfter(10);
+  EXPECT_FALSE(app.deviceReady());
   EXPECT_EQ(app.calls.size(), 3u);
+  frameAfter(10); // the device can be reset now, and the frame is drawn
+  EXPECT_TRUE(app.deviceReady());
+  EXPECT_EQ(app.calls.size(), 5u);
   EXPECT_EQ(app.frameRate(), 100);
+  EXPECT_TRUE(log_.contains("Device lost\n"));
+  EXPECT_TRUE(log_.contains("Device reset\n"));
 }
 
 TEST_F(Saver, TheLoopEndsOnRequestAndShutsDownInOrder) {

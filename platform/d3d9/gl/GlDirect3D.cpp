@@ -168,7 +168,8 @@ private:
         SDL_DisplayMode mode{};
         if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
         const D3DDISPLAYMODE d3d{UINT(mode.w), UINT(mode.h), UINT(mode.refresh_rate), displayFormat(mode.format)};
-        if (d3d.Format == D3DFMT_UNKNOWN) continue;
+        // SDL's offscreen driver lists a mode of no size; the desktop stands for it below.
+        if (d3d.Format == D3DFMT_UNKNOWN || d3d.Width == 0 || d3d.Height == 0) continue;
         const bool known = std::any_of(adapter.modes.begin(), adapter.modes.end(), [&](const D3DDISPLAYMODE& m) {
           return m.Width == d3d.Width && m.Height == d3d.Height && m.RefreshRate == d3d.RefreshRate &&
                  m.Format == d3d.Format;

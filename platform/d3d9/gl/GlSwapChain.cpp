@@ -192,6 +192,13 @@ bool GlSwapChain::configure(const D3DPRESENT_PARAMETERS& params, std::string& fa
     SDL_DisplayMode desktop{};
     const int display = SDL_GetWindowDisplayIndex(window);
     SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &desktop);
+    // Without a window manager the full-screen request is not acted on: the window covers
+    // the display by its own place and size as well.
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+      SDL_SetWindowPosition(window, bounds.x, bounds.y);
+      SDL_SetWindowSize(window, width, height);
+    }
     if (desktop.w == width && desktop.h == height) {
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
