@@ -4,10 +4,10 @@
 TICKWOOD_PACKAGES=(
   cmake ninja-build g++ clang pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libepoxy-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libx11-dev libepoxy-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libjpeg-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libfreetype-dev fonts-dejavu-core libgtk-3-dev
-  xvfb xauth x11-utils libarchive-tools
+  xvfb xauth x11-utils libxtst-dev libarchive-tools
 )
 
 install_dependencies() {

@@ -1,19 +1,11 @@
-// Process entry of the screensaver. The run modes are not wired up yet: this build only
-// brings up the engine's core services and reports what it is.
-#include <cstdio>
-#include <cstring>
+// The tickwood executable: the screensaver with the clock room as its application.
+#include <memory>
 
-#include "engine/core/Log.h"
+#include "clockroom/ClockApplication.h"
+#include "shell/LinkedResources.h"
+#include "shell/ProcessEntry.h"
 
 int main(int argc, char** argv) {
-  engine::configureLogFromEnvironment();
-  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::puts("usage: tickwood [/s | /p <id> | /c | /a]\n"
-              "This build has the engine core only; the screensaver run modes come next.");
-    return 0;
-  }
-  engine::logLine("Log started \n");
-  std::puts("tickwood: engine core built; the screensaver run modes are not implemented yet.");
-  engine::logLine("Log closed\n");
-  return 0;
+  saver::registerLinkedResources();
+  return saver::runSaverProcess(argc, argv, [] { return std::make_unique<saver::ClockApplication>(); });
 }

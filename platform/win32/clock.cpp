@@ -109,6 +109,29 @@ DWORD ManualClock::tickMilliseconds() { return static_cast<DWORD>(nowMs_); }
 
 SYSTEMTIME ManualClock::localTime() { return addMilliseconds(localStart_, nowMs_ - localStartMs_); }
 
+StartTimeClock::StartTimeClock(int hour, int minute, int second) {
+  start_ = systemClock().localTime();
+  start_.wHour = static_cast<WORD>(hour);
+  start_.wMinute = static_cast<WORD>(minute);
+  start_.wSecond = static_cast<WORD>(second);
+  start_.wMilliseconds = 0;
+  startMs_ = static_cast<LONGLONG>(systemClock().tickMilliseconds());
+}
+
+bool StartTimeClock::performanceFrequency(LONGLONG& countsPerSecond) {
+  return systemClock().performanceFrequency(countsPerSecond);
+}
+
+bool StartTimeClock::performanceCounter(LONGLONG& count) { return systemClock().performanceCounter(count); }
+
+DWORD StartTimeClock::tickMilliseconds() { return systemClock().tickMilliseconds(); }
+
+SYSTEMTIME StartTimeClock::localTime() {
+  // The tick count wraps at 2^32 ms; the difference of two ticks does not care.
+  const DWORD elapsed = systemClock().tickMilliseconds() - static_cast<DWORD>(startMs_);
+  return addMilliseconds(start_, static_cast<LONGLONG>(elapsed));
+}
+
 ScopedClock::ScopedClock(Clock& clock) : previous_(g_clock) { g_clock = &clock; }
 ScopedClock::~ScopedClock() { g_clock = previous_; }
 

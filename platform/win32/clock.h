@@ -50,6 +50,22 @@ private:
   LONGLONG localStartMs_ = 0;
 };
 
+// The system's clocks, except that the local time starts at the given time of day (on
+// today's date) when the clock is made and runs on with the monotonic clock.
+class StartTimeClock : public Clock {
+public:
+  StartTimeClock(int hour, int minute, int second);
+
+  bool performanceFrequency(LONGLONG& countsPerSecond) override;
+  bool performanceCounter(LONGLONG& count) override;
+  DWORD tickMilliseconds() override;
+  SYSTEMTIME localTime() override;
+
+private:
+  SYSTEMTIME start_{};
+  LONGLONG startMs_ = 0;
+};
+
 // Installs a clock for the lifetime of the guard and restores the previous one after.
 class ScopedClock {
 public:

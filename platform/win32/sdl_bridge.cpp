@@ -5,12 +5,16 @@
 
 #include <SDL.h>
 
+#include "platform/win32/window_system.h"
+
 namespace win32 {
 namespace {
 
 struct Handles {
   std::map<HWND, SDL_Window*> windows;
-  UINT_PTR next = 0x10000; // handle values are opaque; start away from small integers
+  // Handle values are opaque. Bit 30 keeps them apart from X11 window ids (which never use
+  // the top three bits of 32), since a foreign window's handle is its X11 id.
+  UINT_PTR next = 0x40000000;
 };
 
 Handles& handles() {
@@ -30,7 +34,15 @@ bool ensureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   const char* chosen = std::getenv("SDL_VIDEODRIVER");
   if (!(chosen && *chosen) && !hasDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  // The desktop may blank as usual until SPI_SCREENSAVERRUNNING says otherwise.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // GDI painting writes the window's own framebuffer, never a GL renderer of SDL's on a
+  // window whose GL context belongs to the Direct3D stand-in.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  detail::applyDesktopBlanking();
+  detail::applyCursor();
+  return true;
 }
 
 bool isHeadless() {

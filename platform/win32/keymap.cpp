@@ -1,0 +1,136 @@
+#include "platform/win32/keymap.h"
+
+#include <SDL_scancode.h>
+
+#include "platform/win32/winuser.h"
+
+namespace win32 {
+namespace {
+
+struct Entry {
+  int scancode;
+  WORD virtualKey;
+  BYTE scanCode;
+  bool extended;
+};
+
+// Letters and digits follow rules (below); everything else is listed. The scan codes are
+// the PC/AT set-1 make codes, the ones Windows puts in bits 16-23 of a key message.
+constexpr Entry kKeys[] = {
+    {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},
+    {SDL_SCANCODE_MINUS, VK_OEM_MINUS, 0x0C, false},
+    {SDL_SCANCODE_EQUALS, VK_OEM_PLUS, 0x0D, false},
+    {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false},
+    {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
+    {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4, 0x1A, false},
+    {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6, 0x1B, false},
+    {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false},
+    {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false},
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_1, 0x27, false},
+    {SDL_SCANCODE_APOSTROPHE, VK_OEM_7, 0x28, false},
+    {SDL_SCANCODE_GRAVE, VK_OEM_3, 0x29, false},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false},
+    {SDL_SCANCODE_BACKSLASH, VK_OEM_5, 0x2B, false},
+    {SDL_SCANCODE_COMMA, VK_OEM_COMMA, 0x33, false},
+    {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD, 0x34, false},
+    {SDL_SCANCODE_SLASH, VK_OEM_2, 0x35, false},
+    {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
+    {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
+    {SDL_SCANCODE_LALT, VK_MENU, 0x38, false},
+    {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
+    {SDL_SCANCODE_CAPSLOCK, VK_CAPITAL, 0x3A, false},
+    {SDL_SCANCODE_F1, VK_F1, 0x3B, false},
+    {SDL_SCANCODE_F2, VK_F2, 0x3C, false},
+    {SDL_SCANCODE_F3, VK_F3, 0x3D, false},
+    {SDL_SCANCODE_F4, VK_F4, 0x3E, false},
+    {SDL_SCANCODE_F5, VK_F5, 0x3F, false},
+    {SDL_SCANCODE_F6, VK_F6, 0x40, false},
+    {SDL_SCANCODE_F7, VK_F7, 0x41, false},
+    {SDL_SCANCODE_F8, VK_F8, 0x42, false},
+    {SDL_SCANCODE_F9, VK_F9, 0x43, false},
+    {SDL_SCANCODE_F10, VK_F10, 0x44, false},
+    {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, 0x45, false},
+    {SDL_SCANCODE_SCROLLLOCK, VK_SCROLL, 0x46, false},
+    {SDL_SCANCODE_KP_7, VK_NUMPAD0 + 7, 0x47, false},
+    {SDL_SCANCODE_KP_8, VK_NUMPAD0 + 8, 0x48, false},
+    {SDL_SCANCODE_KP_9, VK_NUMPAD0 + 9, 0x49, false},
+    {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false},
+    {SDL_SCANCODE_KP_4, VK_NUMPAD0 + 4, 0x4B, false},
+    {SDL_SCANCODE_KP_5, VK_NUMPAD0 + 5, 0x4C, false},
+    {SDL_SCANCODE_KP_6, VK_NUMPAD0 + 6, 0x4D, false},
+    {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},
+    {SDL_SCANCODE_KP_1, VK_NUMPAD0 + 1, 0x4F, false},
+    {SDL_SCANCODE_KP_2, VK_NUMPAD0 + 2, 0x50, false},
+    {SDL_SCANCODE_KP_3, VK_NUMPAD0 + 3, 0x51, false},
+    {SDL_SCANCODE_KP_0, VK_NUMPAD0, 0x52, false},
+    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, 0x53, false},
+    {SDL_SCANCODE_NONUSBACKSLASH, VK_OEM_102, 0x56, false},
+    {SDL_SCANCODE_F11, VK_F11, 0x57, false},
+    {SDL_SCANCODE_F12, VK_F12, 0x58, false},
+    {SDL_SCANCODE_F13, 0x7C, 0x64, false},
+    {SDL_SCANCODE_F14, 0x7D, 0x65, false},
+    {SDL_SCANCODE_F15, 0x7E, 0x66, false},
+    {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
+    {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
+    {SDL_SCANCODE_MUTE, VK_VOLUME_MUTE, 0x20, true},
+    {SDL_SCANCODE_AUDIOMUTE, VK_VOLUME_MUTE, 0x20, true},
+    {SDL_SCANCODE_AUDIOPLAY, VK_MEDIA_PLAY_PAUSE, 0x22, true},
+    {SDL_SCANCODE_AUDIOSTOP, VK_MEDIA_STOP, 0x24, true},
+    {SDL_SCANCODE_VOLUMEDOWN, VK_VOLUME_DOWN, 0x2E, true},
+    {SDL_SCANCODE_VOLUMEUP, VK_VOLUME_UP, 0x30, true},
+    {SDL_SCANCODE_AUDIOPREV, VK_MEDIA_PREV_TRACK, 0x10, true},
+    {SDL_SCANCODE_AUDIONEXT, VK_MEDIA_NEXT_TRACK, 0x19, true},
+    {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true},
+    {SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT, 0x37, true},
+    {SDL_SCANCODE_SYSREQ, VK_SNAPSHOT, 0x37, true},
+    {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+    // Pause and Num Lock share make code 0x45; DirectInput tells them apart as 0xC5 and 0x45.
+    {SDL_SCANCODE_PAUSE, VK_PAUSE, 0x45, true},
+    {SDL_SCANCODE_HOME, VK_HOME, 0x47, true},
+    {SDL_SCANCODE_UP, VK_UP, 0x48, true},
+    {SDL_SCANCODE_PAGEUP, VK_PRIOR, 0x49, true},
+    {SDL_SCANCODE_LEFT, VK_LEFT, 0x4B, true},
+    {SDL_SCANCODE_RIGHT, VK_RIGHT, 0x4D, true},
+    {SDL_SCANCODE_END, VK_END, 0x4F, true},
+    {SDL_SCANCODE_DOWN, VK_DOWN, 0x50, true},
+    {SDL_SCANCODE_PAGEDOWN, VK_NEXT, 0x51, true},
+    {SDL_SCANCODE_INSERT, VK_INSERT, 0x52, true},
+    {SDL_SCANCODE_DELETE, VK_DELETE, 0x53, true},
+    {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true},
+    {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
+    {SDL_SCANCODE_APPLICATION, VK_APPS, 0x5D, true},
+    {SDL_SCANCODE_SLEEP, VK_SLEEP, 0x5F, true},
+};
+
+// Set-1 scan codes of the letter keys by alphabet position: the codes follow the physical
+// QWERTY rows, not the alphabet.
+constexpr BYTE kLetterScanCodes[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+                                       0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+
+} // namespace
+
+KeyCode keyFromScancode(int scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+    const int letter = scancode - SDL_SCANCODE_A;
+    return {static_cast<WORD>('A' + letter), kLetterScanCodes[letter], false};
+  }
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
+    const int digit = scancode - SDL_SCANCODE_1 + 1;
+    return {static_cast<WORD>('0' + digit), static_cast<BYTE>(0x01 + digit), false};
+  }
+  if (scancode == SDL_SCANCODE_0) return {'0', 0x0B, false};
+  for (const Entry& entry : kKeys)
+    if (entry.scancode == scancode) return {entry.virtualKey, entry.scanCode, entry.extended};
+  return {};
+}
+
+BYTE scanCodeOfVirtualKey(WORD virtualKey) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return kLetterScanCodes[virtualKey - 'A'];
+  if (virtualKey >= '1' && virtualKey <= '9') return static_cast<BYTE>(0x01 + (virtualKey - '0'));
+  if (virtualKey == '0') return 0x0B;
+  for (const Entry& entry : kKeys)
+    if (entry.virtualKey == virtualKey) return entry.scanCode;
+  return 0;
+}
+
+} // namespace win32

@@ -1,0 +1,100 @@
+#include "clockroom/ClockMechanism.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "clockroom/ClockApplication.h"
+#include "platform/win32/clock.h"
+
+namespace {
+
+SYSTEMTIME at(int hour, int minute, int second, int millisecond) {
+  SYSTEMTIME t{};
+  t.wYear = 2024;
+  t.wMonth = 3;
+  t.wDay = 9;
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  t.wMilliseconds = static_cast<WORD>(millisecond);
+  return t;
+}
+
+// Bit-exact single-precision results of the hand law.
+TEST(ClockMechanism, HandAnglesAtTheListedTimes) {
+  const struct {
+    SYSTEMTIME time;
+    float minuteFraction;
+    float hourFraction;
+    float hour;
+    float minute;
+  } cases[] = {
+      {at(12, 0, 0, 0), 0.0f, 0.0f, 0.0f, -0x1.921fb6p+0f},
+      {at(0, 0, 0, 0), 0.0f, 0.0f, 0.0f, -0x1.921fb6p+0f},
+      {at(15, 30, 0, 0), 0.5f, 0x1.2aaaaap-2f, 0x1.d524fep+0f, 0x1.921fb6p+0f},
+      // The hour fraction rounds to exactly 1: the same position as 12 o'clock.
+      {at(23, 59, 59, 999), 0x1.fffff8p-1f, 1.0f, 0x1.921fb6p+2f, 0x1.2d97c2p+2f},
+      {at(3, 0, 0, 0), 0.0f, 0.25f, 0x1.921fb6p+0f, -0x1.921fb6p+0f},
+  };
+  for (const auto& c : cases) {
+    const saver::HandAngles angles = saver::handAngles(c.time);
+    EXPECT_EQ(angles.minuteFraction, c.minuteFraction) << c.time.wHour;
+    EXPECT_EQ(angles.hourFraction, c.hourFraction) << c.time.wHour;
+    EXPECT_EQ(angles.hour, c.hour) << c.time.wHour;
+    EXPECT_EQ(angles.minute, c.minute) << c.time.wHour;
+  }
+  // The decimal figures as people write them are the same floats, within one unit.
+  const saver::HandAngles half = saver::handAngles(at(15, 30, 0, 0));
+  EXPECT_NEAR(half.hourFraction, 0.2916667f, 1e-7f);
+  EXPECT_NEAR(half.hour, 1.8325957f, 2e-7f);
+  EXPECT_NEAR(half.minute, 1.5707963f, 2e-7f);
+  EXPECT_NEAR(saver::handAngles(at(23, 59, 59, 999)).minuteFraction, 0.99999976f, 1e-7f);
+  EXPECT_NEAR(saver::handAngles(at(23, 59, 59, 999)).hour, 6.2831855f, 1e-7f);
+}
+
+TEST(ClockMechanism, HandsMoveContinuously) {
+  // The hour hand turns 1/720 of a turn a minute, the minute hand 1/3600 a second.
+  const saver::HandAngles a = saver::handAngles(at(4, 10, 0, 0));
+  const saver::HandAngles b = saver::handAngles(at(4, 11, 0, 0));
+  EXPECT_NEAR(b.hour - a.hour, 2 * 3.1415927f / 720, 1e-6f);
+  const saver::HandAngles c = saver::handAngles(at(4, 10, 1, 0));
+  EXPECT_NEAR(c.minute - a.minute, 2 * 3.1415927f / 3600, 1e-6f);
+  const saver::HandAngles d = saver::handAngles(at(4, 10, 0, 500));
+  EXPECT_GT(d.minute, a.minute);
+  EXPECT_LT(d.minute, c.minute);
+}
+
+TEST(ClockMechanism, RotationKeysTurnAboutTheUpAxisAtTheLocalTime) {
+  win32::ManualClock clock;
+  clock.setLocalStart(at(15, 30, 0, 0));
+  win32::ScopedClock use(clock);
+  saver::ClockMechanism mechanism;
+  mechanism.update();
+  const saver::HandAngles angles = saver::handAngles(at(15, 30, 0, 0));
+  for (const auto& [key, angle] : {std::pair{mechanism.hourHandRotation(), angles.hour},
+                                   std::pair{mechanism.minuteHandRotation(), angles.minute}}) {
+    EXPECT_EQ(key.time, 0.0f);
+    EXPECT_EQ(key.rotation.x, 0.0f);
+    EXPECT_EQ(key.rotation.z, 0.0f);
+    EXPECT_EQ(key.rotation.y, std::sin(angle / 2));
+    EXPECT_EQ(key.rotation.w, std::cos(angle / 2));
+    EXPECT_EQ(key.extra[0], 0.0f);
+    EXPECT_EQ(key.extra[1], 0.0f);
+    EXPECT_EQ(key.extra[2], 0.0f);
+  }
+  clock.advance(60 * 60 * 1000); // an hour later the hour hand has moved a twelfth of a turn
+  mechanism.update();
+  EXPECT_EQ(mechanism.hourHandRotation().rotation.y, std::sin(saver::handAngles(at(16, 30, 0, 0)).hour / 2));
+}
+
+TEST(ClockApplication, TheHandsFollowTheClockInEveryReadyFrame) {
+  win32::ManualClock clock;
+  clock.setLocalStart(at(3, 0, 0, 0));
+  win32::ScopedClock use(clock);
+  saver::ClockApplication application;
+  EXPECT_TRUE(application.updateScene());
+  EXPECT_EQ(application.clockMechanism().hourHandRotation().rotation.y, std::sin(0x1.921fb6p+0f / 2));
+}
+
+} // namespace

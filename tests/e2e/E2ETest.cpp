@@ -1,0 +1,336 @@
+// End-to-end runs of the tickwood executable: headless on SDL's offscreen driver, and on a
+// private Xvfb server for everything that involves X11 windows.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <thread>
+
+#include "tests/e2e/Process.h"
+#include "tests/e2e/XvfbServer.h"
+#include "tests/fixtures/FixtureBitmap.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+bool inCi() {
+  const char* ci = std::getenv("CI");
+  return ci && std::string(ci) == "true";
+}
+
+class Tickwood : public ::testing::Test {
+protected:
+  // A headless run: no display at all, the settings in a private folder, the log on stderr.
+  Environment headless() const {
+    return {{"DISPLAY", std::nullopt},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"SDL_VIDEODRIVER", std::nullopt},
+            {"XSCREENSAVER_WINDOW", std::nullopt},
+            {"XDG_CONFIG_HOME", config_.path().string()},
+            {"TICKWOOD_LOG", "1"},
+            // Leaks are the unit tests' business; here the system libraries' would only
+            // change the exit codes of a sanitized build.
+            {"ASAN_OPTIONS", "detect_leaks=0"}};
+  }
+
+  std::unique_ptr<e2e::Process> run(std::vector<std::string> arguments, Environment environment) {
+    arguments.insert(arguments.begin(), TICKWOOD_EXE);
+    auto process = std::make_unique<e2e::Process>(arguments, environment, output_);
+    EXPECT_TRUE(process->started());
+    return process;
+  }
+
+  testsupport::TempDir config_;
+  testsupport::TempDir output_;
+};
+
+TEST_F(Tickwood, ChangePasswordEndsAtOnceWithExitCodeZero) {
+  auto p = run({"/a", "5"}, headless());
+  EXPECT_EQ(p->wait(10s), 0);
+  EXPECT_EQ(p->err(), "Log started \n");
+}
+
+TEST_F(Tickwood, ConfigureReachesTheSettingsBranch) {
+  for (std::vector<std::string> arguments : {std::vector<std::string>{"/c"}, std::vector<std::string>{}}) {
+    auto p = run(arguments, headless());
+    EXPECT_EQ(p->wait(10s), 1);
+    EXPECT_EQ(p->err(), "Log started \ntickwood: the settings dialog is not part of this build yet\n");
+  }
+}
+
+TEST_F(Tickwood, TheSaverRunsForItsTimeAndShutsDownCleanly) {
+  auto p = run({"/s", "--seconds", "1", "--seed", "5", "--time", "23:59:58"}, headless());
+  EXPECT_EQ(p->wait(20s), 1);
+  EXPECT_GE(p->runTime(), 1000ms);
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+  // The settings were read: the key exists, and a run writes no values.
+  EXPECT_EQ(testsupport::TempDir::read(config_.path() / "tickwood" / "registry.reg"),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n");
+}
+
+TEST_F(Tickwood, TerminationSignalsEndARunPromptlyAndCleanly) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    auto p = run({"/s", "--seconds", "60"}, headless());
+    ASSERT_TRUE(p->waitForError("Log started \n", 10s));
+    std::this_thread::sleep_for(300ms);
+    const auto sent = std::chrono::steady_clock::now();
+    p->signal(signal);
+    EXPECT_EQ(p->wait(5s), 1) << "signal " << signal;
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(p->endedAt() - sent);
+    std::printf("signal %d: the run ended %lld ms after it\n", signal, static_cast<long long>(took.count()));
+    // The daemon's limit is 200 ms; a loaded test machine gets some slack.
+    EXPECT_LT(took, 1000ms);
+    EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+  }
+}
+
+TEST_F(Tickwood, BadCommandLinesAreRefusedWithAMessage) {
+  auto help = run({"--help"}, headless());
+  EXPECT_EQ(help->wait(10s), 0);
+  EXPECT_EQ(help->out().rfind("usage: tickwood", 0), 0u);
+
+  auto unknown = run({"--frob"}, headless());
+  EXPECT_EQ(unknown->wait(10s), 1);
+  EXPECT_EQ(unknown->err().rfind("tickwood: unknown option --frob\n\nusage: tickwood", 0), 0u);
+
+  Environment wayland = headless();
+  wayland["XSCREENSAVER_WINDOW"] = "wayland-surface-7";
+  auto embedded = run({}, wayland);
+  EXPECT_EQ(embedded->wait(10s), 1);
+  EXPECT_NE(embedded->err().find("is not an X11 window id"), std::string::npos);
+
+  auto noDisplay = run({"-window-id", "0x400007"}, headless());
+  EXPECT_EQ(noDisplay->wait(10s), 1);
+  EXPECT_EQ(noDisplay->err(), "tickwood: X11 window 0x400007 does not exist (no X11 display: DISPLAY is not set)\n");
+
+  // A preview with nowhere to go ends at once, as any failed start-up: exit code 0.
+  auto preview = run({"/p", "4242"}, headless());
+  EXPECT_EQ(preview->wait(10s), 0);
+}
+
+// The X11 cases: one Xvfb server per test and our own connection to it.
+class TickwoodOnX : public Tickwood {
+protected:
+  void SetUp() override {
+    server_ = std::make_unique<e2e::XvfbServer>();
+    if (server_->display().empty()) {
+      if (inCi()) FAIL() << "Xvfb could not be started";
+      GTEST_SKIP() << "Xvfb could not be started; the X11 cases are not tested";
+    }
+    display_ = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(display_, nullptr);
+  }
+  void TearDown() override {
+    if (display_) XCloseDisplay(display_);
+  }
+
+  Environment onX() const {
+    Environment env = headless();
+    env["DISPLAY"] = server_->display();
+    return env;
+  }
+
+  Window hostWindow(int width, int height) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0x202020;
+    attributes.event_mask = StructureNotifyMask;
+    Window window = XCreateWindow(display_, DefaultRootWindow(display_), 10, 10, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                  CWBackPixel | CWEventMask, &attributes);
+    XMapWindow(display_, window);
+    XSync(display_, False);
+    return window;
+  }
+
+  std::vector<Window> children(Window window) {
+    Window root = 0;
+    Window parent = 0;
+    Window* list = nullptr;
+    unsigned count = 0;
+    std::vector<Window> out;
+    if (XQueryTree(display_, window, &root, &parent, &list, &count)) out.assign(list, list + count);
+    if (list) XFree(list);
+    return out;
+  }
+
+  // Waits until `check` holds, for at most `limit`.
+  template <typename Check> bool eventually(Check check, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < until) {
+      if (check()) return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return check();
+  }
+
+  bool sizeIs(Window window, int width, int height) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display_, window, &attributes) && attributes.width == width &&
+           attributes.height == height;
+  }
+
+  std::unique_ptr<e2e::XvfbServer> server_;
+  Display* display_ = nullptr;
+};
+
+TEST_F(TickwoodOnX, ThePreviewShowsBitmap173InItsHostAndEndsWithIt) {
+  testsupport::Picture picture;
+  ASSERT_TRUE(testsupport::readBmp24(TICKWOOD_PREVIEW_BMP, picture));
+  const int width = picture.width + 24;
+  const int height = picture.height + 16;
+  const Window host = hostWindow(width, height);
+  auto p = run({"/p", std::to_string(host)}, onX());
+
+  // Unscaled at the origin of the host's client area; the rest of the child is black.
+  int wrong = -1;
+  const bool shown = eventually(
+      [&] {
+        XImage* image = XGetImage(display_, host, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                  AllPlanes, ZPixmap);
+        if (!image) return false;
+        wrong = 0;
+        for (int y = 0; y < height; ++y)
+          for (int x = 0; x < width; ++x) {
+            const unsigned long want = x < picture.width && y < picture.height ? picture.at(x, y) : 0;
+            wrong += (XGetPixel(image, x, y) & 0xFFFFFF) != want;
+          }
+        XDestroyImage(image);
+        return wrong == 0;
+      },
+      10s);
+  EXPECT_TRUE(shown) << wrong << " pixels differ";
+  ASSERT_EQ(children(host).size(), 1u);
+  const Window child = children(host)[0];
+  EXPECT_TRUE(sizeIs(child, width, height));
+  EXPECT_TRUE(p->running());
+  // Showing a fixed picture, the preview sleeps between messages instead of spinning.
+  const long before = p->cpuTicks();
+  std::this_thread::sleep_for(1s);
+  const long used = p->cpuTicks() - before;
+  EXPECT_LT(used, sysconf(_SC_CLK_TCK) / 5) << used << " clock ticks of processor time in one second";
+
+  XDestroyWindow(display_, host);
+  XSync(display_, False);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(p->err(), "Log started \nThe host window of a child window has gone; the child goes with it\nLog closed\n");
+}
+
+TEST_F(TickwoodOnX, InADaemonsWindowTheSaverFillsItFollowsItAndEndsWithIt) {
+  const Window host = hostWindow(200, 150);
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", host);
+  auto p = run({"-window-id", id, "--seconds", "60", "-fps"}, onX());
+  ASSERT_TRUE(eventually([&] { return children(host).size() == 1; }, 10s));
+  const Window child = children(host)[0];
+  EXPECT_TRUE(eventually([&] { return sizeIs(child, 200, 150); }, 5s));
+
+  XResizeWindow(display_, host, 320, 240);
+  XSync(display_, False);
+  EXPECT_TRUE(eventually([&] { return sizeIs(child, 320, 240); }, 5s));
+
+  // Input is the daemon's business: a key over the window does not end the run.
+  XWarpPointer(display_, None, host, 0, 0, 0, 0, 50, 50);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_q), True, 0);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_q), False, 0);
+  XSync(display_, False);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(p->running());
+
+  XDestroyWindow(display_, host);
+  XSync(display_, False);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
+                      "with it\nLog closed\n");
+}
+
+TEST_F(TickwoodOnX, TheRootOptionDrawsIntoTheDaemonsWindowOrTheRoot) {
+  // With -root, the daemon's variable names the window to draw into.
+  const Window host = hostWindow(160, 120);
+  Environment env = onX();
+  env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+  auto inHost = run({"-root", "--seconds", "30"}, env);
+  EXPECT_TRUE(eventually([&] { return children(host).size() == 1; }, 10s));
+  inHost->signal(SIGTERM);
+  EXPECT_EQ(inHost->wait(5s), 1);
+  EXPECT_TRUE(eventually([&] { return children(host).empty(); }, 5s));
+
+  // Without it, the root window itself: a borderless child as large as the screen.
+  const auto before = children(DefaultRootWindow(display_));
+  auto onRoot = run({"--root", "--seconds", "30"}, onX());
+  Window made = 0;
+  EXPECT_TRUE(eventually(
+      [&] {
+        for (Window w : children(DefaultRootWindow(display_)))
+          if (std::find(before.begin(), before.end(), w) == before.end()) made = w;
+        return made != 0;
+      },
+      10s));
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(XGetWindowAttributes(display_, made, &attributes));
+  EXPECT_EQ(attributes.width, 640);
+  EXPECT_EQ(attributes.height, 480);
+  EXPECT_TRUE(attributes.override_redirect);
+  onRoot->signal(SIGTERM);
+  EXPECT_EQ(onRoot->wait(5s), 1);
+  EXPECT_EQ(onRoot->err(), "Log started \nApplication created\nLog closed\n");
+}
+
+TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {
+  XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+  XSync(display_, False);
+  auto countCreated = [&] {
+    XSync(display_, False);
+    int created = 0;
+    XEvent event;
+    while (XCheckTypedEvent(display_, CreateNotify, &event))
+      ++created;
+    return created;
+  };
+  countCreated();
+  auto change = run({"/a", "7"}, onX());
+  EXPECT_EQ(change->wait(10s), 0);
+  EXPECT_EQ(countCreated(), 0);
+
+  // The same watch sees the saver's window, so the silence above means something.
+  auto saver = run({"/s", "--seconds", "0.3"}, onX());
+  EXPECT_EQ(saver->wait(20s), 1);
+  EXPECT_GE(countCreated(), 1);
+}
+
+TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
+  XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+  XSync(display_, False);
+  auto p = run({"/s", "--seconds", "60"}, onX());
+  Window saver = 0;
+  ASSERT_TRUE(eventually(
+      [&] {
+        XEvent event;
+        while (XCheckTypedEvent(display_, MapNotify, &event))
+          saver = event.xmap.window;
+        return saver != 0;
+      },
+      10s));
+  ASSERT_TRUE(p->waitForError("Log started \n", 10s));
+  std::this_thread::sleep_for(200ms);
+  XWarpPointer(display_, None, saver, 0, 0, 0, 0, 20, 20);
+  XSetInputFocus(display_, saver, RevertToPointerRoot, CurrentTime);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), True, 0);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), False, 0);
+  XSync(display_, False);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(p->err(), "Log started \nApplication created\nLog closed\n");
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "shell/LaunchOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using saver::LaunchOptions;
+using saver::parseLaunchOptions;
+
+LaunchOptions parse(std::vector<std::string> arguments, const char* xscreensaverWindow = nullptr) {
+  return parseLaunchOptions("/usr/bin/tickwood", arguments, xscreensaverWindow);
+}
+
+TEST(LaunchOptions, OurOptionsAreTakenOutAndTheRestIsTheWindowsCommandLine) {
+  const LaunchOptions none = parse({});
+  EXPECT_EQ(none.windowsCommandLine, "\"/usr/bin/tickwood\"");
+  EXPECT_FALSE(none.windowsArguments);
+  EXPECT_TRUE(none.error.empty());
+
+  const LaunchOptions o = parse({"--seconds", "2.5", "/p", "1234", "--seed", "7", "--time", "23:59:58", "-fps",
+                                 "-install", "-visual", "TrueColor", "-mono", "-x"});
+  EXPECT_TRUE(o.error.empty()) << o.error;
+  EXPECT_EQ(o.windowsCommandLine, "\"/usr/bin/tickwood\" /p 1234 -x");
+  EXPECT_TRUE(o.windowsArguments);
+  ASSERT_TRUE(o.seconds);
+  EXPECT_DOUBLE_EQ(*o.seconds, 2.5);
+  ASSERT_TRUE(o.seed);
+  EXPECT_EQ(*o.seed, 7u);
+  ASSERT_TRUE(o.startTime);
+  EXPECT_EQ(o.startTime->hour, 23);
+  EXPECT_EQ(o.startTime->minute, 59);
+  EXPECT_EQ(o.startTime->second, 58);
+  EXPECT_TRUE(o.showFps);
+  EXPECT_FALSE(o.hostWindow);
+
+  const LaunchOptions inlined = parse({"--seconds=3", "--fps", "--window-id=0x2a"});
+  ASSERT_TRUE(inlined.seconds);
+  EXPECT_DOUBLE_EQ(*inlined.seconds, 3.0);
+  EXPECT_TRUE(inlined.showFps);
+  ASSERT_TRUE(inlined.hostWindow);
+  EXPECT_EQ(*inlined.hostWindow, 42u);
+  // A program name with a quote in it still makes one quoted name.
+  EXPECT_EQ(parseLaunchOptions("we\"ird", {}, nullptr).windowsCommandLine, "\"weird\"");
+}
+
+TEST(LaunchOptions, TheHostWindowComesFromTheDaemonsConventions) {
+  EXPECT_EQ(*parse({"-window-id", "42"}).hostWindow, 42u);
+  EXPECT_EQ(*parse({"-window-id", "0x1E00007"}).hostWindow, 0x1E00007u);
+  const LaunchOptions root = parse({"-root"});
+  EXPECT_TRUE(root.hostIsRoot);
+  EXPECT_FALSE(root.hostWindow);
+  // The daemon's variable names the window -root should draw into.
+  EXPECT_EQ(*parse({"--root"}, "0x600001").hostWindow, 0x600001u);
+  EXPECT_EQ(*parse({}, "6291457").hostWindow, 6291457u);
+  EXPECT_EQ(*parse({"-window-id", "5"}, "0x600001").hostWindow, 5u);
+  // With Windows switches and no -root the variable is not ours to use.
+  EXPECT_FALSE(parse({"/c"}, "0x600001").hostWindow);
+  EXPECT_TRUE(parse({"/c"}, "wayland-1").error.empty());
+  const LaunchOptions wayland = parse({}, "wayland-1");
+  EXPECT_EQ(wayland.error, "XSCREENSAVER_WINDOW=\"wayland-1\" is not an X11 window id; running inside a Wayland "
+                           "screensaver's surface is not supported");
+}
+
+TEST(LaunchOptions, BadValuesAndUnknownOptionsAreErrors) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;
+  } cases[] = {
+      {{"--frob"}, "unknown option --frob"},
+      {{"--frob=1"}, "unknown option --frob=1"},
+      {{"-window-id", "zz"}, "-window-id needs an X11 window id (0x... or decimal), not \"zz\""},
+      {{"-window-id", "0"}, "-window-id needs an X11 window id (0x... or decimal), not \"0\""},
+      {{"-window-id", "0x40000000"}, "-window-id needs an X11 window id (0x... or decimal), not \"0x40000000\""},
+      {{"-window-id"}, "-window-id needs an X11 window id (0x... or decimal), not \"\""},
+      {{"-visual"}, "-visual needs a value"},
+      {{"--seconds", "-1"}, "--seconds needs a number of seconds, not \"-1\""},
+      {{"--seconds", "nan"}, "--seconds needs a number of seconds, not \"nan\""},
+      {{"--seconds", "2s"}, "--seconds needs a number of seconds, not \"2s\""},
+      {{"--time", "24:00:00"}, "--time needs HH:MM:SS, not \"24:00:00\""},
+      {{"--time", "1:2:3"}, "--time needs HH:MM:SS, not \"1:2:3\""},
+      {{"--seed", "-1"}, "--seed needs a whole number, not \"-1\""},
+      {{"--seed", "4294967296"}, "--seed needs a whole number, not \"4294967296\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];
+  EXPECT_TRUE(parse({"--help"}).help);
+  // Without two dashes these belong to the Windows switches.
+  EXPECT_EQ(parse({"-seconds", "5"}).windowsCommandLine, "\"/usr/bin/tickwood\" -seconds 5");
+}
+
+TEST(LaunchOptions, TheReadmeAndTheHelpTextNameTheSameOptions) {
+  std::ifstream in(TICKWOOD_README);
+  const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(readme.empty());
+  const std::string help = saver::usageText();
+  for (const char* option : {"/s", "/t", "/p <window>", "/c[:<window>]", "/a <window>", "-root", "-window-id <id>",
+                             "-fps", "-install", "-visual", "-mono", "XSCREENSAVER_WINDOW", "--seconds <s>",
+                             "--time HH:MM:SS", "--seed <n>", "--help", "registry.reg", "TICKWOOD_LOG"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_NE(readme.find(option), std::string::npos) << option;
+  }
+}
+
+} // namespace

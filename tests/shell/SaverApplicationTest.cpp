@@ -1,0 +1,332 @@
+#include "shell/SaverApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/Log.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/desktop.h"
+#include "platform/win32/resources.h"
+#include "tests/fixtures/FixtureBitmap.h"
+#include "tests/shell/RegistryFixture.h"
+
+namespace {
+
+using saver::RunMode;
+
+class RecordingApplication : public saver::SaverApplication {
+public:
+  LRESULT handleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_KEYDOWN) keys.push_back(wParam);
+    if (message == WM_DESTROY) calls.push_back("WM_DESTROY");
+    return SaverApplication::handleWindowMessage(window, message, wParam, lParam);
+  }
+  bool updateScene() override {
+    calls.push_back("updateScene");
+    return true;
+  }
+  bool renderScene() override {
+    calls.push_back("renderScene");
+    return true;
+  }
+  bool loadScene() override {
+    calls.push_back("loadScene");
+    return true;
+  }
+  void shutdownAudio() override { calls.push_back("shutdownAudio"); }
+  void afterLoop() override { calls.push_back("afterLoop"); }
+  void setPreviewWaiting() { previewWaiting_ = true; }
+
+  std::vector<std::string> calls;
+  std::vector<WPARAM> keys;
+};
+
+class Saver : public shelltest::PrivateRegistry {
+protected:
+  void SetUp() override {
+    PrivateRegistry::SetUp();
+    win32::resetWindowSystem();
+    clock_.setNow(5000);
+  }
+  void TearDown() override {
+    app_.reset();
+    win32::resetWindowSystem();
+    PrivateRegistry::TearDown();
+  }
+
+  RecordingApplication& start(RunMode mode = RunMode::Saver) {
+    EXPECT_TRUE(app_->startUp(nullptr, mode, nullptr));
+    return *app_;
+  }
+
+  // One frame `ms` milliseconds after the previous one.
+  bool frameAfter(std::int64_t ms) {
+    clock_.advance(ms);
+    return app_->runFrame();
+  }
+
+  engine::LogCapture log_;
+  win32::ManualClock clock_;
+  win32::ScopedClock useClock_{clock_};
+  std::unique_ptr<RecordingApplication> app_ = std::make_unique<RecordingApplication>();
+};
+
+TEST_F(Saver, StartUpMakesTheBorderlessWindowAndHidesTheCursor) {
+  EXPECT_EQ(saver::SaverApplication::instance(), app_.get());
+  RecordingApplication& app = start();
+  EXPECT_EQ(log_.lines(), (std::vector<std::string>{"Log started \n", "Application created\n"}));
+  ASSERT_NE(app.window(), nullptr);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(app.window(), GWL_STYLE)), WS_POPUP | WS_VISIBLE);
+  RECT client{};
+  GetClientRect(app.window(), &client);
+  EXPECT_EQ(client.right, 400); // "UseDesktop": the device picks the mode, the window starts small
+  EXPECT_EQ(client.bottom, 300);
+  EXPECT_FLOAT_EQ(app.textScale(), 400.0f / 1024.0f);
+  EXPECT_EQ(ShowCursor(TRUE), 0);
+  EXPECT_EQ(app.calls, std::vector<std::string>{"loadScene"});
+  app_.reset();
+  EXPECT_EQ(saver::SaverApplication::instance(), nullptr);
+}
+
+TEST_F(Saver, WithoutUseDesktopTheWindowHasTheChosenSize) {
+  writeRegistry(std::string(shelltest::kHeader) +
+                "\"UseDesktop\"=dword:0\n\"Width\"=dword:280\n\"Height\"=dword:1e0\n");
+  RecordingApplication& app = start(RunMode::Test);
+  RECT client{};
+  GetClientRect(app.window(), &client);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(Saver, ChangePasswordEndsWithoutAWindowAndConfigureOpensNone) {
+  EXPECT_FALSE(app_->startUp(nullptr, RunMode::ChangePassword, win32::foreignWindow(99)));
+  EXPECT_EQ(app_->window(), nullptr);
+  EXPECT_EQ(log_.lines(), std::vector<std::string>{"Log started \n"});
+  app_.reset();
+  app_ = std::make_unique<RecordingApplication>();
+  EXPECT_TRUE(app_->startUp(nullptr, RunMode::Configure, nullptr));
+  EXPECT_EQ(app_->window(), nullptr);
+  EXPECT_TRUE(app_->calls.empty());
+}
+
+TEST_F(Saver, EveryKeyEndsTheRunButF2F3AndF6) {
+  const struct {
+    WPARAM key;
+    bool ends;
+  } cases[] = {{VK_ESCAPE, true}, {VK_SPACE, true}, {'A', true},    {VK_RETURN, true}, {VK_F1, true},
+               {VK_F2, false},    {VK_F3, false},   {VK_F6, false}, {VK_SHIFT, true}};
+  for (const auto& c : cases) {
+    app_ = std::make_unique<RecordingApplication>();
+    RecordingApplication& app = start();
+    app.handleWindowMessage(app.window(), WM_KEYDOWN, c.key, 1);
+    EXPECT_EQ(app.quitRequested(), c.ends) << c.key;
+    win32::resetWindowSystem();
+  }
+}
+
+TEST_F(Saver, SystemCommandsAndCloseRequests) {
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    LRESULT result;
+    bool ends;
+  } cases[] = {{WM_SYSCOMMAND, SC_CLOSE, 1, true},
+               {WM_SYSCOMMAND, SC_NEXTWINDOW, 1, true},
+               {WM_SYSCOMMAND, SC_PREVWINDOW, 1, true},
+               {WM_SYSCOMMAND, SC_SCREENSAVE, 0, false},
+               {WM_SYSCOMMAND, SC_SCREENSAVE | 2, 0, false},
+               {WM_CLOSE, 0, 1, true},
+               {WM_DESTROY, 0, 1, true},
+               {WM_QUIT, 0, 1, true}};
+  for (const auto& c : cases) {
+    app_ = std::make_unique<RecordingApplication>();
+    RecordingApplication& app = start();
+    EXPECT_EQ(app.handleWindowMessage(app.window(), c.message, c.wParam, 0), c.result) << c.message << " " << c.wParam;
+    EXPECT_EQ(app.quitRequested(), c.ends) << c.message << " " << c.wParam;
+    win32::resetWindowSystem();
+  }
+}
+
+TEST_F(Saver, ButtonsEndTheRunAndMovementOnlyWhenAskedAndAfterOneSecond) {
+  RecordingApplication& app = start();
+  for (int kind : {1, 2, 4, 5, 7, 8, 9, 10, 11})
+    app.onInputEvent(kind, 1, 1, 0, 0, 1, 1, 0);
+  app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0); // "ExitOnMM" is off
+  clock_.advance(5000);
+  app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0);
+  EXPECT_FALSE(app.quitRequested());
+  app.onInputEvent(saver::kLeftButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_TRUE(app.quitRequested());
+  app_.reset(); // its window goes first, telling this application and not the next
+  app_ = std::make_unique<RecordingApplication>();
+  start().onInputEvent(saver::kRightButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_TRUE(app_->quitRequested());
+
+  app_.reset();
+  app_ = std::make_unique<RecordingApplication>();
+  writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:1\n");
+  RecordingApplication& moving = start();
+  clock_.advance(1000); // exactly one second after the scene appeared: still the grace
+  moving.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0);
+  EXPECT_FALSE(moving.quitRequested());
+  clock_.advance(1);
+  moving.onInputEvent(saver::kPointerMoved, 10, 10, 10, 10, 0, 0, 0); // no change of position
+  EXPECT_FALSE(moving.quitRequested());
+  moving.onInputEvent(saver::kPointerMoved, 10, 10.5f, 10, 10, 0, 0, 0);
+  EXPECT_TRUE(moving.quitRequested());
+}
+
+TEST_F(Saver, InsideADaemonsWindowInputIsTheDaemonsBusiness) {
+  app_->setHostWindow(win32::foreignWindow(0x600001));
+  app_->settings().exitOnMouseMove = true;
+  app_->handleWindowMessage(nullptr, WM_KEYDOWN, VK_ESCAPE, 1);
+  app_->onInputEvent(saver::kLeftButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  clock_.advance(5000);
+  app_->onInputEvent(saver::kPointerMoved, 9, 9, 0, 0, 9, 9, 0);
+  EXPECT_FALSE(app_->quitRequested());
+  app_->handleWindowMessage(nullptr, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app_->quitRequested());
+}
+
+TEST_F(Saver, TheKeepAliveKeyGoesOutEveryThirtySecondsAndEndsNothing) {
+  RecordingApplication& app = start();
+  app.beginLoop();
+  EXPECT_TRUE(frameAfter(29999));
+  EXPECT_TRUE(frameAfter(0));
+  EXPECT_TRUE(app.keys.empty());
+  EXPECT_TRUE(frameAfter(1)); // sends it twice: keybd_event and SendInput
+  EXPECT_TRUE(frameAfter(1)); // and the next frame's message pump delivers them
+  EXPECT_EQ(app.keys, (std::vector<WPARAM>{VK_F3, VK_F3}));
+  EXPECT_TRUE(frameAfter(29999));
+  EXPECT_EQ(app.keys.size(), 2u);
+  EXPECT_TRUE(frameAfter(1));
+  EXPECT_TRUE(frameAfter(1));
+  EXPECT_EQ(app.keys.size(), 4u);
+  EXPECT_FALSE(app.quitRequested());
+}
+
+TEST(FrameRateCounter, AfterAStallShowsTheFramesOfTheWindowThatEnded) {
+  saver::FrameRateCounter counter;
+  counter.start(1000);
+  counter.tick(1000); // no time has passed: nothing to divide by
+  EXPECT_EQ(counter.rate(), 0);
+  for (int t = 1100; t <= 1900; t += 100)
+    counter.tick(t);
+  EXPECT_EQ(counter.rate(), 10 * 1000 / 900);
+  counter.tick(7000); // five seconds without a frame
+  EXPECT_EQ(counter.rate(), 10);
+  counter.tick(7500);
+  EXPECT_EQ(counter.rate(), 2);
+}
+
+TEST_F(Saver, TheFrameRateTextIsRefreshedEverySecondWhenShown) {
+  app_->setShowFpsForThisRun(true);
+  RecordingApplication& app = start();
+  EXPECT_TRUE(app.settings().showFps);
+  app.beginLoop();
+  for (int i = 0; i < 99; ++i)
+    frameAfter(10);
+  EXPECT_EQ(app.frameRateText(), "");
+  EXPECT_EQ(app.frameRate(), 100);
+  frameAfter(10);
+  EXPECT_EQ(app.frameRateText(), "99");
+}
+
+TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {
+  RecordingApplication& app = start();
+  app.beginLoop();
+  frameAfter(10);
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"loadScene", "updateScene", "renderScene"}));
+  app.setDeviceReady(false);
+  frameAfter(10);
+  frameAfter(10);
+  EXPECT_EQ(app.calls.size(), 3u);
+  EXPECT_EQ(app.frameRate(), 100);
+}
+
+TEST_F(Saver, TheLoopEndsOnRequestAndShutsDownInOrder) {
+  RecordingApplication& app = start();
+  const HWND window = app.window();
+  PostMessageA(window, WM_KEYDOWN, 'Q', 1);
+  EXPECT_EQ(app.runMainLoop(), 1);
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"loadScene", "shutdownAudio", "afterLoop", "WM_DESTROY"}));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(app.window(), nullptr);
+  EXPECT_EQ(log_.lines().back(), "Log closed\n");
+  EXPECT_EQ(ShowCursor(FALSE), -1); // shown again
+}
+
+TEST_F(Saver, ARunLimitEndsTheLoop) {
+  app_->setRunLimit(500);
+  RecordingApplication& app = start();
+  app.beginLoop();
+  EXPECT_TRUE(frameAfter(499));
+  EXPECT_FALSE(frameAfter(1));
+  EXPECT_TRUE(app.quitRequested());
+}
+
+LRESULT forwardToApplication(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  saver::SaverApplication* application = saver::SaverApplication::instance();
+  return application ? application->handleWindowMessage(window, message, wParam, lParam)
+                     : DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND testWindow(int width, int height) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = forwardToApplication;
+  windowClass.lpszClassName = "SaverTest";
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, "SaverTest", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
+TEST_F(Saver, ThePreviewWaitsForItsHalfSecondTimer) {
+  HWND window = testWindow(20, 20);
+  app_->setPreviewWaiting();
+  SendMessageA(window, WM_USER, 0, 0);
+  MSG msg;
+  clock_.advance(499);
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+    DispatchMessageA(&msg);
+  EXPECT_TRUE(app_->previewWaiting());
+  clock_.advance(1);
+  while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+    DispatchMessageA(&msg);
+  EXPECT_FALSE(app_->previewWaiting());
+  EXPECT_FALSE(KillTimer(window, saver::kPreviewTimer)); // already killed
+}
+
+TEST_F(Saver, ThePreviewPaintsBitmap173UnscaledAtTheOrigin) {
+  std::ifstream in(TICKWOOD_PREVIEW_BMP, std::ios::binary);
+  static const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  win32::registerResource(2, saver::kPreviewBitmap, file.data(), file.size());
+  testsupport::Picture expected;
+  ASSERT_TRUE(testsupport::readBmp24(TICKWOOD_PREVIEW_BMP, expected));
+
+  HWND window = testWindow(expected.width + 10, expected.height + 5);
+  app_->paintPreview(window);
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+  ASSERT_TRUE(win32::readClientPixels(window, width, height, pixels));
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t want = x < expected.width && y < expected.height ? expected.at(x, y) : 0;
+      wrong += pixels[static_cast<std::size_t>(y * width + x)] != want;
+    }
+  EXPECT_EQ(wrong, 0);
+  win32::unregisterResource(2, saver::kPreviewBitmap);
+}
+
+TEST_F(Saver, ApplyGammaBuildsTheRampOfTheSetting) {
+  app_->settings().gamma = 50;
+  EXPECT_TRUE(app_->applyGamma());
+  EXPECT_EQ(app_->gammaRamp().red, saver::makeGammaRamp(50).red);
+}
+
+} // namespace
