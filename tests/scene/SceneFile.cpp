@@ -1,0 +1,130 @@
+#include "tests/scene/SceneFile.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "engine/data/MemoryStream.h"
+#include "engine/data/udf/UdfWriter.h"
+
+namespace scenetest {
+
+using engine::UdfNode;
+
+Node bytesLeaf(std::string_view type, std::string_view name, const void* data, std::size_t size) {
+  return UdfNode::makeLeaf(type, name, data, size, true);
+}
+
+Node intLeaf(std::string_view name, std::int32_t value) { return bytesLeaf("int", name, &value, sizeof value); }
+
+Node floatLeaf(std::string_view name, float value) { return bytesLeaf("real", name, &value, sizeof value); }
+
+Node stringLeaf(std::string_view name, std::string_view value) {
+  return bytesLeaf("string", name, value.data(), value.size());
+}
+
+Node colorLeaf(std::string_view name, std::initializer_list<float> argb) {
+  const std::vector<float> floats(argb);
+  return bytesLeaf("color", name, floats.data(), floats.size() * sizeof(float));
+}
+
+Node matrixLeaf(std::string_view name, const D3DXMATRIX& m) {
+  unsigned char block[68] = {};
+  std::memcpy(block, &m.m[0][0], 64);
+  return bytesLeaf("matrix", name, block, sizeof block);
+}
+
+Node keyLeaf(std::string_view name, float time, std::array<float, 7> value) {
+  float floats[8] = {time};
+  std::memcpy(floats + 1, value.data(), sizeof(float) * 7);
+  return bytesLeaf("AniKey", name, floats, sizeof floats);
+}
+
+Node list(std::string_view type, std::string_view name) { return UdfNode::makeList(type, name); }
+
+D3DXMATRIX identity() {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  return m;
+}
+
+D3DXMATRIX translation(float x, float y, float z) {
+  D3DXMATRIX m;
+  D3DXMatrixTranslation(&m, x, y, z);
+  return m;
+}
+
+Node sceneNode(std::string_view type, std::string_view name, const D3DXMATRIX& nodeTM) {
+  return sceneNode(type, name, nodeTM, identity());
+}
+
+Node sceneNode(std::string_view type, std::string_view name, const D3DXMATRIX& nodeTM, const D3DXMATRIX& objectTM) {
+  Node node = list(type, name);
+  node->addChild(matrixLeaf("NodeTM", nodeTM));
+  node->addChild(matrixLeaf("ObjectTM", objectTM));
+  return node;
+}
+
+UdfNode* addSceneChild(UdfNode& parent, Node child) {
+  UdfNode* children = parent.findChild("Children");
+  if (!children) children = parent.addChild(list("Node", "Children"));
+  return children->addChild(std::move(child));
+}
+
+SceneFile::SceneFile() : children_(list("Node", "Children")) {}
+
+UdfNode& SceneFile::materials() {
+  if (!materials_) materials_ = list("Material", "Materials");
+  return *materials_;
+}
+
+UdfNode& SceneFile::cameras() {
+  if (!cameras_) cameras_ = list("Node", "Cameras");
+  return *cameras_;
+}
+
+UdfNode& SceneFile::lights() {
+  if (!lights_) lights_ = list("Node", "Lights");
+  return *lights_;
+}
+
+const std::string& SceneFile::bytes() {
+  std::vector<const UdfNode*> tops{children_.get()};
+  for (const Node* n : {&materials_, &cameras_, &lights_})
+    if (*n) tops.push_back(n->get());
+  engine::MemoryStream out;
+  out.open("", engine::kStreamWrite);
+  EXPECT_TRUE(engine::UdfWriter::write(out, tops));
+  bytes_ = out.contents();
+  return bytes_;
+}
+
+engine::FileLocation SceneFile::location() {
+  const std::string& b = bytes();
+  return engine::FileLocation::memory(b.data(), std::uint32_t(b.size()));
+}
+
+Node meshNode(const MeshSpec& spec, const D3DXMATRIX& nodeTM) {
+  Node node = sceneNode("Mesh", spec.name, nodeTM);
+  if (!spec.material.empty()) node->addChild(stringLeaf("MaterialName", spec.material));
+  node->addChild(intLeaf("FVF", std::int32_t(spec.fvf)));
+  node->addChild(intLeaf("IndexSize", spec.indexSize));
+  std::size_t floatsPerVertex = 3;
+  if (spec.fvf & D3DFVF_NORMAL) floatsPerVertex += 3;
+  if (spec.fvf & D3DFVF_DIFFUSE) floatsPerVertex += 1;
+  if (spec.fvf & D3DFVF_SPECULAR) floatsPerVertex += 1;
+  if (spec.fvf & 0x100) floatsPerVertex += 2;
+  if (spec.fvf & 0x200) floatsPerVertex += 2;
+  node->addChild(intLeaf("NumVerts", std::int32_t(spec.vertices.size() / floatsPerVertex)));
+  node->addChild(intLeaf("NumIndexes", std::int32_t(spec.indices.size())));
+  node->addChild(bytesLeaf("", "Verts", spec.vertices.data(), spec.vertices.size() * sizeof(float)));
+  if (spec.indexSize == 2) {
+    std::vector<std::uint16_t> narrow(spec.indices.begin(), spec.indices.end());
+    node->addChild(bytesLeaf("int", "Indexes", narrow.data(), narrow.size() * 2));
+  } else {
+    node->addChild(bytesLeaf("int", "Indexes", spec.indices.data(), spec.indices.size() * 4));
+  }
+  return node;
+}
+
+} // namespace scenetest
