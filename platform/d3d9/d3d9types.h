@@ -5,8 +5,6 @@
 
 #include "platform/win32/windows.h"
 
-using HANDLE = void*;
-
 using D3DCOLOR = DWORD;
 
 constexpr D3DCOLOR D3DCOLOR_ARGB(unsigned a, unsigned r, unsigned g, unsigned b) {

@@ -30,9 +30,6 @@ LPCSTR GetCommandLineA();
 
 void Sleep(DWORD milliseconds);
 
-struct HANDLE__;
-using HANDLE = HANDLE__*;
-
 constexpr int THREAD_PRIORITY_IDLE = -15;
 constexpr int THREAD_PRIORITY_LOWEST = -2;
 constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;

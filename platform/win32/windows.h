@@ -32,6 +32,9 @@ using LRESULT = LONG_PTR;
 #define FALSE 0
 #endif
 
+// A kernel object handle (thread, event); opaque, as on Windows.
+using HANDLE = void*;
+
 struct HWND__;
 using HWND = HWND__*;
 struct HINSTANCE__;
