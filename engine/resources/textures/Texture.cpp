@@ -1,0 +1,283 @@
+#include "engine/resources/textures/Texture.h"
+
+#include <utility>
+
+#include "engine/core/Log.h"
+#include "engine/device/DevicePointer.h"
+#include "engine/render/StateCache.h"
+#include "engine/resources/textures/TextureManager.h"
+
+namespace engine {
+namespace {
+
+const D3DSURFACE_DESC kNoDescription{};
+
+} // namespace
+
+bool formatHasAlpha(D3DFORMAT format) {
+  switch (format) {
+  case D3DFMT_A8R8G8B8:
+  case D3DFMT_A1R5G5B5:
+  case D3DFMT_A4R4G4B4:
+  case D3DFMT_A8:
+  case D3DFMT_A8R3G3B2:
+  case D3DFMT_A2B10G10R10:
+  case D3DFMT_A8B8G8R8:
+  case D3DFMT_A16B16G16R16:
+  case D3DFMT_A8P8:
+  case D3DFMT_A8L8:
+  case D3DFMT_A4L4:
+  case D3DFMT_A2W10V10U10:
+  case D3DFMT_A16B16G16R16F:
+  case D3DFMT_A32B32G32R32F:
+  case D3DFMT_MULTI2_ARGB8:
+    return true;
+  default:
+    return false;
+  }
+}
+
+Texture::~Texture() {
+  subs_.clear();
+  releaseObject();
+}
+
+void Texture::acquire() {
+  if (parent_) {
+    parent_->acquire();
+    return;
+  }
+  ++references_;
+}
+
+void Texture::release() {
+  if (parent_) {
+    parent_->release();
+    return;
+  }
+  if (--references_ <= 0) destroy();
+}
+
+int Texture::references() const { return parent_ ? parent_->references() : references_; }
+
+void Texture::destroy() {
+  if (manager_) manager_->forget(this);
+  delete this;
+}
+
+void Texture::releaseObject() {
+  if (!object_) return;
+  stateCache().forgetTexture(object_);
+  object_->Release();
+  object_ = nullptr;
+}
+
+IDirect3DTexture9* Texture::d3dTexture() {
+  if (parent_) return parent_->d3dTexture();
+  if (source_ & kSourceDeferred) {
+    source_ &= ~kSourceDeferred;
+    restore();
+  }
+  return object_;
+}
+
+const D3DSURFACE_DESC& Texture::description() const {
+  if (parent_) return parent_->description();
+  return object_ ? description_ : kNoDescription;
+}
+
+bool Texture::created() const { return parent_ ? parent_->created() : object_ != nullptr; }
+
+bool Texture::hasAlpha() const { return formatHasAlpha(format()); }
+
+D3DFORMAT Texture::format() const {
+  if (parent_) return parent_->format();
+  return object_ ? description_.Format : requestedFormat_;
+}
+
+DWORD Texture::usage() const {
+  if (parent_) return parent_->usage();
+  return object_ ? description_.Usage : requestedUsage_;
+}
+
+D3DPOOL Texture::pool() const {
+  if (parent_) return parent_->pool();
+  return object_ ? description_.Pool : requestedPool_;
+}
+
+UINT Texture::createdWidth() const {
+  if (parent_) return parent_->createdWidth();
+  return object_ ? description_.Width : requestedWidth_;
+}
+
+UINT Texture::createdHeight() const {
+  if (parent_) return parent_->createdHeight();
+  return object_ ? description_.Height : requestedHeight_;
+}
+
+UINT Texture::width() const { return parent_ ? static_cast<UINT>(rect_.right - rect_.left) : createdWidth(); }
+
+UINT Texture::height() const { return parent_ ? static_cast<UINT>(rect_.bottom - rect_.top) : createdHeight(); }
+
+UvRect Texture::uvRect() const {
+  if (!parent_) return {};
+  // Relative to what was created: D3DX may have rounded the image up to a power of two.
+  const float w = static_cast<float>(parent_->createdWidth());
+  const float h = static_cast<float>(parent_->createdHeight());
+  if (w <= 0.0f || h <= 0.0f) return {};
+  return {static_cast<float>(rect_.left) / w, static_cast<float>(rect_.top) / h, static_cast<float>(rect_.right) / w,
+          static_cast<float>(rect_.bottom) / h};
+}
+
+bool Texture::matches(const TextureRequest& request) const {
+  const std::uint32_t flags = request.flags;
+  if ((flags & kMatchFormat) && format() != request.format) return false;
+  if ((flags & kMatchColorKey) && colorKey_ != request.colorKey) return false;
+  if ((flags & kMatchSize) && (createdWidth() != request.width || createdHeight() != request.height)) return false;
+  if ((flags & kMatchUsage) && usage() != request.usage) return false;
+  if ((flags & kMatchPool) && pool() != request.pool) return false;
+  if ((flags & kMatchFilter) && (filter_ != request.filter || mipFilter_ != request.mipFilter)) return false;
+  if ((flags & kMatchLevels) && levels_ != request.levels) return false;
+  return true;
+}
+
+Texture* Texture::findSub(const TextureRequest& request) const {
+  for (const auto& sub : subs_) {
+    if ((request.flags & kMatchSubName) && sub->id_ != request.subName) continue;
+    if ((request.flags & kMatchSubRect) && !(sub->rect_ == request.subRect)) continue;
+    return sub.get();
+  }
+  return nullptr;
+}
+
+Texture* Texture::addSub(const TextureRequest& request) {
+  auto sub = std::make_unique<Texture>();
+  sub->parent_ = this;
+  sub->id_ = request.subName;
+  sub->rect_ = request.subRect;
+  sub->delay_ = delay_;
+  subs_.push_back(std::move(sub));
+  return subs_.back().get();
+}
+
+bool Texture::load(const TextureRequest& request, FileLocation location) {
+  const std::uint32_t flags = request.flags;
+  requestedWidth_ = (flags & kMatchSize) ? request.width : 0;
+  requestedHeight_ = (flags & kMatchSize) ? request.height : 0;
+  levels_ = (flags & kMatchLevels) ? request.levels : 0;
+  requestedUsage_ = (flags & kMatchUsage) ? request.usage : 0;
+  requestedFormat_ = (flags & kMatchFormat) ? request.format : D3DFMT_UNKNOWN;
+  requestedPool_ = (flags & kMatchPool) ? request.pool : D3DPOOL_MANAGED;
+  filter_ = (flags & kMatchFilter) ? request.filter : D3DX_FILTER_BOX;
+  mipFilter_ = (flags & kMatchFilter) ? request.mipFilter : D3DX_FILTER_BOX;
+  colorKey_ = (flags & kMatchColorKey) ? request.colorKey : 0;
+  if (request.dropSubs) subs_.clear();
+
+  if (!keepSource(location)) return false;
+  if (request.deferred) {
+    source_ |= kSourceDeferred;
+    return true;
+  }
+  return createFromSource();
+}
+
+bool Texture::keepSource(FileLocation& location) {
+  if (location.flags == 0) {
+    source_ = kSourceEmpty;
+    return true;
+  }
+  if (location.flags & kLocationDisk) {
+    sourcePath_ = location.path;
+    // Definition files describe a texture instead of holding an image; they are not read
+    // by this store.
+    const std::size_t dot = sourcePath_.rfind('.');
+    if (dot != std::string::npos && sourcePath_.substr(dot + 1) == "ts") {
+      logLine("Error: texture definition files are not supported: " + sourcePath_ + "\n");
+      return false;
+    }
+    if (!location.shareBlock) {
+      source_ = kSourcePath;
+      return true;
+    }
+  }
+  bool borrow = true;
+  if (!location.readAll(sourceBytes_, borrow) || sourceBytes_.size() == 0) {
+    logLine("Error: cannot read the texture file " + location.path + "\n");
+    return false;
+  }
+  if (sourcePath_.empty()) sourcePath_ = location.path;
+  source_ = sourceBytes_.borrowed() ? kSourceBorrowedBytes : kSourceOwnedBytes;
+  return true;
+}
+
+bool Texture::createFromSource() {
+  IDirect3DDevice9* device = currentDevice();
+  if (!device) return false;
+  releaseObject();
+  HRESULT result = D3DERR_INVALIDCALL;
+  imageInfo_ = {};
+  if (source_ & kSourceEmpty) {
+    result = D3DXCreateTexture(device, requestedWidth_, requestedHeight_, levels_, requestedUsage_, requestedFormat_,
+                               requestedPool_, &object_);
+  } else if (source_ & kSourcePath) {
+    result = D3DXCreateTextureFromFileExA(device, sourcePath_.c_str(), requestedWidth_, requestedHeight_, levels_,
+                                          requestedUsage_, requestedFormat_, requestedPool_, filter_, mipFilter_,
+                                          colorKey_, &imageInfo_, nullptr, &object_);
+  } else if (source_ & (kSourceOwnedBytes | kSourceBorrowedBytes)) {
+    result = D3DXCreateTextureFromFileInMemoryEx(device, sourceBytes_.data(), static_cast<UINT>(sourceBytes_.size()),
+                                                 requestedWidth_, requestedHeight_, levels_, requestedUsage_,
+                                                 requestedFormat_, requestedPool_, filter_, mipFilter_, colorKey_,
+                                                 &imageInfo_, nullptr, &object_);
+  }
+  if (FAILED(result) || !object_) {
+    object_ = nullptr;
+    logLine("Error: cannot create the texture " + sourcePath_ + "\n");
+    return false;
+  }
+  readDescription();
+  drawSubImages();
+  return true;
+}
+
+void Texture::readDescription() {
+  object_->GetLevelDesc(0, &description_);
+  levels_ = object_->GetLevelCount();
+  rect_ = {0, 0, static_cast<std::int32_t>(description_.Width), static_cast<std::int32_t>(description_.Height)};
+}
+
+void Texture::drawSubImages() {
+  for (const auto& sub : subs_)
+    if (sub->source_ & (kSourcePath | kSourceOwnedBytes | kSourceBorrowedBytes)) sub->drawIntoParent();
+}
+
+bool Texture::drawIntoParent() {
+  IDirect3DTexture9* target = parent_ ? parent_->object_ : nullptr;
+  if (!target) return false;
+  IDirect3DSurface9* surface = nullptr;
+  if (FAILED(target->GetSurfaceLevel(0, &surface))) return false;
+  const RECT rect{rect_.left, rect_.top, rect_.right, rect_.bottom};
+  HRESULT result = D3DERR_INVALIDCALL;
+  if (source_ & kSourcePath)
+    result = D3DXLoadSurfaceFromFileA(surface, nullptr, &rect, sourcePath_.c_str(), nullptr, filter_, colorKey_,
+                                      &imageInfo_);
+  else
+    result = D3DXLoadSurfaceFromFileInMemory(surface, nullptr, &rect, sourceBytes_.data(),
+                                             static_cast<UINT>(sourceBytes_.size()), nullptr, filter_, colorKey_,
+                                             &imageInfo_);
+  surface->Release();
+  return SUCCEEDED(result);
+}
+
+bool Texture::restore() {
+  if (parent_) return true; // drawn by the parent's restore
+  if (source_ & kSourceDeferred) return true;
+  if (object_) return true;
+  return createFromSource();
+}
+
+void Texture::invalidate() {
+  if (parent_) return;
+  releaseObject();
+}
+
+} // namespace engine

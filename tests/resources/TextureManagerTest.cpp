@@ -1,0 +1,346 @@
+// The texture store on the recording device: sharing, parameter matching, sub-textures,
+// reference counts, device loss and the sources textures are made from.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "engine/core/Log.h"
+#include "engine/data/archive/MemFileArchive.h"
+#include "engine/data/archive/RarWriter.h"
+#include "engine/resources/textures/TextureManager.h"
+#include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using namespace engine;
+
+// An uncompressed 24-bit bottom-up BMP of one colour (0xRRGGBB).
+std::string bmp(int width, int height, std::uint32_t rgb) {
+  const int stride = (width * 3 + 3) & ~3;
+  const int size = 54 + stride * height;
+  std::string out(static_cast<std::size_t>(size), '\0');
+  auto put = [&](int at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      out[static_cast<std::size_t>(at + i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put(2, static_cast<std::uint32_t>(size), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(width), 4);
+  put(22, static_cast<std::uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      put(54 + y * stride + x * 3, rgb, 3);
+  return out;
+}
+
+class Textures : public rendertest::PublishedRecordingDevice {
+protected:
+  void SetUp() override {
+    PublishedRecordingDevice::SetUp();
+    RarWriter writer;
+    writer.addFile("Media\\wood.bmp", bmp(3, 2, 0x804020), 0);
+    writer.addFile("Media\\brass.bmp", bmp(8, 8, 0xC0A040), 0);
+    writer.addFile("Media\\broken.bmp", "BM this is no picture", 0);
+    archiveBytes_ = writer.finish();
+    ASSERT_TRUE(
+        archive_.open(FileLocation::memory(archiveBytes_.data(), static_cast<std::uint32_t>(archiveBytes_.size()))));
+  }
+  void TearDown() override {
+    manager_.reset();
+    PublishedRecordingDevice::TearDown();
+  }
+
+  TextureRequest media(std::string_view path, std::uint32_t flags = 0) {
+    TextureRequest request;
+    request.location = FileLocation::diskOrArchive(&archive_, path);
+    request.flags = flags;
+    return request;
+  }
+
+  // The first pixel of level 0 as 0xAARRGGBB.
+  static std::uint32_t firstTexel(Texture& texture) {
+    D3DLOCKED_RECT locked{};
+    if (texture.d3dTexture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) != D3D_OK) return 0;
+    std::uint32_t texel = 0;
+    std::memcpy(&texel, locked.pBits, 4);
+    texture.d3dTexture()->UnlockRect(0);
+    return texel;
+  }
+
+  std::string archiveBytes_;
+  MemFileArchive archive_;
+  std::unique_ptr<TextureManager> manager_ = std::make_unique<TextureManager>();
+};
+
+TEST_F(Textures, RequestsForTheSameFileShareOneTextureWhateverTheLetterCase) {
+  TextureRef a = manager_->get(media("Media/wood.bmp"));
+  TextureRef b = manager_->get(media("MEDIA/Wood.BMP"));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a.get(), b.get());
+  EXPECT_EQ(a->references(), 2);
+  EXPECT_EQ(manager_->size(), 1u);
+  EXPECT_EQ(calls("CreateTexture"), 1u);
+
+  // The other separator names another location (the archive finds the same entry).
+  TextureRef c = manager_->get(media("Media\\wood.bmp"));
+  ASSERT_TRUE(c);
+  EXPECT_NE(c.get(), a.get());
+  EXPECT_EQ(manager_->size(), 2u);
+}
+
+TEST_F(Textures, OnlyTheParametersARequestInsistsOnDecideSharing) {
+  TextureRef plain = manager_->get(media("Media/brass.bmp"));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->width(), 8u);
+
+  TextureRequest smaller = media("Media/brass.bmp", kMatchSize);
+  smaller.width = smaller.height = 4;
+  TextureRef small = manager_->get(smaller);
+  ASSERT_TRUE(small);
+  EXPECT_NE(small.get(), plain.get());
+  EXPECT_EQ(small->width(), 4u);
+  EXPECT_EQ(manager_->get(smaller).get(), small.get());
+
+  TextureRequest sameSize = media("Media/brass.bmp", kMatchSize);
+  sameSize.width = sameSize.height = 8;
+  EXPECT_EQ(manager_->get(sameSize).get(), plain.get());
+
+  TextureRequest keyed = media("Media/brass.bmp", kMatchColorKey);
+  keyed.colorKey = 0xFFC0A040;
+  TextureRef transparent = manager_->get(keyed);
+  ASSERT_TRUE(transparent);
+  EXPECT_NE(transparent.get(), plain.get());
+  EXPECT_EQ(firstTexel(*transparent), 0u); // the key turned the texels transparent black
+  EXPECT_EQ(firstTexel(*plain), 0xFFC0A040u);
+
+  TextureRequest formatted = media("Media/brass.bmp", kMatchFormat | kMatchLevels);
+  formatted.format = D3DFMT_A8R8G8B8;
+  formatted.levels = 1;
+  TextureRef own = manager_->get(formatted);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(own->format(), D3DFMT_A8R8G8B8);
+  EXPECT_EQ(own->levels(), 1u);
+  EXPECT_TRUE(own->hasAlpha());
+  EXPECT_FALSE(plain->hasAlpha()); // a 24-bit picture becomes X8R8G8B8
+
+  TextureRequest unshared = media("Media/brass.bmp");
+  unshared.unshared = true;
+  EXPECT_NE(manager_->get(unshared).get(), plain.get());
+}
+
+TEST_F(Textures, SubTexturesReportUvRectanglesOfTheCreatedSize) {
+  TextureRequest request = media("Media/wood.bmp", kMatchSubName | kMatchSubRect);
+  request.subName = "grain";
+  request.subRect = {1, 0, 3, 2};
+  TextureRef grain = manager_->get(request);
+  ASSERT_TRUE(grain);
+  Texture* parent = grain->parent();
+  ASSERT_NE(parent, nullptr);
+  // Three by two texels were asked for; D3DX made four by two.
+  EXPECT_EQ(parent->createdWidth(), 4u);
+  EXPECT_EQ(parent->imageInfo().Width, 3u);
+  EXPECT_EQ(grain->uvRect(), (UvRect{0.25f, 0.0f, 0.75f, 1.0f}));
+  EXPECT_EQ(grain->width(), 2u);
+  EXPECT_EQ(grain->height(), 2u);
+  EXPECT_EQ(parent->uvRect(), UvRect{});
+  EXPECT_EQ(grain->d3dTexture(), parent->d3dTexture());
+  EXPECT_EQ(grain->description().Width, 4u);
+
+  // Found again by name alone, or by rectangle alone.
+  TextureRequest byName = media("Media/wood.bmp", kMatchSubName);
+  byName.subName = "grain";
+  EXPECT_EQ(manager_->get(byName).get(), grain.get());
+  TextureRequest byRect = media("Media/wood.bmp", kMatchSubRect);
+  byRect.subRect = {1, 0, 3, 2};
+  EXPECT_EQ(manager_->get(byRect).get(), grain.get());
+  TextureRequest missing = media("Media/wood.bmp", kMatchSubName);
+  missing.subName = "knot";
+  missing.noCreate = true;
+  EXPECT_FALSE(manager_->get(missing));
+  EXPECT_EQ(parent->subs().size(), 1u);
+
+  // Starting from a texture works without a location at all.
+  TextureRequest fromTexture;
+  fromTexture.flags = kStartFromTexture | kMatchSubName;
+  fromTexture.texture = parent;
+  fromTexture.subName = "grain";
+  EXPECT_EQ(manager_->get(fromTexture).get(), grain.get());
+}
+
+TEST_F(Textures, TheLastReferenceDestroysATextureAndSubTexturesHoldTheirParent) {
+  TextureRequest request = media("Media/wood.bmp", kMatchSubName);
+  request.subName = "left";
+  TextureRef sub = manager_->get(request);
+  ASSERT_TRUE(sub);
+  EXPECT_EQ(sub->references(), 1);
+  EXPECT_EQ(manager_->size(), 1u);
+  TextureRef whole = manager_->get(media("Media/wood.bmp"));
+  EXPECT_EQ(whole->references(), 2);
+  whole.reset();
+  EXPECT_EQ(manager_->size(), 1u); // the sub-texture keeps it
+  sub.reset();
+  EXPECT_EQ(manager_->size(), 0u);
+  // A new request makes it again.
+  EXPECT_TRUE(manager_->get(media("Media/wood.bmp")));
+  EXPECT_EQ(calls("CreateTexture"), 2u);
+}
+
+TEST_F(Textures, DeviceLossReleasesEveryTextureAndTheResetMakesThemAgain) {
+  TextureRef wood = manager_->get(media("Media/wood.bmp"));
+  TextureRequest request = media("Media/brass.bmp", kMatchSubName);
+  request.subName = "corner";
+  TextureRef corner = manager_->get(request);
+  ASSERT_TRUE(wood && corner);
+  const D3DSURFACE_DESC before = wood->description();
+
+  EXPECT_TRUE(manager_->invalidateDeviceObjects());
+  EXPECT_FALSE(wood->created());
+  EXPECT_EQ(corner->d3dTexture(), nullptr);
+  log_->clear();
+  EXPECT_TRUE(manager_->restoreDeviceObjects());
+  EXPECT_EQ(calls("CreateTexture"), 2u);
+  EXPECT_TRUE(wood->created());
+  EXPECT_EQ(std::memcmp(&before, &wood->description(), sizeof before), 0);
+  EXPECT_EQ(firstTexel(*wood), 0xFF804020u);
+  EXPECT_EQ(corner->d3dTexture(), corner->parent()->d3dTexture());
+}
+
+TEST_F(Textures, ADeferredTextureIsMadeOnFirstUse) {
+  TextureRequest request = media("Media/wood.bmp");
+  request.deferred = true;
+  TextureRef wood = manager_->get(request);
+  ASSERT_TRUE(wood);
+  EXPECT_TRUE(wood->source() & kSourceDeferred);
+  EXPECT_EQ(calls("CreateTexture"), 0u);
+  EXPECT_TRUE(manager_->restoreDeviceObjects()); // a reset leaves it for its first use
+  EXPECT_EQ(calls("CreateTexture"), 0u);
+  ASSERT_NE(wood->d3dTexture(), nullptr);
+  EXPECT_FALSE(wood->source() & kSourceDeferred);
+  EXPECT_EQ(calls("CreateTexture"), 1u);
+}
+
+TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
+  const std::string first = bmp(2, 2, 0x112233), second = bmp(2, 2, 0x445566);
+  TextureRequest fromFirst;
+  fromFirst.location = FileLocation::memory(first.data(), static_cast<std::uint32_t>(first.size()));
+  TextureRef a = manager_->get(fromFirst);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->source(), kSourceBorrowedBytes);
+  fromFirst.location.shareBlock = false;
+  TextureRef copied = manager_->get(fromFirst);
+  EXPECT_EQ(copied.get(), a.get()); // the same block is the same file
+
+  // Other bytes are another picture, never the texture of the first block.
+  TextureRequest fromSecond;
+  fromSecond.location = FileLocation::memory(second.data(), static_cast<std::uint32_t>(second.size()), false);
+  TextureRef b = manager_->get(fromSecond);
+  ASSERT_TRUE(b);
+  EXPECT_NE(b.get(), a.get());
+  EXPECT_EQ(b->source(), kSourceOwnedBytes);
+  EXPECT_EQ(firstTexel(*b), 0xFF445566u);
+
+  testsupport::TempDir folder;
+  const std::string path = folder.write("disk.bmp", bmp(4, 4, 0x102030)).string();
+  TextureRequest fromDisk;
+  fromDisk.location = FileLocation::disk(path);
+  TextureRef kept = manager_->get(fromDisk);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->source(), kSourceOwnedBytes);
+  fromDisk.location.shareBlock = false;
+  fromDisk.unshared = true;
+  TextureRef byPath = manager_->get(fromDisk);
+  ASSERT_TRUE(byPath);
+  EXPECT_EQ(byPath->source(), kSourcePath);
+  EXPECT_EQ(firstTexel(*byPath), 0xFF102030u);
+
+  // An empty texture is shared with empty textures only.
+  TextureRequest empty;
+  empty.flags = kMatchSize | kMatchFormat;
+  empty.width = empty.height = 2;
+  empty.format = D3DFMT_X8R8G8B8;
+  TextureRef blank = manager_->get(empty);
+  ASSERT_TRUE(blank);
+  EXPECT_NE(blank.get(), a.get());
+  EXPECT_EQ(blank->source(), kSourceEmpty);
+  EXPECT_EQ(blank->createdWidth(), 2u);
+  EXPECT_EQ(manager_->get(empty).get(), blank.get());
+}
+
+TEST_F(Textures, FilesThatCannotBeReadOrDecodedGiveNothingAndLeaveNoEntry) {
+  LogCapture log;
+  TextureRequest broken = media("Media/broken.bmp");
+  EXPECT_FALSE(manager_->get(broken));
+  EXPECT_TRUE(log.contains("Error: cannot create the texture Media/broken.bmp\n"));
+  EXPECT_FALSE(manager_->get(media("Media/absent.bmp")));
+  TextureRequest nowhere;
+  nowhere.location = FileLocation::disk("/no/such/folder/picture.bmp");
+  EXPECT_FALSE(manager_->get(nowhere));
+  EXPECT_EQ(manager_->size(), 0u);
+
+  // No device, no texture.
+  publishDevice(nullptr);
+  EXPECT_FALSE(manager_->get(media("Media/wood.bmp")));
+  EXPECT_EQ(manager_->size(), 0u);
+}
+
+TEST_F(Textures, DefinitionFilesFailCleanly) {
+  testsupport::TempDir folder;
+  const std::string path = folder.write("atlas.ts", "FileName = \"wood.bmp\";\n").string();
+  TextureRequest request;
+  request.location = FileLocation::disk(path);
+  LogCapture log;
+  EXPECT_FALSE(manager_->get(request));
+  EXPECT_TRUE(log.contains("Error: texture definition files are not supported: " + path + "\n"));
+  EXPECT_EQ(manager_->size(), 0u);
+}
+
+TEST_F(Textures, AMediaFolderInTheWorkingDirectoryOverridesTheArchive) {
+  testsupport::TempDir folder;
+  folder.write("Media/wood.bmp", bmp(2, 2, 0x00FF00));
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  TextureRef wood = manager_->get(media("Media/wood.bmp"));
+  TextureRef brass = manager_->get(media("Media/brass.bmp"));
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(wood && brass);
+  EXPECT_EQ(firstTexel(*wood), 0xFF00FF00u);  // from the folder
+  EXPECT_EQ(firstTexel(*brass), 0xFFC0A040u); // from the archive
+}
+
+TEST_F(Textures, RequestSearchPathsComeBeforeTheStoresOwn) {
+  testsupport::TempDir mine, theirs;
+  mine.write("pic.bmp", bmp(2, 2, 0x0000FF));
+  theirs.write("pic.bmp", bmp(2, 2, 0xFF0000));
+  manager_->searchPaths().add(FileLocation::disk(theirs.path().string()));
+  FileSearchPaths paths;
+  paths.add(FileLocation::disk(mine.path().string()));
+  TextureRequest request;
+  request.location = FileLocation::disk("pic.bmp");
+  TextureRef own = manager_->get(request, &paths);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(firstTexel(*own), 0xFF0000FFu);
+  request.unshared = true;
+  TextureRef store = manager_->get(request);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(firstTexel(*store), 0xFFFF0000u);
+}
+
+TEST(TextureFormats, AlphaFormatsAreTheListedOnes) {
+  for (D3DFORMAT f : {D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8, D3DFMT_A8R3G3B2, D3DFMT_A2B10G10R10,
+                      D3DFMT_A8B8G8R8, D3DFMT_A16B16G16R16, D3DFMT_A8P8, D3DFMT_A8L8, D3DFMT_A4L4, D3DFMT_A2W10V10U10,
+                      D3DFMT_A16B16G16R16F, D3DFMT_A32B32G32R32F, D3DFMT_MULTI2_ARGB8})
+    EXPECT_TRUE(formatHasAlpha(f)) << f;
+  for (D3DFORMAT f : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_DXT5, D3DFMT_A2R10G10B10, D3DFMT_L8})
+    EXPECT_FALSE(formatHasAlpha(f)) << f;
+}
+
+} // namespace
