@@ -4,12 +4,90 @@
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Strings.h"
+#include "engine/render/Camera.h"
+#include "engine/render/RenderView.h"
+#include "engine/scene/MeshInstance.h"
 
 namespace engine {
+
+bool boxOutsideFrustum(const BoundingBox& box, const D3DXMATRIX& viewProjection) {
+  // Bits of the six bounds each corner breaks; a bound every corner breaks hides the box.
+  unsigned brokenByAll = 0x3F;
+  for (int i = 0; i < 8; ++i) {
+    const D3DXVECTOR3 corner(box.centre.x + ((i & 1) ? 0.5f : -0.5f) * box.size.x,
+                             box.centre.y + ((i & 2) ? 0.5f : -0.5f) * box.size.y,
+                             box.centre.z + ((i & 4) ? 0.5f : -0.5f) * box.size.z);
+    D3DXVECTOR4 p;
+    D3DXVec3Transform(&p, &corner, &viewProjection);
+    unsigned broken = 0;
+    if (p.x < -p.w) broken |= 1;
+    if (p.x > p.w) broken |= 2;
+    if (p.y < -p.w) broken |= 4;
+    if (p.y > p.w) broken |= 8;
+    if (p.z < 0.0f) broken |= 16;
+    if (p.z > p.w) broken |= 32;
+    if (broken == 0) return false; // a corner inside: visible at once
+    brokenByAll &= broken;
+  }
+  return brokenByAll != 0;
+}
 
 SceneNode::SceneNode(std::string_view name, std::string_view typeName) : name_(name), typeName_(typeName) {}
 
 SceneNode::~SceneNode() = default;
+
+void SceneNode::setGeometry(std::unique_ptr<MeshInstance> geometry) { geometry_ = std::move(geometry); }
+
+bool SceneNode::updateWorldBounds() {
+  if (!geometry_ || !geometry_->ready()) return false;
+  worldBounds_ = transformedBox(geometry_->bounds(), drawWorld_.m);
+  return true;
+}
+
+bool SceneNode::visible(TraversalContext& context) const {
+  if (context.flags & kTraverseNoCulling) return true;
+  Camera* camera = context.camera ? context.camera : context.queue ? &context.queue->camera() : nullptr;
+  if (!camera) return true;
+  return !boxOutsideFrustum(geometry_->worldBox(), camera->viewProjection().m);
+}
+
+bool SceneNode::traverse(TraversalContext& context) {
+  if (context.nowMs < 0) context.nowMs = nowMilliseconds();
+  const double* at = (context.flags & kTraverseAtTime) ? &context.time : nullptr;
+  const Matrix animated = animatedLocal(context.nowMs, at);
+  const Matrix savedWorld = context.world;
+  Matrix savedStatic;
+  if (context.staticWorld) savedStatic = *context.staticWorld;
+
+  multiply(context.world, animated, savedWorld);
+  multiply(drawWorld_, objectOffsetMatrix(), context.world);
+  if (context.staticWorld) multiply(*context.staticWorld, localMatrix(), savedStatic);
+  if (equalsNoCase(typeName_, "bone")) {
+    const Matrix& staticWorld = context.staticWorld ? *context.staticWorld : Matrix::identity();
+    D3DXMATRIX inverse;
+    D3DXMatrixIdentity(&inverse);
+    D3DXMatrixInverse(&inverse, nullptr, &staticWorld.m);
+    multiply(skinMatrix_, Matrix(inverse), drawWorld_);
+  }
+
+  bool ok = true;
+  if (!(context.flags & kTraverseUpdateOnly) && geometry_) {
+    geometry_->setWorld(drawWorld_);
+    geometry_->refresh();
+    worldBounds_ = geometry_->worldBox();
+    if (visible(context)) {
+      if (context.queue)
+        context.queue->add(*geometry_);
+      else
+        ok = geometry_->draw();
+    }
+  }
+  for (auto& entry : children_) ok = entry.value->traverse(context) && ok;
+
+  context.world = savedWorld;
+  if (context.staticWorld) *context.staticWorld = savedStatic;
+  return ok;
+}
 
 void SceneNode::setName(std::string_view name) {
   if (!parent_) {

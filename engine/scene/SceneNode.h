@@ -11,10 +11,37 @@
 
 #include "engine/core/Matrix.h"
 #include "engine/core/NameMap.h"
+#include "engine/render/BoundingBox.h"
 #include "engine/scene/AnimationController.h"
 #include "engine/scene/NodeTransform.h"
 
 namespace engine {
+
+class Camera;
+class MeshInstance;
+class RenderView;
+
+// Traversal flags.
+constexpr std::uint32_t kTraverseAtTime = 1;    // animation at `time` instead of the clock
+constexpr std::uint32_t kTraverseNoCulling = 2; // draw whatever the camera sees or not
+constexpr std::uint32_t kTraverseUpdateOnly = 4; // matrices only, nothing drawn
+
+// What the per-frame traversal carries from a node to its children.
+struct TraversalContext {
+  std::uint32_t flags = 0;
+  Matrix world;               // the running animated world matrix
+  Matrix* staticWorld = nullptr; // the running world of the file's poses
+  double time = 0.0;          // seconds, with kTraverseAtTime
+  RenderView* queue = nullptr; // drawables go here; without one they are drawn at once
+  // The camera culling tests against: this one, else the queue's; without either nothing
+  // is culled.
+  Camera* camera = nullptr;
+  std::int64_t nowMs = -1;    // the engine clock for this frame; -1 reads it on entry
+};
+
+// Whether a box (in world coordinates) lies wholly outside the view of `viewProjection`:
+// true only when all eight corners are beyond one and the same side of the frustum.
+bool boxOutsideFrustum(const BoundingBox& box, const D3DXMATRIX& viewProjection);
 
 class SceneNode {
 public:
@@ -84,17 +111,27 @@ public:
   // The union of the time ranges of every player of this node and its subtree.
   bool animationTimeRange(float& start, float& end);
 
+  // The drawable mesh of the node, or null.
+  MeshInstance* geometry() const { return geometry_.get(); }
+  void setGeometry(std::unique_ptr<MeshInstance> geometry);
+  // Recomputes the world box of the geometry from the node's current world matrix; false
+  // without geometry or when it is not ready.
+  bool updateWorldBounds();
+  const BoundingBox& worldBounds() const { return worldBounds_; }
+
+  // The per-frame update and draw of this node and its subtree. The context's matrices
+  // are as they were when it returns. False when a draw failed.
+  bool traverse(TraversalContext& context);
+
   // Matrices the loader and the traversal keep on the node.
   const Matrix& bindInverse() const { return bindInverse_; }
   void setBindInverse(const Matrix& m) { bindInverse_ = m; }
   const Matrix& drawWorld() const { return drawWorld_; }
   const Matrix& skinMatrix() const { return skinMatrix_; }
 
-protected:
-  void setDrawWorld(const Matrix& m) { drawWorld_ = m; }
-  void setSkinMatrix(const Matrix& m) { skinMatrix_ = m; }
-
 private:
+  bool visible(TraversalContext& context) const;
+
   template <class F>
   void forSubtree(bool subtree, F f);
 
@@ -110,6 +147,8 @@ private:
   };
   std::map<std::string, FiledTransforms, std::less<>> filed_;
   AnimationController animation_;
+  std::unique_ptr<MeshInstance> geometry_;
+  BoundingBox worldBounds_;
   Matrix bindInverse_;
   Matrix drawWorld_;
   Matrix skinMatrix_;

@@ -115,15 +115,20 @@ Node meshNode(const MeshSpec& spec, const D3DXMATRIX& nodeTM) {
   if (spec.fvf & D3DFVF_SPECULAR) floatsPerVertex += 1;
   if (spec.fvf & 0x100) floatsPerVertex += 2;
   if (spec.fvf & 0x200) floatsPerVertex += 2;
-  node->addChild(intLeaf("NumVerts", std::int32_t(spec.vertices.size() / floatsPerVertex)));
+  if (spec.fvf & D3DFVF_XYZRHW) floatsPerVertex += 1;
+  const auto counted = std::int32_t(spec.vertices.size() / floatsPerVertex);
+  node->addChild(intLeaf("NumVerts", spec.numVerts >= 0 ? spec.numVerts : counted));
   node->addChild(intLeaf("NumIndexes", std::int32_t(spec.indices.size())));
   node->addChild(bytesLeaf("", "Verts", spec.vertices.data(), spec.vertices.size() * sizeof(float)));
+  std::string indexData;
   if (spec.indexSize == 2) {
     std::vector<std::uint16_t> narrow(spec.indices.begin(), spec.indices.end());
-    node->addChild(bytesLeaf("int", "Indexes", narrow.data(), narrow.size() * 2));
+    indexData.assign(reinterpret_cast<const char*>(narrow.data()), narrow.size() * 2);
   } else {
-    node->addChild(bytesLeaf("int", "Indexes", spec.indices.data(), spec.indices.size() * 4));
+    indexData.assign(reinterpret_cast<const char*>(spec.indices.data()), spec.indices.size() * 4);
   }
+  if (spec.indexBytes < indexData.size()) indexData.resize(spec.indexBytes);
+  node->addChild(bytesLeaf("int", "Indexes", indexData.data(), indexData.size()));
   return node;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -64,6 +65,8 @@ struct MeshSpec {
   std::vector<float> vertices; // already laid out for the FVF
   std::vector<std::uint32_t> indices;
   int indexSize = 2;
+  int numVerts = -1;                  // -1: the count the vertices make
+  std::size_t indexBytes = SIZE_MAX; // fewer bytes of index data than the indices take
 };
 Node meshNode(const MeshSpec& spec, const D3DXMATRIX& nodeTM = identity());
 
