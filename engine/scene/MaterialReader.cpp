@@ -57,27 +57,20 @@ bool readSwitch(const UdfNode& node, std::string_view key, bool& on) {
   return true;
 }
 
-bool filterWord(std::string_view word, DWORD& out) {
-  static constexpr std::pair<std::string_view, DWORD> table[] = {
-      {"none", D3DTEXF_NONE},         {"point", D3DTEXF_POINT},       {"linear", D3DTEXF_LINEAR},
-      {"anisotropic", D3DTEXF_ANISOTROPIC}, {"pyrquad", D3DTEXF_PYRAMIDALQUAD}, {"guasquad", D3DTEXF_GAUSSIANQUAD}};
-  for (const auto& [name, value] : table)
-    if (word == name) {
-      out = value;
-      return true;
-    }
-  return false;
-}
+struct Word {
+  std::string_view word;
+  DWORD value;
+};
+constexpr Word kFilterWords[] = {{"none", D3DTEXF_NONE},           {"point", D3DTEXF_POINT},
+                                 {"linear", D3DTEXF_LINEAR},       {"anisotropic", D3DTEXF_ANISOTROPIC},
+                                 {"pyrquad", D3DTEXF_PYRAMIDALQUAD}, {"guasquad", D3DTEXF_GAUSSIANQUAD}};
+constexpr Word kAddressWords[] = {{"border", D3DTADDRESS_BORDER}, {"wrap", D3DTADDRESS_WRAP}, {"mirror", D3DTADDRESS_MIRROR}};
 
-bool addressWord(std::string_view word, DWORD& out) {
-  static constexpr std::pair<std::string_view, DWORD> table[] = {
-      {"border", D3DTADDRESS_BORDER}, {"wrap", D3DTADDRESS_WRAP}, {"mirror", D3DTADDRESS_MIRROR}};
-  for (const auto& [name, value] : table)
-    if (word == name) {
-      out = value;
-      return true;
-    }
-  return false;
+// The value of a word of `table` (compared with its case); a word not in it leaves `out`.
+template <std::size_t N>
+void lookUpWord(const Word (&table)[N], std::string_view word, DWORD& out) {
+  for (const Word& entry : table)
+    if (entry.word == word) out = entry.value;
 }
 
 void overrideUsage(const UdfNode& mesh, BufferDesc& vertices, BufferDesc& indices) {
@@ -173,11 +166,11 @@ void applyMeshOverrides(const UdfNode& mesh, RenderSettings& settings, BufferDes
     if (word == "multiply") settings.blend = kBlendAlpha;
   }
   StageSettings& stage = settings.stages[0];
-  if (readString(mesh, "MinFilter", word)) filterWord(word, stage.minFilter);
-  if (readString(mesh, "MagFilter", word)) filterWord(word, stage.magFilter);
-  if (readString(mesh, "MipFilter", word)) filterWord(word, stage.mipFilter);
-  if (readString(mesh, "TexAddrU", word)) addressWord(word, stage.addressU);
-  if (readString(mesh, "TexAddrV", word)) addressWord(word, stage.addressV);
+  if (readString(mesh, "MinFilter", word)) lookUpWord(kFilterWords, word, stage.minFilter);
+  if (readString(mesh, "MagFilter", word)) lookUpWord(kFilterWords, word, stage.magFilter);
+  if (readString(mesh, "MipFilter", word)) lookUpWord(kFilterWords, word, stage.mipFilter);
+  if (readString(mesh, "TexAddrU", word)) lookUpWord(kAddressWords, word, stage.addressU);
+  if (readString(mesh, "TexAddrV", word)) lookUpWord(kAddressWords, word, stage.addressV);
   bool align = false;
   if (readSwitch(mesh, "VertexAlign32", align) && align) vertices.alignStrideTo32(vertexCount);
   overrideAlpha(mesh, settings);

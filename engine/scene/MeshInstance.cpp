@@ -10,12 +10,16 @@
 
 namespace engine {
 
+D3DXVECTOR3 boxCorner(const BoundingBox& box, int i) {
+  return D3DXVECTOR3(box.centre.x + ((i & 1) ? 0.5f : -0.5f) * box.size.x,
+                     box.centre.y + ((i & 2) ? 0.5f : -0.5f) * box.size.y,
+                     box.centre.z + ((i & 4) ? 0.5f : -0.5f) * box.size.z);
+}
+
 BoundingBox transformedBox(const BoundingBox& box, const D3DXMATRIX& world) {
   D3DXVECTOR3 low, high;
   for (int i = 0; i < 8; ++i) {
-    const D3DXVECTOR3 corner(box.centre.x + ((i & 1) ? 0.5f : -0.5f) * box.size.x,
-                             box.centre.y + ((i & 2) ? 0.5f : -0.5f) * box.size.y,
-                             box.centre.z + ((i & 4) ? 0.5f : -0.5f) * box.size.z);
+    const D3DXVECTOR3 corner = boxCorner(box, i);
     D3DXVECTOR3 p;
     D3DXVec3TransformCoord(&p, &corner, &world);
     if (i == 0) {

@@ -17,6 +17,8 @@ namespace engine {
 class MeshGeometry;
 class SceneNode;
 
+// Corner i (0 to 7) of a box: bit 0 picks the high x side, bit 1 the high y, bit 2 the high z.
+D3DXVECTOR3 boxCorner(const BoundingBox& box, int i);
 // The box of the eight corners of `box` transformed by `world`.
 BoundingBox transformedBox(const BoundingBox& box, const D3DXMATRIX& world);
 

@@ -14,9 +14,7 @@ bool boxOutsideFrustum(const BoundingBox& box, const D3DXMATRIX& viewProjection)
   // Bits of the six bounds each corner breaks; a bound every corner breaks hides the box.
   unsigned brokenByAll = 0x3F;
   for (int i = 0; i < 8; ++i) {
-    const D3DXVECTOR3 corner(box.centre.x + ((i & 1) ? 0.5f : -0.5f) * box.size.x,
-                             box.centre.y + ((i & 2) ? 0.5f : -0.5f) * box.size.y,
-                             box.centre.z + ((i & 4) ? 0.5f : -0.5f) * box.size.z);
+    const D3DXVECTOR3 corner = boxCorner(box, i);
     D3DXVECTOR4 p;
     D3DXVec3Transform(&p, &corner, &viewProjection);
     unsigned broken = 0;
