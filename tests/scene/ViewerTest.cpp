@@ -118,6 +118,21 @@ TEST(ViewerRunTest, TheRoomFromTheEmbeddedArchiveBecomesAPicture) {
   EXPECT_GT(bright, 100);
 }
 
+TEST(ViewerRunTest, AWindowOnAnXServerDrawsUntilItsTimeIsUp) {
+  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
+    if (requireGl()) FAIL() << "xvfb-run is missing";
+    GTEST_SKIP() << "xvfb-run is missing";
+  }
+  testsupport::TempDir dir;
+  std::string errors;
+  const std::string command = std::string("xvfb-run -a -s '-screen 0 800x600x24' ") + TICKWOOD_VIEW_EXE +
+                              " clock.UDF --seconds 1 --size 320x240 2>" + (dir.path() / "stderr.txt").string();
+  const int status = std::system(command.c_str());
+  errors = testsupport::TempDir::read(dir.path() / "stderr.txt");
+  ASSERT_TRUE(WIFEXITED(status)) << errors;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << errors;
+}
+
 TEST(ViewerRunTest, MissingFilesAndBadOptionsEndWithAMessage) {
   testsupport::TempDir dir;
   std::string errors;

@@ -138,7 +138,11 @@ bool SceneViewer::openDevice(std::string& error) {
   p.Windowed = TRUE;
   p.EnableAutoDepthStencil = TRUE;
   p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  // As fast as the machine draws where the display allows it, else with the display.
+  D3DCAPS9 caps{};
+  d3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps);
+  p.PresentationInterval = (caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE) ? D3DPRESENT_INTERVAL_IMMEDIATE
+                                                                                      : D3DPRESENT_INTERVAL_DEFAULT;
   if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
                                 &device_))) {
     device_ = nullptr;
