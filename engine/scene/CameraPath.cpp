@@ -17,8 +17,7 @@ std::size_t CameraPath::addKeys(const UdfNode& root) {
     const UdfNode& child = *entry.value;
     AnimationKey key;
     if (child.isList() || !AnimationKey::fromBytes(child.bytes(), key)) continue;
-    (child.typeName() == "pos" ? position_ : rotation_).addKey(key);
-    ++added;
+    if ((child.typeName() == "pos" ? position_ : rotation_).addKey(key)) ++added;
   }
   return added;
 }

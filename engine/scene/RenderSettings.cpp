@@ -264,8 +264,9 @@ bool RenderSettings::apply(DWORD fvf) const {
   }
 
   if (usesFactor(true, false)) {
-    // A factor outside 0..1 would not fit the alpha byte.
-    const DWORD alpha = DWORD(std::clamp(alphaFactor, 0.0f, 1.0f) * 255.0f);
+    // A factor outside 0..1 (or not a number, from a damaged file) would not fit the byte.
+    const float factorInRange = alphaFactor >= 0.0f ? std::min(alphaFactor, 1.0f) : 0.0f;
+    const DWORD alpha = DWORD(factorInRange * 255.0f);
     const DWORD factor = cache.getRenderState(D3DRS_TEXTUREFACTOR);
     state(D3DRS_TEXTUREFACTOR, (factor & 0x00FFFFFFu) | (alpha << 24));
   }

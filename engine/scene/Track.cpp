@@ -126,11 +126,13 @@ void Track::setFlags(std::uint32_t flags) {
   flags_ = flags;
 }
 
-void Track::addKey(const AnimationKey& key) {
+bool Track::addKey(const AnimationKey& key) {
+  if (!std::isfinite(key.time)) return false;
   auto at = std::upper_bound(keys_.begin(), keys_.end(), key.time,
                              [](float time, const AnimationKey& k) { return time < k.time; });
   keys_.insert(at, key);
   segments_.clear();
+  return true;
 }
 
 void Track::clear() {

@@ -57,8 +57,10 @@ public:
   void setFlags(std::uint32_t flags);
   void addFlags(std::uint32_t flags) { setFlags(flags_ | flags); }
 
-  // Keys stay sorted by time; a key at the time of existing ones goes after them.
-  void addKey(const AnimationKey& key);
+  // Keys stay sorted by time; a key at the time of existing ones goes after them. A key
+  // whose time is not a finite number (a damaged file) is refused: it has no place in the
+  // order.
+  bool addKey(const AnimationKey& key);
   void clear();
   const std::vector<AnimationKey>& keys() const { return keys_; }
   bool empty() const { return keys_.empty(); }

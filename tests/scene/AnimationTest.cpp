@@ -62,6 +62,16 @@ TEST(TrackTest, KeysAddedOutOfOrderAreSortedByTime) {
   EXPECT_EQ(end, 2.0f);
 }
 
+TEST(TrackTest, KeysWithoutAFiniteTimeAreRefused) {
+  Track track(TrackKind::Position);
+  EXPECT_TRUE(track.addKey(AnimationKey::vector(0.0f, D3DXVECTOR3(1, 0, 0))));
+  EXPECT_FALSE(track.addKey(AnimationKey::vector(std::nanf(""), D3DXVECTOR3(5, 0, 0))));
+  EXPECT_FALSE(track.addKey(AnimationKey::vector(INFINITY, D3DXVECTOR3(5, 0, 0))));
+  EXPECT_TRUE(track.addKey(AnimationKey::vector(2.0f, D3DXVECTOR3(3, 0, 0))));
+  ASSERT_EQ(track.keys().size(), 2u);
+  EXPECT_NEAR(xAt(track, 1.0f), 2.0f, 1e-4f);
+}
+
 TEST(TrackTest, KeysCloserThanATenThousandthOfASecondGiveTheFirstKey) {
   const Track track = vectorTrack({{1.0f, 5.0f}, {1.00005f, 9.0f}}, kTrackLinear);
   EXPECT_FLOAT_EQ(xAt(track, 1.00002f), 5.0f);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/core/Log.h"
 #include "engine/resources/textures/Texture.h"
@@ -45,14 +46,14 @@ Node subMaterial(std::string_view name, int subId, std::string_view file = {}) {
 
 const float kTriangle[] = {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1};
 
-MeshSpec litTriangle(std::string_view material) {
-  MeshSpec spec;
-  spec.name = "Tri";
-  spec.material = material;
-  spec.fvf = D3DFVF_XYZ | D3DFVF_NORMAL;
-  spec.vertices.assign(std::begin(kTriangle), std::end(kTriangle));
-  spec.indices = {0, 1, 2};
-  return spec;
+MeshRecipe litTriangle(std::string_view material) {
+  MeshRecipe recipe;
+  recipe.name = "Tri";
+  recipe.material = material;
+  recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL;
+  recipe.vertices.assign(std::begin(kTriangle), std::end(kTriangle));
+  recipe.indices = {0, 1, 2};
+  return recipe;
 }
 
 class MaterialTest : public SceneDeviceTest {
@@ -198,8 +199,8 @@ TEST_F(MaterialTest, ATextureWithoutFileNameEndsTheMaterialButKeepsIt) {
 }
 
 TEST_F(MaterialTest, AlphaFactorOfAHalfTestsBlendsAndWritesTheFactor) {
-  MeshSpec spec = litTriangle("");
-  Node mesh = meshNode(spec);
+  MeshRecipe recipe = litTriangle("");
+  Node mesh = meshNode(recipe);
   mesh->addChild(stringLeaf("AlphaUse", "factor"));
   mesh->addChild(floatLeaf("Alpha", 0.5f));
   file_.children().addChild(std::move(mesh));
@@ -223,6 +224,20 @@ TEST_F(MaterialTest, AlphaFactorOfAHalfTestsBlendsAndWritesTheFactor) {
       tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1), tss(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR),
       tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE)};
   EXPECT_EQ(calls, expected);
+}
+
+TEST_F(MaterialTest, FactorsOutsideZeroToOneAreHeldToTheAlphaByte) {
+  for (const auto& [factor, alpha] : {std::pair{2.0f, 0xFFu}, std::pair{-1.0f, 0u}, std::pair{std::nanf(""), 0u}}) {
+    RenderSettings settings;
+    settings.setAlphaSource(kAlphaFactor);
+    settings.alphaFactor = factor;
+    ASSERT_EQ(device_->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80123456), D3D_OK);
+    stateCache().invalidateAll();
+    ASSERT_TRUE(settings.apply(D3DFVF_XYZ));
+    DWORD held = 0;
+    ASSERT_EQ(device_->GetRenderState(D3DRS_TEXTUREFACTOR, &held), D3D_OK);
+    EXPECT_EQ(held, (alpha << 24) | 0x00123456u) << factor; // the colour bytes stay
+  }
 }
 
 TEST_F(MaterialTest, OpacityAloneSelectsTheFactorButNeitherTestsNorBlends) {

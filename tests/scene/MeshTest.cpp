@@ -15,15 +15,15 @@ namespace {
 using namespace scenetest;
 
 // A mesh of `vertices` points (x = i) with position, normal and two coordinate pairs.
-MeshSpec strip(UINT vertices, UINT indices, int indexSize) {
-  MeshSpec spec;
-  spec.name = "Strip";
-  spec.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
+MeshRecipe strip(UINT vertices, UINT indices, int indexSize) {
+  MeshRecipe recipe;
+  recipe.name = "Strip";
+  recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
   for (UINT v = 0; v < vertices; ++v)
-    spec.vertices.insert(spec.vertices.end(), {float(v), 0, 0, 0, 0, 1, 0.25f, 0.5f, 0.75f, 1.0f});
-  for (UINT i = 0; i < indices; ++i) spec.indices.push_back(i % vertices);
-  spec.indexSize = indexSize;
-  return spec;
+    recipe.vertices.insert(recipe.vertices.end(), {float(v), 0, 0, 0, 0, 1, 0.25f, 0.5f, 0.75f, 1.0f});
+  for (UINT i = 0; i < indices; ++i) recipe.indices.push_back(i % vertices);
+  recipe.indexSize = indexSize;
+  return recipe;
 }
 
 class MeshTest : public SceneDeviceTest {
@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(MeshTest, AMeshWithoutVerticesOrAKeyHasNoGeometry) {
-  MeshSpec empty = strip(3, 3, 2);
+  MeshRecipe empty = strip(3, 3, 2);
   empty.numVerts = 0;
   EXPECT_EQ(load(meshNode(empty)), nullptr);
   EXPECT_NE(scene().root().findByName("Strip"), nullptr); // the node stays
@@ -102,9 +102,9 @@ TEST(IndexCopyTest, NarrowingKeepsTheLowSixteenBits) {
 }
 
 TEST_F(MeshTest, IndicesBeyondSixteenBitsKeepThirtyTwoBitsEvenWhenFew) {
-  MeshSpec spec = strip(70000, 3, 4);
-  spec.indices = {0, 69999, 65536};
-  MeshInstance* mesh = load(meshNode(spec));
+  MeshRecipe recipe = strip(70000, 3, 4);
+  recipe.indices = {0, 69999, 65536};
+  MeshInstance* mesh = load(meshNode(recipe));
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->indices()->desc().indexFormat, D3DFMT_INDEX32);
 }
@@ -129,12 +129,12 @@ TEST_F(MeshTest, VertexAlign32RoundsTheStrideAndCopiesEachComponent) {
 }
 
 TEST_F(MeshTest, A32ByteVertexStaysAt32) {
-  MeshSpec spec;
-  spec.name = "Strip";
-  spec.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x100;
-  spec.vertices.assign(24, 1.0f);
-  spec.indices = {0, 1, 2};
-  Node node = meshNode(spec);
+  MeshRecipe recipe;
+  recipe.name = "Strip";
+  recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x100;
+  recipe.vertices.assign(24, 1.0f);
+  recipe.indices = {0, 1, 2};
+  Node node = meshNode(recipe);
   node->addChild(stringLeaf("VertexAlign32", "1"));
   MeshInstance* mesh = load(std::move(node));
   ASSERT_NE(mesh, nullptr);
@@ -163,14 +163,14 @@ TEST(VertexCopyTest, ComponentsTheSourceLacksAreLeftAlone) {
 
 TEST_F(MeshTest, DamagedMeshDataIsRefusedWithALogLine) {
   LogCapture log;
-  MeshSpec outOfRange = strip(3, 3, 2);
+  MeshRecipe outOfRange = strip(3, 3, 2);
   outOfRange.indices = {0, 1, 3};
   EXPECT_EQ(load(meshNode(outOfRange)), nullptr);
   EXPECT_TRUE(log.contains("Error: the mesh Strip is not drawn: an index names a vertex it does not have\n"));
 
   Scene other;
   SceneFile file;
-  MeshSpec tooSmall = strip(3, 3, 2);
+  MeshRecipe tooSmall = strip(3, 3, 2);
   tooSmall.fvf |= D3DFVF_DIFFUSE; // the format promises more than the vertices hold
   tooSmall.numVerts = 3;
   file.children().addChild(meshNode(tooSmall));
@@ -180,10 +180,10 @@ TEST_F(MeshTest, DamagedMeshDataIsRefusedWithALogLine) {
 }
 
 TEST_F(MeshTest, ShortIndexDataIsRefused) {
-  MeshSpec spec = strip(3, 3, 2);
-  spec.indexBytes = 4;
+  MeshRecipe recipe = strip(3, 3, 2);
+  recipe.indexBytes = 4;
   LogCapture log;
-  EXPECT_EQ(load(meshNode(spec)), nullptr);
+  EXPECT_EQ(load(meshNode(recipe)), nullptr);
   EXPECT_TRUE(log.contains("Error: the mesh Strip is not drawn: its index data is shorter than its index count\n"));
 }
 
@@ -215,12 +215,12 @@ TEST_F(MeshTest, DrawingSetsWorldFormatStreamIndicesThenDraws) {
 }
 
 TEST_F(MeshTest, PreTransformedVerticesDrawWithoutFog) {
-  MeshSpec spec;
-  spec.name = "Strip";
-  spec.fvf = D3DFVF_XYZRHW;
-  spec.vertices = {0, 0, 0, 1, 10, 0, 0, 1, 0, 10, 0, 1};
-  spec.indices = {0, 1, 2};
-  MeshInstance* mesh = load(meshNode(spec));
+  MeshRecipe recipe;
+  recipe.name = "Strip";
+  recipe.fvf = D3DFVF_XYZRHW;
+  recipe.vertices = {0, 0, 0, 1, 10, 0, 0, 1, 0, 10, 0, 1};
+  recipe.indices = {0, 1, 2};
+  MeshInstance* mesh = load(meshNode(recipe));
   ASSERT_NE(mesh, nullptr);
   stateCache().setRenderState(D3DRS_FOGENABLE, TRUE);
   const std::size_t first = callCount();
@@ -268,12 +268,12 @@ TEST_F(MeshTest, BufferCreationFailureLeavesTheNodeWithoutGeometry) {
 // A skinned strip of three vertices bound to bones by name.
 Node skinnedStrip(std::vector<std::uint32_t> counts, std::vector<std::pair<std::uint32_t, float>> weights,
                   std::vector<std::pair<std::string, std::string>> bones = {{"0", "Arm"}, {"1", "Hand"}}) {
-  MeshSpec spec;
-  spec.name = "Strip";
-  spec.fvf = D3DFVF_XYZ;
-  spec.vertices = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  spec.indices = {0, 1, 2};
-  Node node = meshNode(spec);
+  MeshRecipe recipe;
+  recipe.name = "Strip";
+  recipe.fvf = D3DFVF_XYZ;
+  recipe.vertices = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  recipe.indices = {0, 1, 2};
+  Node node = meshNode(recipe);
   Node names = list("Node", "BoneNames");
   for (const auto& [index, name] : bones) names->addChild(stringLeaf(index, name));
   node->addChild(std::move(names));

@@ -104,30 +104,30 @@ engine::FileLocation SceneFile::location() {
   return engine::FileLocation::memory(b.data(), std::uint32_t(b.size()));
 }
 
-Node meshNode(const MeshSpec& spec, const D3DXMATRIX& nodeTM) {
-  Node node = sceneNode("Mesh", spec.name, nodeTM);
-  if (!spec.material.empty()) node->addChild(stringLeaf("MaterialName", spec.material));
-  node->addChild(intLeaf("FVF", std::int32_t(spec.fvf)));
-  node->addChild(intLeaf("IndexSize", spec.indexSize));
+Node meshNode(const MeshRecipe& recipe, const D3DXMATRIX& nodeTM) {
+  Node node = sceneNode("Mesh", recipe.name, nodeTM);
+  if (!recipe.material.empty()) node->addChild(stringLeaf("MaterialName", recipe.material));
+  node->addChild(intLeaf("FVF", std::int32_t(recipe.fvf)));
+  node->addChild(intLeaf("IndexSize", recipe.indexSize));
   std::size_t floatsPerVertex = 3;
-  if (spec.fvf & D3DFVF_NORMAL) floatsPerVertex += 3;
-  if (spec.fvf & D3DFVF_DIFFUSE) floatsPerVertex += 1;
-  if (spec.fvf & D3DFVF_SPECULAR) floatsPerVertex += 1;
-  if (spec.fvf & 0x100) floatsPerVertex += 2;
-  if (spec.fvf & 0x200) floatsPerVertex += 2;
-  if (spec.fvf & D3DFVF_XYZRHW) floatsPerVertex += 1;
-  const auto counted = std::int32_t(spec.vertices.size() / floatsPerVertex);
-  node->addChild(intLeaf("NumVerts", spec.numVerts >= 0 ? spec.numVerts : counted));
-  node->addChild(intLeaf("NumIndexes", std::int32_t(spec.indices.size())));
-  node->addChild(bytesLeaf("", "Verts", spec.vertices.data(), spec.vertices.size() * sizeof(float)));
+  if (recipe.fvf & D3DFVF_NORMAL) floatsPerVertex += 3;
+  if (recipe.fvf & D3DFVF_DIFFUSE) floatsPerVertex += 1;
+  if (recipe.fvf & D3DFVF_SPECULAR) floatsPerVertex += 1;
+  if (recipe.fvf & 0x100) floatsPerVertex += 2;
+  if (recipe.fvf & 0x200) floatsPerVertex += 2;
+  if (recipe.fvf & D3DFVF_XYZRHW) floatsPerVertex += 1;
+  const auto counted = std::int32_t(recipe.vertices.size() / floatsPerVertex);
+  node->addChild(intLeaf("NumVerts", recipe.numVerts >= 0 ? recipe.numVerts : counted));
+  node->addChild(intLeaf("NumIndexes", std::int32_t(recipe.indices.size())));
+  node->addChild(bytesLeaf("", "Verts", recipe.vertices.data(), recipe.vertices.size() * sizeof(float)));
   std::string indexData;
-  if (spec.indexSize == 2) {
-    std::vector<std::uint16_t> narrow(spec.indices.begin(), spec.indices.end());
+  if (recipe.indexSize == 2) {
+    std::vector<std::uint16_t> narrow(recipe.indices.begin(), recipe.indices.end());
     indexData.assign(reinterpret_cast<const char*>(narrow.data()), narrow.size() * 2);
   } else {
-    indexData.assign(reinterpret_cast<const char*>(spec.indices.data()), spec.indices.size() * 4);
+    indexData.assign(reinterpret_cast<const char*>(recipe.indices.data()), recipe.indices.size() * 4);
   }
-  if (spec.indexBytes < indexData.size()) indexData.resize(spec.indexBytes);
+  if (recipe.indexBytes < indexData.size()) indexData.resize(recipe.indexBytes);
   node->addChild(bytesLeaf("int", "Indexes", indexData.data(), indexData.size()));
   return node;
 }

@@ -58,7 +58,7 @@ private:
 };
 
 // A mesh node: positions (x, y, z) with the given extra floats per vertex, indices.
-struct MeshSpec {
+struct MeshRecipe {
   std::string name = "mesh";
   std::string material;
   std::uint32_t fvf = D3DFVF_XYZ;
@@ -68,6 +68,6 @@ struct MeshSpec {
   int numVerts = -1;                  // -1: the count the vertices make
   std::size_t indexBytes = SIZE_MAX; // fewer bytes of index data than the indices take
 };
-Node meshNode(const MeshSpec& spec, const D3DXMATRIX& nodeTM = identity());
+Node meshNode(const MeshRecipe& recipe, const D3DXMATRIX& nodeTM = identity());
 
 } // namespace scenetest

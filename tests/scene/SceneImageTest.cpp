@@ -32,18 +32,18 @@ std::string halves(std::uint32_t left, std::uint32_t right) {
 
 // A quad facing a camera that looks along +Z: x and y from -5 to 5 at z = 0, both
 // coordinate pairs spanning the picture (u to the right, v down).
-MeshSpec facingQuad(std::string_view name, std::string_view material) {
-  MeshSpec spec;
-  spec.name = name;
-  spec.material = material;
-  spec.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
+MeshRecipe facingQuad(std::string_view name, std::string_view material) {
+  MeshRecipe recipe;
+  recipe.name = name;
+  recipe.material = material;
+  recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
   const float corners[4][2] = {{-5, -5}, {-5, 5}, {5, 5}, {5, -5}};
   for (const auto& c : corners) {
     const float u = (c[0] + 5) / 10, v = (5 - c[1]) / 10;
-    spec.vertices.insert(spec.vertices.end(), {c[0], c[1], 0, 0, 0, -1, u, v, u, v});
+    recipe.vertices.insert(recipe.vertices.end(), {c[0], c[1], 0, 0, 0, -1, u, v, u, v});
   }
-  spec.indices = {0, 1, 2, 0, 2, 3};
-  return spec;
+  recipe.indices = {0, 1, 2, 0, 2, 3};
+  return recipe;
 }
 
 class SceneImageTest : public ::testing::TestWithParam<bool> {
@@ -144,13 +144,13 @@ TEST_P(SceneImageTest, AnAnimatedNodeStandsWhereItsKeysPutItAtEachTime) {
   textures->addChild(std::move(diffuse));
   material->addChild(std::move(textures));
   file.materials().addChild(std::move(material));
-  MeshSpec spec = facingQuad("Slider", "Red");
+  MeshRecipe recipe = facingQuad("Slider", "Red");
   // A quad of 2 x 2 units instead: scale the corners down.
-  for (std::size_t v = 0; v < spec.vertices.size(); v += 10) {
-    spec.vertices[v] /= 5;
-    spec.vertices[v + 1] /= 5;
+  for (std::size_t v = 0; v < recipe.vertices.size(); v += 10) {
+    recipe.vertices[v] /= 5;
+    recipe.vertices[v + 1] /= 5;
   }
-  Node node = meshNode(spec);
+  Node node = meshNode(recipe);
   Node animation = list("Animation", "Animation");
   Node position = list("Linear", "Position");
   position->addChild(keyLeaf("0", 0.0f, {-8, 0, 0, 0, 0, 0, 0}));

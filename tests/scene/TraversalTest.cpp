@@ -39,17 +39,17 @@ class TraversalTest : public SceneDeviceTest {
 protected:
   void SetUp() override {
     SceneDeviceTest::SetUp();
-    MeshSpec spec;
-    spec.fvf = D3DFVF_XYZ;
-    spec.vertices = {0, -1, -1, 0, 1, -1, 0, 0, 1};
-    spec.indices = {0, 1, 2};
-    spec.name = "Near";
-    Node parent = meshNode(spec, translation(10, 0, 0));
-    spec.name = "Behind";
-    addSceneChild(*parent, meshNode(spec, translation(-30, 0, 0)));
+    MeshRecipe recipe;
+    recipe.fvf = D3DFVF_XYZ;
+    recipe.vertices = {0, -1, -1, 0, 1, -1, 0, 0, 1};
+    recipe.indices = {0, 1, 2};
+    recipe.name = "Near";
+    Node parent = meshNode(recipe, translation(10, 0, 0));
+    recipe.name = "Behind";
+    addSceneChild(*parent, meshNode(recipe, translation(-30, 0, 0)));
     file_.children().addChild(std::move(parent));
-    spec.name = "Sibling";
-    file_.children().addChild(meshNode(spec, translation(20, 0, 0)));
+    recipe.name = "Sibling";
+    file_.children().addChild(meshNode(recipe, translation(20, 0, 0)));
     ASSERT_TRUE(scene().load(file_.location(), ""));
     view_.setProjection(1.0f, 100.0f, D3DX_PI / 2, 1.0f);
     view_.setView(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 0, 1));
