@@ -1,0 +1,342 @@
+#include "tools/tickwood-view/SceneViewer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "engine/app/Stopwatch.h"
+#include "engine/core/Log.h"
+#include "engine/data/ByteBlock.h"
+#include "engine/data/MemoryStream.h"
+#include "engine/data/udf/UdfReader.h"
+#include "engine/device/DevicePointer.h"
+#include "engine/render/StateCache.h"
+#include "platform/d3d9/DeviceHooks.h"
+#include "platform/d3dx9/ImageEncoder.h"
+#include "platform/win32/winuser.h"
+
+namespace tools {
+
+namespace {
+
+// What the room's scene properties set for the frame: a white ambient light, a black
+// background, a 70 degree view from 0.1 to 1000 units.
+constexpr D3DCOLOR kAmbient = 0xFFFFFFFF;
+constexpr D3DCOLOR kBackground = 0xFF000000;
+constexpr float kFovDegrees = 70.0f;
+constexpr float kNearPlane = 0.1f;
+constexpr float kFarPlane = 1000.0f;
+// Tours run at 10 path units a second, as in the clock room.
+constexpr double kTourUnitsPerSecond = 10.0;
+// The free camera in the window: units and radians per second.
+constexpr float kMoveSpeed = 100.0f;
+constexpr float kTurnSpeed = 1.2f;
+
+const char* const kWindowClass = "TickwoodView";
+bool g_quit = false;
+
+LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_KEYDOWN:
+    if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+  case WM_CLOSE:
+    g_quit = true;
+    DestroyWindow(window);
+    return 0;
+  case WM_DESTROY:
+    PostQuitMessage(0);
+    return 0;
+  default: return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+bool keyDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
+
+} // namespace
+
+SceneViewer::~SceneViewer() {
+  // Everything that holds device objects goes before the device.
+  view_.clear();
+  scene_.reset();
+  engine::publishTextureManager(nullptr);
+  textures_.reset();
+  engine::publishDevice(nullptr);
+  if (device_) device_->Release();
+  if (d3d_) d3d_->Release();
+  if (ownWindow_ && window_ && IsWindow(window_)) DestroyWindow(window_);
+}
+
+bool SceneViewer::open(const ViewerOptions& options, std::string& error) {
+  options_ = options;
+  eye_ = options.eye;
+  D3DXVec3Normalize(&direction_, &options.direction);
+  D3DXVec3Normalize(&up_, &options.up);
+  if (!openWindow(error) || !openDevice(error)) return false;
+  mountMedia();
+  textures_ = std::make_unique<engine::TextureManager>();
+  textures_->searchPaths().merge(media_);
+  engine::publishTextureManager(textures_.get());
+
+  engine::FileLocation location;
+  if (!locate(options.file, location)) {
+    error = "cannot find " + options.file + " on disk or in the media archive";
+    return false;
+  }
+  scene_ = std::make_unique<engine::Scene>();
+  engine::LogCapture log;
+  if (!scene_->load(location, "")) {
+    error = "cannot load " + options.file + (log.lines().empty() ? std::string() : ": " + log.lines().back());
+    if (!error.empty() && error.back() == '\n') error.pop_back();
+    return false;
+  }
+  for (const std::string& line : log.lines()) std::fprintf(stderr, "tickwood-view: %s", line.c_str());
+  if (!scene_->lights().empty()) view_.setLights(&scene_->lights());
+  if (!options.tour.empty() && !loadTour(error)) return false;
+  startAnimations();
+  return true;
+}
+
+bool SceneViewer::openWindow(std::string& error) {
+  if (!options_.screenshot.empty()) {
+    if (!hidden_.open(options_.width, options_.height, error)) return false;
+    window_ = hidden_.handle();
+    return true;
+  }
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = viewerWindowProc;
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassA(&windowClass);
+  RECT frame{0, 0, options_.width, options_.height};
+  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+  window_ = CreateWindowExA(0, kWindowClass, ("tickwood-view " + options_.file).c_str(), WS_OVERLAPPEDWINDOW,
+                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                            nullptr, nullptr, nullptr);
+  if (!window_) {
+    error = "cannot open a window";
+    return false;
+  }
+  ownWindow_ = true;
+  ShowWindow(window_, SW_SHOW);
+  return true;
+}
+
+bool SceneViewer::openDevice(std::string& error) {
+  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!d3d_) {
+    error = "no Direct3D (no OpenGL context can be made here)";
+    return false;
+  }
+  D3DPRESENT_PARAMETERS p{};
+  p.BackBufferWidth = UINT(options_.width);
+  p.BackBufferHeight = UINT(options_.height);
+  p.BackBufferFormat = D3DFMT_X8R8G8B8;
+  p.BackBufferCount = 1;
+  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  p.hDeviceWindow = window_;
+  p.Windowed = TRUE;
+  p.EnableAutoDepthStencil = TRUE;
+  p.AutoDepthStencilFormat = D3DFMT_D24S8;
+  // As fast as the machine draws where the display allows it, else with the display.
+  D3DCAPS9 caps{};
+  d3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps);
+  p.PresentationInterval = (caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE) ? D3DPRESENT_INTERVAL_IMMEDIATE
+                                                                                      : D3DPRESENT_INTERVAL_DEFAULT;
+  if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
+                                &device_))) {
+    device_ = nullptr;
+    error = "cannot make a Direct3D device";
+    return false;
+  }
+  engine::publishDevice(device_);
+  engine::stateCache().invalidateAll();
+  return true;
+}
+
+void SceneViewer::mountMedia() {
+  media_.add(engine::FileLocation::disk("Media"));
+  if (!engine::resourcePresent(kMediaResourceId)) return;
+  auto archive = std::make_unique<engine::MemFileArchive>();
+  if (!archive->open(engine::FileLocation::resource(kMediaResourceId))) return;
+  archive_ = std::move(archive);
+  media_.add(engine::FileLocation::inArchive(*archive_, "Media"));
+}
+
+bool SceneViewer::locate(const std::string& name, engine::FileLocation& location) const {
+  if (engine::diskFileReadable(name)) {
+    location = engine::FileLocation::disk(name);
+    return true;
+  }
+  // The archive says every name exists; only opening the entry tells.
+  engine::FileLocation candidate = engine::FileLocation::diskOrArchive(nullptr, name);
+  if (!media_.resolve(candidate)) return false;
+  if (!candidate.openStream(engine::kStreamRead)) return false;
+  location = candidate;
+  return true;
+}
+
+bool SceneViewer::loadTour(std::string& error) {
+  engine::FileLocation location;
+  engine::ByteBlock bytes;
+  bool borrow = true;
+  if (!locate(options_.tour, location) || !location.readAll(bytes, borrow)) {
+    error = "cannot find the tour " + options_.tour;
+    return false;
+  }
+  engine::MemoryStream stream;
+  stream.openOver(bytes.view());
+  engine::UdfReader reader;
+  std::unique_ptr<engine::UdfNode> root = reader.open(stream);
+  if (!root || !reader.load(*root, 0) || tour_.addKeys(*root) == 0) {
+    error = "the tour " + options_.tour + " holds no keys";
+    return false;
+  }
+  hasTour_ = true;
+  return true;
+}
+
+void SceneViewer::startAnimations() {
+  // As the clock room plays the room: every animation of the file on every layer, wrapped
+  // over the union of their time ranges, started now.
+  engine::SceneNode& root = scene_->root();
+  float start = 0.0f, end = 0.0f;
+  root.playAnimation("", engine::kAllLayers, true);
+  root.setAnimationSpeed(engine::kAllLayers, 1.0f, true);
+  root.setAnimationFlags(engine::kAllLayers, engine::kPlayWrapSubRange, true);
+  if (root.animationTimeRange(start, end)) root.setAnimationSubRange(engine::kAllLayers, start, end, true);
+  root.startAnimation(engine::kAllLayers, true);
+  startMs_ = engine::nowMilliseconds();
+}
+
+void SceneViewer::placeCamera(const double* atSeconds) {
+  if (hasTour_) {
+    float start = 0.0f, end = 0.0f;
+    tour_.timeRange(start, end);
+    const double seconds = atSeconds ? *atSeconds : double(engine::nowMilliseconds() - startMs_) / 1000.0;
+    const double length = double(end - start);
+    double t = double(start) + seconds * kTourUnitsPerSecond;
+    if (!atSeconds && length > 0.0) t = double(start) + std::fmod(t - double(start), length);
+    engine::CameraPose pose;
+    if (tour_.evaluate(float(t), pose)) {
+      view_.setView(pose.eye, pose.direction, pose.up);
+      return;
+    }
+  }
+  view_.setView(eye_, direction_, up_);
+}
+
+bool SceneViewer::renderFrame(const double* atSeconds) {
+  engine::StateCache& cache = engine::stateCache();
+  view_.setProjection(kNearPlane, kFarPlane, kFovDegrees * D3DX_PI / 180.0f,
+                      float(options_.width) / float(options_.height));
+  placeCamera(atSeconds);
+  bool ok = SUCCEEDED(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0));
+  ok = view_.applyCamera() && ok;
+  cache.setRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+  if (SUCCEEDED(device_->BeginScene())) {
+    cache.setRenderState(D3DRS_ZENABLE, TRUE);
+    cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    cache.setSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    cache.setRenderState(D3DRS_AMBIENT, kAmbient);
+    cache.setRenderState(D3DRS_FOGENABLE, FALSE);
+    // The light maps darken by the texture factor; black leaves them as baked.
+    cache.setRenderState(D3DRS_TEXTUREFACTOR, 0);
+
+    view_.clear();
+    engine::Matrix staticWorld;
+    engine::TraversalContext context;
+    context.staticWorld = &staticWorld;
+    context.queue = &view_;
+    if (options_.noCulling) context.flags |= engine::kTraverseNoCulling;
+    if (atSeconds) {
+      context.flags |= engine::kTraverseAtTime;
+      context.time = *atSeconds;
+    }
+    ok = scene_->root().traverse(context) && ok;
+    ok = view_.drawQueued() && ok;
+    ok = SUCCEEDED(device_->EndScene()) && ok;
+  } else {
+    ok = false;
+  }
+  return SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr)) && ok;
+}
+
+bool SceneViewer::saveScreenshot(const std::string& path, std::string& error) {
+  d3d9::PresentedImage presented;
+  if (!d3d9::readPresentedImage(device_, presented)) {
+    error = "no frame to save";
+    return false;
+  }
+  d3dx9::Image image;
+  image.width = presented.width;
+  image.height = presented.height;
+  image.pixels.resize(std::size_t(image.width) * image.height);
+  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+    const std::uint8_t* p = &presented.rgba[i * 4];
+    image.pixels[i] = 0xFF000000u | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
+  }
+  std::vector<BYTE> png;
+  if (!d3dx9::encodePng(image, false, png)) {
+    error = "cannot encode the picture";
+    return false;
+  }
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  if (!out.good()) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+void SceneViewer::moveCamera(float seconds) {
+  D3DXVECTOR3 right;
+  D3DXVec3Cross(&right, &up_, &direction_);
+  D3DXVec3Normalize(&right, &right);
+  const float step = kMoveSpeed * seconds;
+  if (keyDown('W') || keyDown(VK_UP)) eye_ += direction_ * step;
+  if (keyDown('S') || keyDown(VK_DOWN)) eye_ -= direction_ * step;
+  if (keyDown('D')) eye_ += right * step;
+  if (keyDown('A')) eye_ -= right * step;
+  if (keyDown(VK_PRIOR)) eye_ += up_ * step;
+  if (keyDown(VK_NEXT)) eye_ -= up_ * step;
+  float turn = 0.0f;
+  if (keyDown(VK_RIGHT)) turn += kTurnSpeed * seconds;
+  if (keyDown(VK_LEFT)) turn -= kTurnSpeed * seconds;
+  if (turn != 0.0f) {
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationAxis(&rotation, &up_, turn);
+    D3DXVec3TransformNormal(&direction_, &direction_, &rotation);
+    D3DXVec3Normalize(&direction_, &direction_);
+  }
+}
+
+int SceneViewer::runWindowed() {
+  g_quit = false;
+  engine::Stopwatch run;
+  std::int64_t last = engine::nowMilliseconds();
+  while (!g_quit) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) g_quit = true;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (g_quit || !IsWindow(window_)) break;
+    const std::int64_t now = engine::nowMilliseconds();
+    moveCamera(float(now - last) / 1000.0f);
+    last = now;
+    const double* at = options_.atTime ? &options_.atSeconds : nullptr;
+    if (!renderFrame(at)) {
+      std::fprintf(stderr, "tickwood-view: a frame could not be drawn\n");
+      return 1;
+    }
+    if (options_.seconds > 0 && double(run.elapsedMs()) >= options_.seconds * 1000.0) break;
+  }
+  window_ = IsWindow(window_) ? window_ : nullptr;
+  return 0;
+}
+
+} // namespace tools

@@ -1,0 +1,76 @@
+// Shows a scene file: a window (or a hidden one for screenshots), a device, the media
+// archive and texture store, the scene with its animations started, and the frame drawn
+// through the render view the way the clock room draws the room.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/data/FileSearchPaths.h"
+#include "engine/data/archive/MemFileArchive.h"
+#include "engine/render/RenderView.h"
+#include "engine/resources/textures/TextureManager.h"
+#include "engine/scene/CameraPath.h"
+#include "engine/scene/Scene.h"
+#include "platform/d3d9/HiddenWindow.h"
+#include "tools/tickwood-view/ViewerOptions.h"
+
+namespace tools {
+
+// The resource the embedded media archive is linked in as.
+constexpr int kMediaResourceId = 147;
+
+class SceneViewer {
+public:
+  SceneViewer() = default;
+  ~SceneViewer();
+  SceneViewer(const SceneViewer&) = delete;
+  SceneViewer& operator=(const SceneViewer&) = delete;
+
+  // Opens the window and device, mounts the embedded archive when the program has one, and
+  // loads the scene (and tour). False with `error` set.
+  bool open(const ViewerOptions& options, std::string& error);
+
+  // Draws and presents one frame. `atSeconds` fixes the animation time; null plays them
+  // on the clock.
+  bool renderFrame(const double* atSeconds);
+  // Writes the last presented frame as PNG.
+  bool saveScreenshot(const std::string& path, std::string& error);
+  // The window's loop until it is closed, Escape is pressed or the time is up.
+  int runWindowed();
+
+  engine::Scene& scene() { return *scene_; }
+  engine::RenderView& view() { return view_; }
+  IDirect3DDevice9* device() const { return device_; }
+
+private:
+  bool openWindow(std::string& error);
+  bool openDevice(std::string& error);
+  void mountMedia();
+  // A location for a file on disk, or else in the archive's "Media" folder.
+  bool locate(const std::string& name, engine::FileLocation& location) const;
+  bool loadTour(std::string& error);
+  void startAnimations();
+  void placeCamera(const double* atSeconds);
+  void moveCamera(float seconds);
+
+  ViewerOptions options_;
+  d3d9::HiddenWindow hidden_;
+  HWND window_ = nullptr;
+  bool ownWindow_ = false;
+  IDirect3D9* d3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  std::unique_ptr<engine::MemFileArchive> archive_;
+  engine::FileSearchPaths media_;
+  std::unique_ptr<engine::TextureManager> textures_;
+  std::unique_ptr<engine::Scene> scene_;
+  engine::RenderView view_;
+  engine::CameraPath tour_;
+  bool hasTour_ = false;
+  std::int64_t startMs_ = 0;
+  D3DXVECTOR3 eye_;
+  D3DXVECTOR3 direction_;
+  D3DXVECTOR3 up_;
+};
+
+} // namespace tools

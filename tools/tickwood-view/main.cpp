@@ -1,0 +1,38 @@
+// tickwood-view: shows a scene file in a window, or writes one frame of it as PNG.
+#include <cstdio>
+#include <string>
+
+#include "engine/core/Log.h"
+#include "tools/tickwood-view/SceneViewer.h"
+#include "tools/tickwood-view/ViewerResources.h"
+
+int main(int argc, char** argv) {
+  engine::configureLogFromEnvironment();
+  tools::ViewerOptions options;
+  std::string error;
+  if (!tools::parseViewerOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "tickwood-view: %s\n%s", error.c_str(), tools::viewerUsage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(tools::viewerUsage().c_str(), stdout);
+    return 0;
+  }
+  tools::registerViewerResources();
+  tools::SceneViewer viewer;
+  if (!viewer.open(options, error)) {
+    std::fprintf(stderr, "tickwood-view: %s\n", error.c_str());
+    return 1;
+  }
+  if (options.screenshot.empty()) return viewer.runWindowed();
+  const double* at = options.atTime ? &options.atSeconds : nullptr;
+  if (!viewer.renderFrame(at)) {
+    std::fprintf(stderr, "tickwood-view: the frame could not be drawn\n");
+    return 1;
+  }
+  if (!viewer.saveScreenshot(options.screenshot, error)) {
+    std::fprintf(stderr, "tickwood-view: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
