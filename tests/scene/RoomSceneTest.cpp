@@ -48,6 +48,10 @@ TEST_F(RoomSceneTest, ThePendulumSwingsAboutItsPivotOnceEveryTwoSeconds) {
   ASSERT_NE(swing, nullptr);
   EXPECT_EQ(swing->rotation().keys().size(), 31u);
   EXPECT_TRUE(swing->rotation().flags() & kTrackLinear);
+  float start = -1, end = -1;
+  ASSERT_TRUE(pendulum.animationTimeRange(start, end));
+  EXPECT_EQ(start, 0.0f);
+  EXPECT_EQ(end, 2.0f);
   pendulum.setAnimationFlags(kAllLayers, kPlayWrap, false);
   const D3DXVECTOR3 pivot(0.0f, -12.0f, 10.0f), bob(0.0f, 0.0f, -99.4f);
   D3DXVECTOR3 bobAt[2];
