@@ -26,7 +26,7 @@ float luminance(const tools::Rgba& c) { return 0.3f * c.r + 0.59f * c.g + 0.11f 
 
 TEST(TextureFiles, EveryTextureDecodesAtAPowerOfTwoSize) {
     std::vector<std::string> files{tools::kLightMapFile};
-    for (const auto& spec : tools::materialTextures()) files.push_back(spec.file);
+    for (const auto& recipe : tools::materialTextures()) files.push_back(recipe.file);
     for (const std::string& file : files) {
         tools::Image img = decode(file);
         EXPECT_TRUE(powerOfTwo(img.width()) && powerOfTwo(img.height())) << file << " " << img.width() << "x" << img.height();

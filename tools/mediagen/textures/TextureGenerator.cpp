@@ -23,17 +23,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string outDir = argv[1];
-    const auto& specs = tools::materialTextures();
-    std::vector<tools::Image> images(specs.size());
-    std::vector<std::string> errors(specs.size());
+    const auto& recipes = tools::materialTextures();
+    std::vector<tools::Image> images(recipes.size());
+    std::vector<std::string> errors(recipes.size());
     std::atomic<size_t> next{0};
     // Two workers: each texture is independent, so the output does not depend on who makes it.
     auto work = [&] {
-        for (size_t i = next++; i < specs.size(); i = next++) {
-            const auto& spec = specs[i];
-            images[i] = spec.make(spec.width, spec.height);
-            std::string path = outDir + "/" + spec.file;
-            bool ok = endsWith(spec.file, ".png") ? tools::writePng(images[i], path, true, &errors[i])
+        for (size_t i = next++; i < recipes.size(); i = next++) {
+            const auto& recipe = recipes[i];
+            images[i] = recipe.make(recipe.width, recipe.height);
+            std::string path = outDir + "/" + recipe.file;
+            bool ok = endsWith(recipe.file, ".png") ? tools::writePng(images[i], path, true, &errors[i])
                                                   : tools::writeJpeg(images[i], path, 92, &errors[i]);
             if (!ok && errors[i].empty()) errors[i] = "cannot write " + path;
         }
@@ -50,9 +50,9 @@ int main(int argc, char** argv) {
     if (argc == 3) {
         // Contact sheet: 6 columns of 192-pixel cells, the image's aspect kept.
         const int cell = 192, pad = 8, columns = 6;
-        int rows = int((specs.size() + columns - 1) / columns);
+        int rows = int((recipes.size() + columns - 1) / columns);
         tools::Image sheet(columns * (cell + pad) + pad, rows * (cell + pad) + pad, tools::rgb(48, 48, 52));
-        for (size_t i = 0; i < specs.size(); ++i) {
+        for (size_t i = 0; i < recipes.size(); ++i) {
             const tools::Image& img = images[i];
             int w = img.width() >= img.height() ? cell : cell * img.width() / img.height();
             int h = img.height() >= img.width() ? cell : cell * img.height() / img.width();

@@ -167,8 +167,8 @@ Rgba woodGrain(float u, float v, int rings, Rgba early, Rgba late, unsigned seed
     return grade(c, 0.95f - 0.12f * pores + 0.08f * (fbm(u, v, 2, 2, 3, seed + 11) - 0.5f));
 }
 
-const std::vector<TextureSpec>& materialTextures() {
-    static const std::vector<TextureSpec> specs = {
+const std::vector<TextureRecipe>& materialTextures() {
+    static const std::vector<TextureRecipe> recipes = {
         {"wallpaper.jpg", 512, 512, wallpaper},
         {"floor.jpg", 1024, 1024, floorBoards},
         {"plaster.jpg", 256, 256, plaster},
@@ -188,7 +188,7 @@ const std::vector<TextureSpec>& materialTextures() {
         {"glass.png", 64, 64, glass},
         {"chrome.jpg", 256, 256, chrome},
     };
-    return specs;
+    return recipes;
 }
 
 }  // namespace tools

@@ -9,14 +9,14 @@
 
 namespace tools {
 
-struct TextureSpec {
+struct TextureRecipe {
     std::string file;  // archive entry name: ".jpg", or ".png" when alpha is needed
     int width = 0, height = 0;
     std::function<Image(int width, int height)> make;
 };
 
 // Every material texture, in contact-sheet order.
-const std::vector<TextureSpec>& materialTextures();
+const std::vector<TextureRecipe>& materialTextures();
 
 // Fills an image from a function of texture coordinates at pixel centres.
 template <class F>
