@@ -7,7 +7,7 @@
 #include "engine/render/StateCache.h"
 #include "platform/win32/desktop.h"
 #include "shell/SaverApplication.h"
-#include "shell/Screenshot.h"
+#include "platform/d3dx9/Screenshot.h"
 
 namespace saver {
 namespace {
@@ -175,7 +175,7 @@ void SaverApplication::checkDevice() {
 void SaverApplication::writeScreenshot() {
   if (screenshotPath_.empty()) return;
   std::string error;
-  if (saveScreenshot(device_, screenshotPath_, error))
+  if (d3dx9::saveScreenshot(device_, screenshotPath_, error))
     std::printf("tickwood: the last frame is in %s\n", screenshotPath_.c_str());
   else
     std::fprintf(stderr, "tickwood: no screenshot: %s\n", error.c_str());

@@ -19,7 +19,7 @@
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
 #include "shell/SaverApplication.h"
-#include "shell/Screenshot.h"
+#include "platform/d3dx9/Screenshot.h"
 #include "tests/shell/RegistryFixture.h"
 
 namespace {
@@ -248,7 +248,7 @@ TEST_F(StartUp, AResetThatFailsIsReportedOnceAndTriedAgain) {
 TEST_F(StartUp, WithoutAPresentedFrameThereIsNoScreenshot) {
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
   std::string error;
-  EXPECT_FALSE(saver::saveScreenshot(app_->device(), config_.file("shot.png").string(), error));
+  EXPECT_FALSE(d3dx9::saveScreenshot(app_->device(), config_.file("shot.png").string(), error));
   EXPECT_EQ(error, "no frame has been presented");
   EXPECT_FALSE(std::filesystem::exists(config_.file("shot.png")));
 }

@@ -2,8 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <vector>
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
@@ -12,8 +10,6 @@
 #include "engine/data/udf/UdfReader.h"
 #include "engine/device/DevicePointer.h"
 #include "engine/render/StateCache.h"
-#include "platform/d3d9/DeviceHooks.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "platform/win32/winuser.h"
 
 namespace tools {
@@ -261,34 +257,6 @@ bool SceneViewer::renderFrame(const double* atSeconds) {
     ok = false;
   }
   return SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr)) && ok;
-}
-
-bool SceneViewer::saveScreenshot(const std::string& path, std::string& error) {
-  d3d9::PresentedImage presented;
-  if (!d3d9::readPresentedImage(device_, presented)) {
-    error = "no frame to save";
-    return false;
-  }
-  d3dx9::Image image;
-  image.width = presented.width;
-  image.height = presented.height;
-  image.pixels.resize(std::size_t(image.width) * image.height);
-  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-    const std::uint8_t* p = &presented.rgba[i * 4];
-    image.pixels[i] = 0xFF000000u | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-  }
-  std::vector<BYTE> png;
-  if (!d3dx9::encodePng(image, false, png)) {
-    error = "cannot encode the picture";
-    return false;
-  }
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-  if (!out.good()) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
 }
 
 void SceneViewer::moveCamera(float seconds) {

@@ -34,8 +34,6 @@ public:
   // Draws and presents one frame. `atSeconds` fixes the animation time; null plays them
   // on the clock.
   bool renderFrame(const double* atSeconds);
-  // Writes the last presented frame as PNG.
-  bool saveScreenshot(const std::string& path, std::string& error);
   // The window's loop until it is closed, Escape is pressed or the time is up.
   int runWindowed();
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/core/Log.h"
+#include "platform/d3dx9/Screenshot.h"
 #include "tools/tickwood-view/SceneViewer.h"
 #include "tools/tickwood-view/ViewerResources.h"
 
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tickwood-view: the frame could not be drawn\n");
     return 1;
   }
-  if (!viewer.saveScreenshot(options.screenshot, error)) {
+  if (!d3dx9::saveScreenshot(viewer.device(), options.screenshot, error)) {
     std::fprintf(stderr, "tickwood-view: %s\n", error.c_str());
     return 1;
   }

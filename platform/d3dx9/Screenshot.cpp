@@ -1,11 +1,11 @@
-#include "shell/Screenshot.h"
+#include "platform/d3dx9/Screenshot.h"
 
 #include <fstream>
 
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3dx9/ImageEncoder.h"
 
-namespace saver {
+namespace d3dx9 {
 
 bool saveScreenshot(IDirect3DDevice9* device, const std::string& path, std::string& error) {
   d3d9::PresentedImage presented;
@@ -13,7 +13,7 @@ bool saveScreenshot(IDirect3DDevice9* device, const std::string& path, std::stri
     error = "no frame has been presented";
     return false;
   }
-  d3dx9::Image image;
+  Image image;
   image.width = presented.width;
   image.height = presented.height;
   image.pixels.resize(static_cast<std::size_t>(presented.width) * presented.height);
@@ -22,7 +22,7 @@ bool saveScreenshot(IDirect3DDevice9* device, const std::string& path, std::stri
     image.pixels[i] = 0xFF000000u | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
   }
   std::vector<BYTE> png;
-  if (!d3dx9::encodePng(image, false, png)) {
+  if (!encodePng(image, false, png)) {
     error = "the frame could not be encoded";
     return false;
   }
@@ -36,4 +36,4 @@ bool saveScreenshot(IDirect3DDevice9* device, const std::string& path, std::stri
   return true;
 }
 
-} // namespace saver
+} // namespace d3dx9
