@@ -49,8 +49,6 @@ void ClockMechanism::update() {
 }
 
 void ClockMechanism::update(const SYSTEMTIME& localTime) {
-  hourHandRotation_ = RotationKey{};
-  minuteHandRotation_ = RotationKey{};
   const HandAngles angles = handAngles(localTime);
   hourHandRotation_ = rotationAboutUp(angles.hour);
   minuteHandRotation_ = rotationAboutUp(angles.minute);

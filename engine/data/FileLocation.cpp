@@ -1,7 +1,5 @@
 #include "engine/data/FileLocation.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 
@@ -99,13 +97,9 @@ bool loadResource(int id, const void*& data, std::uint32_t& size) {
 }
 
 bool diskFileReadable(const std::string& path) {
-  if (path.empty()) return false;
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return false;
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
+  // Exactly the test of opening the file, so that a path found here also opens later.
+  DiskFileStream probe;
+  return probe.open(path, kStreamRead);
 }
 
 std::unique_ptr<Stream> FileLocation::openStream(int mode) {

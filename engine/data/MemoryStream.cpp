@@ -65,21 +65,15 @@ std::size_t MemoryStream::write(const void* buffer, std::size_t count) {
   return count;
 }
 
-void MemoryStream::setBuffer(std::string bytes) {
-  owned_ = std::move(bytes);
-  buffer_ = owned_;
-}
+void MemoryStream::setBuffer(std::string bytes) { buffer_.own(std::move(bytes)); }
 
-void MemoryStream::borrowBuffer(const void* data, std::size_t size) {
-  owned_.clear();
-  buffer_ = size ? std::string_view(static_cast<const char*>(data), size) : std::string_view{};
-}
+void MemoryStream::borrowBuffer(const void* data, std::size_t size) { buffer_.borrow(data, size); }
 
 void MemoryStream::loadChunks(std::string_view bytes) {
   chunks_.clear();
   chunks_.insert(0, bytes);
 }
 
-std::string MemoryStream::contents() const { return writing() ? chunks_.toString() : std::string(buffer_); }
+std::string MemoryStream::contents() const { return writing() ? chunks_.toString() : std::string(buffer_.view()); }
 
 } // namespace engine

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/data/ByteBlock.h"
 #include "engine/data/ChunkedText.h"
 #include "engine/data/Stream.h"
 
@@ -47,14 +48,13 @@ public:
 
   int mode() const { return mode_; }
   bool writing() const { return (mode_ & kStreamWrite) != 0; }
-  bool bufferBorrowed() const { return !buffer_.empty() && buffer_.data() != owned_.data(); }
+  bool bufferBorrowed() const { return buffer_.borrowed() && buffer_.size() != 0; }
   // The whole content: the chunk container in write mode, the buffer otherwise.
   std::string contents() const;
-  std::string_view buffer() const { return buffer_; }
+  std::string_view buffer() const { return buffer_.view(); }
 
 private:
-  std::string owned_;
-  std::string_view buffer_;
+  ByteBlock buffer_;
   ChunkedText chunks_;
   int mode_ = 0;
   std::int64_t baseOffset_ = 0;

@@ -25,7 +25,7 @@ bool modeLess(const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
          std::make_tuple(b.Width, b.Height, static_cast<DWORD>(b.Format), b.RefreshRate);
 }
 
-// Step 5 of the choice: the display mode of a combo.
+// The display mode of the chosen combo.
 bool chooseDisplayMode(const AdapterInfo& adapter, const DeviceCombo& combo, const D3DDISPLAYMODE& desktop,
                        DeviceSettings& settings) {
   if (combo.windowed) {
@@ -54,7 +54,7 @@ bool chooseDisplayMode(const AdapterInfo& adapter, const DeviceCombo& combo, con
   return true;
 }
 
-// Step 6: the depth-stencil format.
+// The depth-stencil format.
 bool chooseDepthStencil(const DeviceCombo& combo, DeviceSettings& settings) {
   if (settings.flags & kKeepDepthStencil) {
     if (contains(combo.depthStencilFormats, settings.depthStencilFormat)) return true;
@@ -75,7 +75,7 @@ bool chooseDepthStencil(const DeviceCombo& combo, DeviceSettings& settings) {
   return false;
 }
 
-// Step 7: the multisample type.
+// The multisample type.
 bool chooseMultiSample(const DeviceCombo& combo, DeviceSettings& settings) {
   if (settings.flags & kKeepMultiSample) {
     for (const MultiSampleOption& option : combo.multiSampleTypes)
@@ -87,7 +87,7 @@ bool chooseMultiSample(const DeviceCombo& combo, DeviceSettings& settings) {
   return true;
 }
 
-// Step 8: the vertex processing type.
+// The vertex processing type.
 bool chooseVertexProcessing(const DeviceCombo& combo, DeviceSettings& settings) {
   if (settings.flags & kKeepVertexProcessing) {
     if (contains(combo.vertexProcessingTypes, settings.vertexProcessing)) return true;
@@ -99,7 +99,7 @@ bool chooseVertexProcessing(const DeviceCombo& combo, DeviceSettings& settings) 
   return true;
 }
 
-// Step 9: the present interval. Presenting without waiting for the retrace is preferred;
+// The present interval. Presenting without waiting for the retrace is preferred;
 // a device that cannot do that gets the default interval, which every device offers.
 bool choosePresentInterval(const DeviceCombo& combo, DeviceSettings& settings) {
   if (settings.flags & kKeepPresentInterval) {
@@ -286,6 +286,8 @@ bool DeviceEnumeration::choose(DeviceSettings& settings) const {
   settings.deviceType = device->deviceType;
   settings.caps = device->caps;
   settings.backBufferFormat = combo->backBufferFormat;
+  // The rest of the settings follow from the combo; the first that cannot be had fails the
+  // choice.
   return chooseDisplayMode(*adapter, *combo, desktop, settings) && chooseDepthStencil(*combo, settings) &&
          chooseMultiSample(*combo, settings) && chooseVertexProcessing(*combo, settings) &&
          choosePresentInterval(*combo, settings);

@@ -7,9 +7,23 @@
 namespace engine {
 namespace {
 
-// Matrices and materials are plain floats; comparing their bytes treats -0.0 and 0.0 as
-// different, which only costs a redundant call, and never lets a NaN hide a change.
+// Values are compared by their bytes: for states and pointers that is equality; for the
+// floats of matrices and materials it treats -0.0 and 0.0 as different, which only costs
+// a redundant call, and never lets a NaN hide a change.
 template <class T> bool sameBytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+// Sends `value` unless the slot knows the device holds it already (or `force` is set).
+// Afterwards the slot knows what the device holds: the value, or nothing when the call
+// failed (a forgotten texture slot also lets go of its pointer).
+template <class SlotT, class T, class Send> bool sendIfChanged(SlotT& slot, const T& value, bool force, Send send) {
+  if (slot.known && sameBytes(slot.value, value) && !force) return true;
+  if (FAILED(send())) {
+    slot = {};
+    return false;
+  }
+  slot = {true, value};
+  return true;
+}
 
 } // namespace
 
@@ -47,14 +61,7 @@ void StateCache::forgetTexture(const IDirect3DBaseTexture9* texture) {
 bool StateCache::setRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   IDirect3DDevice9* d = device();
   if (!d || state >= kRenderStates) return false;
-  auto& slot = renderStates_[state];
-  if (slot.known && slot.value == value && !forceAll_) return true;
-  if (FAILED(d->SetRenderState(state, value))) {
-    slot.known = false;
-    return false;
-  }
-  slot = {true, value};
-  return true;
+  return sendIfChanged(renderStates_[state], value, forceAll_, [&] { return d->SetRenderState(state, value); });
 }
 
 DWORD StateCache::getRenderState(D3DRENDERSTATETYPE state) {
@@ -71,65 +78,33 @@ DWORD StateCache::getRenderState(D3DRENDERSTATETYPE state) {
 bool StateCache::setTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
   IDirect3DDevice9* d = device();
   if (!d || stage >= kStages || type >= kStageStates) return false;
-  auto& slot = stageStates_[stage][type];
-  if (slot.known && slot.value == value && !forceAll_) return true;
-  if (FAILED(d->SetTextureStageState(stage, type, value))) {
-    slot.known = false;
-    return false;
-  }
-  slot = {true, value};
-  return true;
+  return sendIfChanged(stageStates_[stage][type], value, forceAll_,
+                       [&] { return d->SetTextureStageState(stage, type, value); });
 }
 
 bool StateCache::setSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
   IDirect3DDevice9* d = device();
   if (!d || sampler >= kStages || type >= kSamplerStates) return false;
-  auto& slot = samplerStates_[sampler][type];
-  if (slot.known && slot.value == value && !forceAll_) return true;
-  if (FAILED(d->SetSamplerState(sampler, type, value))) {
-    slot.known = false;
-    return false;
-  }
-  slot = {true, value};
-  return true;
+  return sendIfChanged(samplerStates_[sampler][type], value, forceAll_,
+                       [&] { return d->SetSamplerState(sampler, type, value); });
 }
 
 bool StateCache::setTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
   IDirect3DDevice9* d = device();
   if (!d || stage >= kStages) return false;
-  auto& slot = textures_[stage];
-  if (slot.known && slot.value == texture && !forceAll_) return true;
-  if (FAILED(d->SetTexture(stage, texture))) {
-    slot = {};
-    return false;
-  }
-  slot = {true, texture};
-  return true;
+  return sendIfChanged(textures_[stage], texture, forceAll_, [&] { return d->SetTexture(stage, texture); });
 }
 
 bool StateCache::setTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX& matrix) {
   IDirect3DDevice9* d = device();
   if (!d || state >= kTransforms) return false;
-  auto& slot = transforms_[state];
-  if (slot.known && sameBytes(slot.value, matrix) && !forceAll_) return true;
-  if (FAILED(d->SetTransform(state, &matrix))) {
-    slot.known = false;
-    return false;
-  }
-  slot = {true, matrix};
-  return true;
+  return sendIfChanged(transforms_[state], matrix, forceAll_, [&] { return d->SetTransform(state, &matrix); });
 }
 
 bool StateCache::setMaterial(const D3DMATERIAL9& material) {
   IDirect3DDevice9* d = device();
   if (!d) return false;
-  if (material_.known && sameBytes(material_.value, material) && !forceAll_) return true;
-  if (FAILED(d->SetMaterial(&material))) {
-    material_.known = false;
-    return false;
-  }
-  material_ = {true, material};
-  return true;
+  return sendIfChanged(material_, material, forceAll_, [&] { return d->SetMaterial(&material); });
 }
 
 StateCache& stateCache() {

@@ -114,19 +114,47 @@ void handleHostEvents() {
   }
 }
 
+// The next message for `filter` (null: any window or the thread) in the range, in the
+// order Windows retrieves them: posted messages, WM_QUIT, WM_PAINT, then due timers.
+// Platform events are not pumped here.
+bool findMessage(MSG& msg, HWND filter, UINT low, UINT high, bool remove) {
+  WindowSystem& system = WindowSystem::get();
+  for (auto it = system.queue.begin(); it != system.queue.end(); ++it) {
+    if (!matchesWindow(*it, filter) || !matchesRange(it->message, low, high)) continue;
+    msg = *it;
+    if (remove) system.queue.erase(it);
+    return true;
+  }
+  if (system.quitPending && !filter) {
+    msg = makeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0);
+    if (remove) system.quitPending = false;
+    return true;
+  }
+  if (matchesRange(WM_PAINT, low, high)) {
+    for (auto& [handle, window] : system.windows) {
+      if (!window->needsPaint || window->destroying || !(window->style & WS_VISIBLE)) continue;
+      if (filter && filter != handle) continue;
+      // WM_PAINT stays until the window is painted (validated), as on Windows.
+      msg = makeMessage(handle, WM_PAINT, 0, 0);
+      return true;
+    }
+  }
+  if (matchesRange(WM_TIMER, low, high)) {
+    const DWORD now = timeGetTime();
+    for (Timer& timer : system.timers) {
+      if (!isDue(timer.due, now) || (filter && timer.window != filter)) continue;
+      msg = makeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback));
+      if (remove) timer.due = now + timer.interval;
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether any message is waiting for `filter` (null: any window or the thread).
 bool messageWaiting(HWND filter) {
-  WindowSystem& system = WindowSystem::get();
-  for (const MSG& msg : system.queue)
-    if (matchesWindow(msg, filter)) return true;
-  if (system.quitPending && !filter) return true;
-  for (auto& [handle, window] : system.windows)
-    if (window->needsPaint && !window->destroying && (window->style & WS_VISIBLE) && (!filter || filter == handle))
-      return true;
-  const DWORD now = timeGetTime();
-  for (const Timer& timer : system.timers)
-    if (isDue(timer.due, now) && (!filter || timer.window == filter)) return true;
-  return false;
+  MSG msg{};
+  return findMessage(msg, filter, 0, 0, false);
 }
 
 // How long the next timer may be waited for, in milliseconds.
@@ -199,39 +227,7 @@ void PostQuitMessage(int exitCode) {
 BOOL PeekMessageA(MSG* msg, HWND filter, UINT low, UINT high, UINT removeFlags) {
   if (!msg) return FALSE;
   win32::detail::pumpPlatformEvents();
-  WindowSystem& system = WindowSystem::get();
-  const bool remove = (removeFlags & PM_REMOVE) != 0;
-
-  for (auto it = system.queue.begin(); it != system.queue.end(); ++it) {
-    if (!win32::detail::matchesWindow(*it, filter) || !win32::detail::matchesRange(it->message, low, high)) continue;
-    *msg = *it;
-    if (remove) system.queue.erase(it);
-    return TRUE;
-  }
-  if (system.quitPending && !filter) {
-    *msg = win32::detail::makeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0);
-    if (remove) system.quitPending = false;
-    return TRUE;
-  }
-  if (win32::detail::matchesRange(WM_PAINT, low, high)) {
-    for (auto& [handle, window] : system.windows) {
-      if (!window->needsPaint || window->destroying || !(window->style & WS_VISIBLE)) continue;
-      if (filter && filter != handle) continue;
-      // WM_PAINT stays until the window is painted (validated), as on Windows.
-      *msg = win32::detail::makeMessage(handle, WM_PAINT, 0, 0);
-      return TRUE;
-    }
-  }
-  if (win32::detail::matchesRange(WM_TIMER, low, high)) {
-    const DWORD now = timeGetTime();
-    for (win32::detail::Timer& timer : system.timers) {
-      if (!win32::detail::isDue(timer.due, now) || (filter && timer.window != filter)) continue;
-      *msg = win32::detail::makeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback));
-      if (remove) timer.due = now + timer.interval;
-      return TRUE;
-    }
-  }
-  return FALSE;
+  return win32::detail::findMessage(*msg, filter, low, high, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 BOOL GetMessageA(MSG* msg, HWND filter, UINT low, UINT high) {

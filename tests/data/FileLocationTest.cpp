@@ -269,6 +269,9 @@ TEST(FileSearchPaths, ResolvesCurrentFolderThenDiskFoldersThenArchives) {
   std::filesystem::create_directory(dir.file("folder.udf"));
   FileLocation folder("folder.udf");
   EXPECT_FALSE(paths.resolve(folder));
+  // A name with a NUL byte is not the file its first part names: it would not open.
+  FileLocation cut(std::string("clock.udf\0.bak", 14));
+  EXPECT_FALSE(paths.resolve(cut));
 }
 
 TEST(FileSearchPaths, DataDirectoryNameFindsTheArchiveEntryUnlessTheDiskHasIt) {

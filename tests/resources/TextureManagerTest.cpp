@@ -11,6 +11,7 @@
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
 #include "engine/resources/textures/TextureManager.h"
+#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/render/PublishedRecordingDevice.h"
 #include "tests/support/TempDir.h"
 
@@ -18,28 +19,14 @@ namespace {
 
 using namespace engine;
 
-// An uncompressed 24-bit bottom-up BMP of one colour (0xRRGGBB).
-std::string bmp(int width, int height, std::uint32_t rgb) {
-  const int stride = (width * 3 + 3) & ~3;
-  const int size = 54 + stride * height;
-  std::string out(static_cast<std::size_t>(size), '\0');
-  auto put = [&](int at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-      out[static_cast<std::size_t>(at + i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-  };
-  out[0] = 'B';
-  out[1] = 'M';
-  put(2, static_cast<std::uint32_t>(size), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<std::uint32_t>(width), 4);
-  put(22, static_cast<std::uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      put(54 + y * stride + x * 3, rgb, 3);
-  return out;
+// A 24-bit BMP of one colour (0xRRGGBB).
+std::string bmp(UINT width, UINT height, std::uint32_t rgb) {
+  d3dx9::Image image;
+  image.width = width;
+  image.height = height;
+  image.pixels.assign(std::size_t(width) * height, 0xFF000000u | rgb);
+  const std::vector<BYTE> bytes = d3dx9::encodeBmp(image, 24);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class Textures : public rendertest::PublishedRecordingDevice {

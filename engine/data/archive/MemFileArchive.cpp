@@ -6,6 +6,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/Strings.h"
+#include "engine/data/LittleEndian.h"
 #include "engine/data/MemoryStream.h"
 #include "engine/data/archive/RarFormat.h"
 
@@ -22,15 +23,6 @@ std::string foldArchiveName(std::string_view name) {
 
 namespace {
 
-std::uint16_t get16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    (static_cast<unsigned char>(bytes[at + 1]) << 8));
-}
-
-std::uint32_t get32(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(get16(bytes, at)) | (static_cast<std::uint32_t>(get16(bytes, at + 2)) << 16);
-}
-
 enum class WalkEnd { Finished, Stopped, NotAnArchive, Damaged };
 
 // Walks the blocks of the archive and hands every file block to `visit`, which answers
@@ -41,18 +33,18 @@ WalkEnd walkArchive(std::string_view bytes, std::uint16_t& mainFlags,
   if (bytes.size() < rar::kMarkSize || std::memcmp(bytes.data(), rar::kMark, rar::kMarkSize) != 0)
     return WalkEnd::NotAnArchive;
   if (bytes.size() < rar::kMarkSize + rar::kMainHeadSize) return WalkEnd::NotAnArchive;
-  mainFlags = get16(bytes, rar::kMarkSize + 3);
-  const std::uint16_t mainSize = get16(bytes, rar::kMarkSize + 5);
+  mainFlags = readLe16(bytes.data() + rar::kMarkSize + 3);
+  const std::uint16_t mainSize = readLe16(bytes.data() + rar::kMarkSize + 5);
   std::uint64_t at = rar::kMarkSize + std::max<std::size_t>(mainSize, rar::kMainHeadSize);
 
   bool afterFile = false;
   while (at + rar::kFileHeadFixedSize <= bytes.size()) {
     const auto start = static_cast<std::size_t>(at);
     const std::uint8_t type = static_cast<std::uint8_t>(bytes[start + 2]);
-    const std::uint16_t flags = get16(bytes, start + 3);
-    const std::uint16_t headSize = get16(bytes, start + 5);
+    const std::uint16_t flags = readLe16(bytes.data() + start + 3);
+    const std::uint16_t headSize = readLe16(bytes.data() + start + 5);
     if (headSize < rar::kBaseHeadSize) break;
-    const std::uint32_t addSize = (flags & rar::kLongBlock) ? get32(bytes, start + 7) : 0;
+    const std::uint32_t addSize = (flags & rar::kLongBlock) ? readLe32(bytes.data() + start + 7) : 0;
     const std::uint64_t end = at + headSize + addSize;
     if (end <= at) break;
     // An old-style sub-block right after a file block ends the archive's files.
@@ -61,15 +53,15 @@ WalkEnd walkArchive(std::string_view bytes, std::uint16_t& mainFlags,
     if (type == rar::kFileHead) {
       ArchiveEntry entry;
       entry.headFlags = flags;
-      entry.packedSize = get32(bytes, start + 7);
-      entry.unpackedSize = get32(bytes, start + 11);
+      entry.packedSize = readLe32(bytes.data() + start + 7);
+      entry.unpackedSize = readLe32(bytes.data() + start + 11);
       entry.hostOs = static_cast<std::uint8_t>(bytes[start + 15]);
-      entry.fileCrc = get32(bytes, start + 16);
-      entry.fileTime = get32(bytes, start + 20);
+      entry.fileCrc = readLe32(bytes.data() + start + 16);
+      entry.fileTime = readLe32(bytes.data() + start + 20);
       entry.unpackVersion = static_cast<std::uint8_t>(bytes[start + 24]);
       entry.method = static_cast<std::uint8_t>(bytes[start + 25]);
-      const std::uint16_t nameSize = get16(bytes, start + 26);
-      entry.attributes = get32(bytes, start + 28);
+      const std::uint16_t nameSize = readLe16(bytes.data() + start + 26);
+      entry.attributes = readLe32(bytes.data() + start + 28);
       const std::size_t nameAt = start + rar::kFileHeadFixedSize;
       if (nameSize > bytes.size() - nameAt) return WalkEnd::Damaged;
       entry.name = std::string(bytes.substr(nameAt, std::min<std::size_t>(nameSize, rar::kMaxNameLength)));

@@ -2,20 +2,10 @@
 
 #include <limits>
 
+#include "engine/data/LittleEndian.h"
 #include "engine/data/archive/RarFormat.h"
 
 namespace engine {
-
-namespace {
-void put16(std::string& out, std::uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-void put32(std::string& out, std::uint32_t value) {
-  put16(out, value & 0xFFFF);
-  put16(out, value >> 16);
-}
-} // namespace
 
 // Every header is built with a zero CRC field and its CRC filled in once it is complete.
 void RarWriter::appendBlock(std::string header) {
@@ -28,12 +18,12 @@ void RarWriter::appendBlock(std::string header) {
 RarWriter::RarWriter() {
   out_.assign(reinterpret_cast<const char*>(rar::kMark), rar::kMarkSize);
   std::string main;
-  put16(main, 0);
+  appendLe16(main, 0);
   main += static_cast<char>(rar::kMainHead);
-  put16(main, 0);
-  put16(main, rar::kMainHeadSize);
-  put16(main, 0); // reserved
-  put32(main, 0); // reserved
+  appendLe16(main, 0);
+  appendLe16(main, rar::kMainHeadSize);
+  appendLe16(main, 0); // reserved
+  appendLe32(main, 0); // reserved
   appendBlock(std::move(main));
 }
 
@@ -56,19 +46,19 @@ bool RarWriter::addEntry(std::string_view name, std::string_view bytes, std::uin
 
   std::string header;
   header.reserve(rar::kFileHeadFixedSize + name.size());
-  put16(header, 0);
+  appendLe16(header, 0);
   header += static_cast<char>(rar::kFileHead);
-  put16(header, flags);
-  put16(header, static_cast<std::uint32_t>(rar::kFileHeadFixedSize + name.size()));
-  put32(header, size); // packed
-  put32(header, size); // unpacked
+  appendLe16(header, flags);
+  appendLe16(header, static_cast<std::uint32_t>(rar::kFileHeadFixedSize + name.size()));
+  appendLe32(header, size); // packed
+  appendLe32(header, size); // unpacked
   header += static_cast<char>(rar::kHostWin32);
-  put32(header, crc32Of(bytes));
-  put32(header, dosTime);
+  appendLe32(header, crc32Of(bytes));
+  appendLe32(header, dosTime);
   header += static_cast<char>(rar::kUnpackVersion);
   header += static_cast<char>(rar::kMethodStore);
-  put16(header, static_cast<std::uint32_t>(name.size()));
-  put32(header, attributes);
+  appendLe16(header, static_cast<std::uint32_t>(name.size()));
+  appendLe32(header, attributes);
   header += name;
   appendBlock(std::move(header));
   out_ += bytes;
@@ -78,10 +68,10 @@ bool RarWriter::addEntry(std::string_view name, std::string_view bytes, std::uin
 const std::string& RarWriter::finish() {
   if (!finished_) {
     std::string end;
-    put16(end, 0);
+    appendLe16(end, 0);
     end += static_cast<char>(rar::kEndHead);
-    put16(end, rar::kSkipIfUnknown);
-    put16(end, rar::kBaseHeadSize);
+    appendLe16(end, rar::kSkipIfUnknown);
+    appendLe16(end, rar::kBaseHeadSize);
     appendBlock(std::move(end));
     finished_ = true;
   }

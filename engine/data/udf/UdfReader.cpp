@@ -7,6 +7,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/data/ByteBlock.h"
+#include "engine/data/LittleEndian.h"
 #include "engine/data/MemoryStream.h"
 
 namespace engine {
@@ -15,19 +16,13 @@ namespace {
 
 constexpr std::uint64_t kSizeCap = std::uint64_t(1) << 48;
 
-std::uint32_t le32(const char* bytes) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
 // Walks bytes already in memory (an entry table); every read checks what is left.
 class TableCursor {
 public:
   explicit TableCursor(std::string_view bytes) : bytes_(bytes) {}
   bool u32(std::uint32_t& value) {
     if (bytes_.size() < 4) return false;
-    value = le32(bytes_.data());
+    value = readLe32(bytes_.data());
     bytes_.remove_prefix(4);
     return true;
   }
@@ -74,7 +69,7 @@ public:
   bool u32(std::uint32_t& value) {
     char bytes[4];
     if (!readAt(source_, at_, bytes, 4)) return false;
-    value = le32(bytes);
+    value = readLe32(bytes);
     at_ += 4;
     return true;
   }
@@ -325,8 +320,8 @@ bool UdfReader::fail(const UdfNode& node, const char* what) {
 bool UdfReader::readTable(UdfNode& node, const Source& source) {
   char head[8];
   if (!readAt(source, node.offset_, head, sizeof head)) return fail(node, "has no table");
-  const std::uint32_t tableSize = le32(head);
-  const std::uint32_t count = le32(head + 4);
+  const std::uint32_t tableSize = readLe32(head);
+  const std::uint32_t count = readLe32(head + 4);
   if (tableSize < 8 || tableSize > blockLength(node)) return fail(node, "has a damaged table");
   std::string table;
   if (!tryResize(table, tableSize) || !readAt(source, node.offset_, table.data(), table.size()))

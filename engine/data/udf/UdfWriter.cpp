@@ -6,6 +6,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/data/DiskFileStream.h"
+#include "engine/data/LittleEndian.h"
 #include "engine/data/MemoryStream.h"
 #include "engine/data/udf/UdfReader.h"
 
@@ -13,13 +14,8 @@ namespace engine {
 
 namespace {
 
-void put32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 void putString(std::string& out, std::string_view text) {
-  put32(out, static_cast<std::uint32_t>(text.size()));
+  appendLe32(out, static_cast<std::uint32_t>(text.size()));
   out += text;
 }
 
@@ -48,23 +44,23 @@ private:
 
   bool runTop(const std::vector<Child>& top, const std::vector<UdfType>* types) {
     std::string header;
-    put32(header, 0); // file size, patched
+    appendLe32(header, 0); // file size, patched
     putString(header, kUdfMagic);
-    put32(header, types ? static_cast<std::uint32_t>(types->size()) : 0);
+    appendLe32(header, types ? static_cast<std::uint32_t>(types->size()) : 0);
     if (types) {
       for (const UdfType& type : *types) {
         putString(header, type.name);
-        put32(header, static_cast<std::uint32_t>(type.fields.size()));
+        appendLe32(header, static_cast<std::uint32_t>(type.fields.size()));
         for (const UdfField& field : type.fields) {
           putString(header, field.name);
           putString(header, field.typeName);
           header += static_cast<char>(field.isArray ? 1 : 0);
-          if (field.isArray) put32(header, field.elementCount);
+          if (field.isArray) appendLe32(header, field.elementCount);
         }
       }
     }
     const std::int64_t rootSizeAt = static_cast<std::int64_t>(header.size());
-    put32(header, 0); // root size, patched
+    appendLe32(header, 0); // root size, patched
     if (!emit(header)) return false;
 
     if (!writeList(top, 0)) return false;
@@ -80,20 +76,20 @@ private:
         continue;
       }
       std::string entry;
-      put32(entry, written->second.offset);
-      put32(entry, written->second.size);
+      appendLe32(entry, written->second.offset);
+      appendLe32(entry, written->second.size);
       ok = patch(placeholder.at, entry) && ok;
     }
     for (const TableSize& table : tableSizes_) {
       std::string size;
-      put32(size, table.size);
+      appendLe32(size, table.size);
       ok = patch(table.at, size) && ok;
     }
     std::string rootSize;
-    put32(rootSize, static_cast<std::uint32_t>(end - rootSizeAt));
+    appendLe32(rootSize, static_cast<std::uint32_t>(end - rootSizeAt));
     ok = patch(rootSizeAt, rootSize) && ok;
     std::string fileSize;
-    put32(fileSize, static_cast<std::uint32_t>(end));
+    appendLe32(fileSize, static_cast<std::uint32_t>(end));
     ok = patch(0, fileSize) && ok;
     return ok;
   }
@@ -136,8 +132,8 @@ private:
     }
     const std::int64_t start = position_;
     std::string table;
-    put32(table, 0); // table size, patched
-    put32(table, static_cast<std::uint32_t>(children.size()));
+    appendLe32(table, 0); // table size, patched
+    appendLe32(table, static_cast<std::uint32_t>(children.size()));
     for (const Child& child : children) {
       const UdfNode& node = *child.node;
       putString(table, child.name);
@@ -145,11 +141,11 @@ private:
       std::uint8_t flags = node.flags() & ~kUdfLink;
       if (child.link) flags |= kUdfLink;
       table += static_cast<char>(flags);
-      if (flags & kUdfHasCount) put32(table, node.elementCount());
+      if (flags & kUdfHasCount) appendLe32(table, node.elementCount());
       auto written = written_.find(&node);
       if (written != written_.end()) {
-        put32(table, written->second.offset);
-        put32(table, written->second.size);
+        appendLe32(table, written->second.offset);
+        appendLe32(table, written->second.size);
       } else {
         placeholders_.push_back({start + static_cast<std::int64_t>(table.size()), &node});
         table += "DataArea";

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/core/Log.h"
+#include "engine/core/Strings.h"
 #include "engine/device/DevicePointer.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
@@ -190,8 +191,7 @@ bool Texture::keepSource(FileLocation& location) {
     sourcePath_ = location.path;
     // Definition files describe a texture instead of holding an image; they are not read
     // by this store.
-    const std::size_t dot = sourcePath_.rfind('.');
-    if (dot != std::string::npos && sourcePath_.substr(dot + 1) == "ts") {
+    if (extensionPart(sourcePath_) == "ts") {
       logLine("Error: texture definition files are not supported: " + sourcePath_ + "\n");
       return false;
     }
