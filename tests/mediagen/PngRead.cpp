@@ -1,27 +1,23 @@
 #include "tests/mediagen/PngRead.h"
 
-#include <png.h>
-
-#include <cstring>
+#include "platform/d3dx9/Image.h"
+#include "tests/support/TempDir.h"
 
 namespace mediatest {
 
 bool readPng(const std::string& path, RgbaImage& image, std::string& error) {
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) {
-    error = path + ": " + png.message;
+  const std::string bytes = testsupport::TempDir::read(path);
+  d3dx9::Image decoded;
+  if (!d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), decoded, error)) {
+    error = path + ": " + error;
     return false;
   }
-  png.format = PNG_FORMAT_RGBA;
-  image.width = static_cast<int>(png.width);
-  image.height = static_cast<int>(png.height);
-  image.pixels.assign(PNG_IMAGE_SIZE(png), 0);
-  if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
-    error = path + ": " + png.message;
-    png_image_free(&png);
-    return false;
+  image.width = static_cast<int>(decoded.width);
+  image.height = static_cast<int>(decoded.height);
+  image.pixels.clear();
+  image.pixels.reserve(decoded.pixels.size() * 4);
+  for (const std::uint32_t argb : decoded.pixels) {
+    for (const int shift : {16, 8, 0, 24}) image.pixels.push_back(static_cast<std::uint8_t>(argb >> shift));
   }
   return true;
 }

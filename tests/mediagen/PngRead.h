@@ -1,4 +1,4 @@
-// Reads a PNG file into 8-bit RGBA with libpng's simplified interface.
+// Reads a PNG file into 8-bit RGBA bytes through the platform's decoder.
 #pragma once
 
 #include <cstdint>

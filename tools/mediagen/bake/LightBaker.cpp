@@ -130,13 +130,13 @@ public:
         size_t atlasTexels = size_t(layout_.atlasSize) * size_t(layout_.atlasSize);
         direct_.assign(size_t(layout_.atlasCount), std::vector<Vec3>(atlasTexels));
         std::vector<Vec3> total(samples_.size());
-        parallel([&](size_t i) {
+        parallel([&](size_t i, size_t& rays) {
             const Sample& s = samples_[i];
-            direct_[size_t(s.atlas)][index(s.x, s.y)] = direct(s);
+            direct_[size_t(s.atlas)][index(s.x, s.y)] = direct(s, rays);
         });
-        parallel([&](size_t i) {
+        parallel([&](size_t i, size_t& rays) {
             const Sample& s = samples_[i];
-            total[i] = direct_[size_t(s.atlas)][index(s.x, s.y)] + indirect(s);
+            total[i] = direct_[size_t(s.atlas)][index(s.x, s.y)] + indirect(s, rays);
         });
         std::vector<Image> atlases;
         for (int a = 0; a < layout_.atlasCount; ++a) atlases.emplace_back(layout_.atlasSize, layout_.atlasSize, Rgba{0, 0, 0, 0});
@@ -178,13 +178,18 @@ private:
 
     size_t index(int x, int y) const { return size_t(y) * size_t(layout_.atlasSize) + size_t(x); }
 
+    // Runs f(sample index, rays) over all samples. Each worker counts its rays on its own and
+    // adds them up once at the end: a shared counter bumped per ray would bounce between the
+    // cores on every ray.
     template <class F>
     void parallel(F f) {
         std::atomic<size_t> next{0};
         const size_t chunk = 256;
         auto work = [&] {
+            size_t rays = 0;
             for (size_t begin = next.fetch_add(chunk); begin < samples_.size(); begin = next.fetch_add(chunk))
-                for (size_t i = begin; i < std::min(begin + chunk, samples_.size()); ++i) f(i);
+                for (size_t i = begin; i < std::min(begin + chunk, samples_.size()); ++i) f(i, rays);
+            rays_ += rays;
         };
         std::vector<std::thread> helpers;
         for (int t = 1; t < settings_.threads; ++t) helpers.emplace_back(work);
@@ -206,7 +211,7 @@ private:
         return (w.z < upCos && w.z > downCos) ? l.shadeTransmission : 1.0f;
     }
 
-    Vec3 direct(const Sample& s) {
+    Vec3 direct(const Sample& s, size_t& rays) {
         const LightRig& l = model_.lights;
         TexelRandom rng(s, 1);
         Vec3 o = origin(s), e{};
@@ -220,7 +225,7 @@ private:
             Vec3 dir = d * (1.0f / dist);
             float cosine = dot(s.normal, dir);
             if (cosine <= 0) continue;
-            ++rays_;
+            ++rays;
             float vis = bvh_.transmittance(o, dir, 0.01f, dist - 0.01f);
             if (vis <= 0) continue;
             e += l.lampColour * (vis * shadeFactor(s.position - l.lampPosition) * cosine * 10000.0f / (dist * dist + l.lampRadius * l.lampRadius * 4.0f));
@@ -234,13 +239,13 @@ private:
             Vec3 dir = normalize(toMoon + t * (r * std::cos(a)) + b * (r * std::sin(a)));
             float cosine = dot(s.normal, dir);
             if (cosine <= 0) continue;
-            ++rays_;
+            ++rays;
             moon += l.moonColour * (cosine * bvh_.transmittance(o, dir, 0.01f, 5000.0f));
         }
         return e + moon * (1.0f / float(settings_.moonSamples));
     }
 
-    Vec3 indirect(const Sample& s) {
+    Vec3 indirect(const Sample& s, size_t& rays) {
         const LightRig& l = model_.lights;
         TexelRandom rng(s, 2);
         Vec3 o = origin(s), t, b, sum{};
@@ -252,7 +257,7 @@ private:
             float u1 = (float(i % side) + rng.next()) / float(side), u2 = (float(i / side) + rng.next()) / float(rows);
             float r = std::sqrt(u1), phi = 6.2831853f * u2;
             Vec3 dir = normalize(t * (r * std::cos(phi)) + b * (r * std::sin(phi)) + s.normal * std::sqrt(std::max(0.0f, 1 - u1)));
-            ++rays_;
+            ++rays;
             Hit hit;
             if (!bvh_.closest(o, dir, 0.01f, 5000.0f, hit)) {
                 sum += l.skyColour;  // left through the window

@@ -1,7 +1,8 @@
 #include "tools/mediagen/common/ImageFiles.h"
 
+#include "platform/d3dx9/ImageEncoder.h"
+
 #include <jpeglib.h>
-#include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -30,6 +31,31 @@ bool finish(File file, const std::string& path, std::string& error) {
   return true;
 }
 
+bool writeBytes(const std::string& path, const std::vector<BYTE>& bytes, std::string& error) {
+  File file = create(path, error);
+  if (!file) return false;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return finish(std::move(file), path, error);
+}
+
+// The platform's encoders take 0xAARRGGBB pixels; RGB pixels are opaque.
+d3dx9::Image toArgb(const Image& image) {
+  d3dx9::Image out;
+  out.width = static_cast<UINT>(image.width);
+  out.height = static_cast<UINT>(image.height);
+  out.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+  const std::uint8_t* p = image.pixels.data();
+  for (std::uint32_t& argb : out.pixels) {
+    const std::uint32_t alpha = image.channels == 4 ? p[3] : 0xFF;
+    argb = alpha << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+    p += image.channels;
+  }
+  return out;
+}
+
 // libjpeg's default error handler ends the process; this one jumps back to the writer.
 struct JpegError {
   jpeg_error_mgr manager;
@@ -38,15 +64,6 @@ struct JpegError {
 
 void jpegFailed(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  put16(out, value & 0xFFFF);
-  put16(out, value >> 16);
-}
-
 } // namespace
 
 bool writePng(const std::string& path, const Image& image, std::string& error) {
@@ -54,32 +71,16 @@ bool writePng(const std::string& path, const Image& image, std::string& error) {
     error = "PNG needs RGB or RGBA pixels";
     return false;
   }
-  File file = create(path, error);
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    error = "libpng could not start";
+  std::vector<BYTE> png;
+  if (!d3dx9::encodePng(toArgb(image), image.channels == 4, png)) {
+    error = "libpng failed encoding " + path;
     return false;
   }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    error = "libpng failed writing " + path;
-    return false;
-  }
-  png_init_io(png, file.get());
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-               image.channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) png_write_row(png, image.at(0, y));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return finish(std::move(file), path, error);
+  return writeBytes(path, png, error);
 }
 
+// Not the platform's JPEG encoder: that one writes libjpeg's standard Huffman tables, and
+// tables optimised for each picture keep the archive's JPEGs 4 to 15 percent smaller.
 bool writeJpeg(const std::string& path, const Image& image, int quality, std::string& error) {
   if (image.channels != 3) {
     error = "JPEG needs RGB pixels";
@@ -120,42 +121,7 @@ bool writeBmp(const std::string& path, const Image& image, std::string& error) {
     error = "BMP needs RGB pixels";
     return false;
   }
-  const std::uint32_t rowBytes = (static_cast<std::uint32_t>(image.width) * 3 + 3) & ~3u;
-  const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(image.height);
-  std::vector<std::uint8_t> out;
-  out.reserve(54 + pixelBytes);
-  out.push_back('B');
-  out.push_back('M');
-  put32(out, 54 + pixelBytes);  // file size
-  put32(out, 0);                // reserved
-  put32(out, 54);               // offset of the pixels
-  put32(out, 40);               // BITMAPINFOHEADER
-  put32(out, static_cast<std::uint32_t>(image.width));
-  put32(out, static_cast<std::uint32_t>(image.height));  // positive: bottom-up rows
-  put16(out, 1);                // planes
-  put16(out, 24);               // bits per pixel
-  put32(out, 0);                // BI_RGB, uncompressed
-  put32(out, pixelBytes);
-  put32(out, 2835);             // 72 dots per inch
-  put32(out, 2835);
-  put32(out, 0);
-  put32(out, 0);
-  for (int y = image.height - 1; y >= 0; --y) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::uint8_t* rgb = image.at(x, y);
-      out.push_back(rgb[2]);
-      out.push_back(rgb[1]);
-      out.push_back(rgb[0]);
-    }
-    for (std::uint32_t pad = static_cast<std::uint32_t>(image.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
-  }
-  File file = create(path, error);
-  if (!file) return false;
-  if (std::fwrite(out.data(), 1, out.size(), file.get()) != out.size()) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return finish(std::move(file), path, error);
+  return writeBytes(path, d3dx9::encodeBmp(toArgb(image), 24), error);
 }
 
 } // namespace tools::media

@@ -1,6 +1,6 @@
-// Writes generated pictures as PNG (libpng), JPEG (libjpeg) and uncompressed 24-bit BMP.
-// The writers add nothing that changes between runs (no time stamps), so the same pixels
-// always give the same bytes.
+// Writes generated pictures as PNG and uncompressed 24-bit BMP (through the platform's
+// image encoders) and as JPEG (libjpeg). The writers add nothing that changes between runs
+// (no time stamps), so the same pixels always give the same bytes.
 #pragma once
 
 #include <cstdint>

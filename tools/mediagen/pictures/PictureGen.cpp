@@ -29,50 +29,31 @@ bool save(const Image& image, const std::string& path, const std::string& previe
   return ok && tools::media::writePng(preview, image, error);
 }
 
-// The start-up picture fills the screen, so it is 16:10, between the common 16:9 and 4:3.
-Image loadingPicture(Fonts& fonts) {
-  Canvas canvas(1280, 800, kSupersample);
-  NightScene scene;
-  scene.caption = "Loading...";
-  scene.dialRadius = 0.24;
-  scene.dialY = 0.40;
+// A picture of the study at night, drawn supersampled and reduced to its size.
+Image nightPicture(Fonts& fonts, int width, int height, const NightScene& scene) {
+  Canvas canvas(width, height, kSupersample);
   drawNightScene(canvas, fonts, scene);
   return canvas.toImage(false);
+}
+
+// The start-up picture fills the screen, so it is 16:10, between the common 16:9 and 4:3.
+Image loadingPicture(Fonts& fonts) {
+  return nightPicture(fonts, 1280, 800, {.caption = "Loading...", .dialRadius = 0.24, .dialY = 0.40});
 }
 
 // The screensaver preview window is 152 x 112 pixels on the classic desktop; the picture
 // is shown there unscaled.
-Image previewPicture(Fonts& fonts) {
-  Canvas canvas(152, 112, kSupersample);
-  NightScene scene;
-  scene.dialRadius = 0.25;
-  scene.dialY = 0.38;
-  drawNightScene(canvas, fonts, scene);
-  return canvas.toImage(false);
-}
+Image previewPicture(Fonts& fonts) { return nightPicture(fonts, 152, 112, {.dialRadius = 0.25, .dialY = 0.38}); }
 
 // The settings dialog's picture fills a 172 x 114 dialog-unit frame: 258 x 185 pixels with
 // the dialog's 8-point font.
 Image settingsPicture(Fonts& fonts) {
-  Canvas canvas(258, 185, kSupersample);
-  NightScene scene;
-  scene.dialRadius = 0.25;
-  scene.dialY = 0.38;
-  scene.dialX = 0.58;
-  drawNightScene(canvas, fonts, scene);
-  return canvas.toImage(false);
+  return nightPicture(fonts, 258, 185, {.dialRadius = 0.25, .dialY = 0.38, .dialX = 0.58});
 }
 
 // The About box's picture: the dial alone on the dark wall.
 Image aboutPicture(Fonts& fonts) {
-  Canvas canvas(96, 96, kSupersample);
-  NightScene scene;
-  scene.window = false;
-  scene.title = false;
-  scene.dialRadius = 0.4;
-  scene.dialY = 0.5;
-  drawNightScene(canvas, fonts, scene);
-  return canvas.toImage(false);
+  return nightPicture(fonts, 96, 96, {.window = false, .title = false, .dialRadius = 0.4, .dialY = 0.5});
 }
 
 // The icon: the dial in its bezel, transparent around it.

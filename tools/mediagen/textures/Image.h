@@ -39,7 +39,7 @@ private:
 // 8-bit encodings through the shared media writers; values are clamped to 0..1 and rounded.
 bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error = nullptr);
 bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error = nullptr);
-// Decoders for the previews and the tests (grey or RGB JPEG; any PNG).
+// Reads what the platform's decoders read (JPEG, PNG, BMP, TGA): for the previews and the tests.
 bool readImage(const std::string& path, Image& out, std::string* error = nullptr);
 
 }  // namespace tools

@@ -9,14 +9,6 @@
 
 #include "tools/mediagen/textures/Textures.h"
 
-namespace {
-
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: tickwood-texgen OUTDIR [SHEET.png]\n");
@@ -33,8 +25,8 @@ int main(int argc, char** argv) {
             const auto& recipe = recipes[i];
             images[i] = recipe.make(recipe.width, recipe.height);
             std::string path = outDir + "/" + recipe.file;
-            bool ok = endsWith(recipe.file, ".png") ? tools::writePng(images[i], path, true, &errors[i])
-                                                  : tools::writeJpeg(images[i], path, 92, &errors[i]);
+            bool ok = recipe.file.ends_with(".png") ? tools::writePng(images[i], path, true, &errors[i])
+                                                    : tools::writeJpeg(images[i], path, 92, &errors[i]);
             if (!ok && errors[i].empty()) errors[i] = "cannot write " + path;
         }
     };
