@@ -174,6 +174,7 @@ void applyMeshOverrides(const UdfNode& mesh, RenderSettings& settings, BufferDes
   bool align = false;
   if (readSwitch(mesh, "VertexAlign32", align) && align) vertices.alignStrideTo32(vertexCount);
   overrideAlpha(mesh, settings);
+  readSwitch(mesh, "Lit", settings.lit);
 }
 
 } // namespace engine

@@ -275,10 +275,6 @@ bool Scene::createMeshInstance(const UdfNode& data, SceneNode& node, const Rende
     return false;
   }
 
-  std::int32_t litNumber = 0;
-  if (const UdfNode* lit = data.findChild("Lit"); lit && !lit->isList())
-    settings.lit = lit->typeName() == "int" && readInt(data, "Lit", litNumber) ? litNumber == 1 : lit->dataString() == "1";
-
   std::unique_ptr<MeshInstance> instance;
   if (skin) {
     auto skinned = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),

@@ -315,6 +315,33 @@ TEST_F(MaterialTest, OverrideKeysOfAMeshNode) {
   EXPECT_EQ(v.size, 3u * 64u);
 }
 
+TEST_F(MaterialTest, TheLitSwitchOfAMeshIsTheInteger1OrTheText1) {
+  struct Case {
+    const char* mesh;
+    Node lit;
+    bool expected;
+  };
+  Case cases[] = {
+      {"Int1", intLeaf("Lit", 1), true},        {"Int0", intLeaf("Lit", 0), false},
+      {"Int2", intLeaf("Lit", 2), false},       {"Text1", stringLeaf("Lit", "1"), true},
+      {"Text0", stringLeaf("Lit", "0"), false}, {"TextYes", stringLeaf("Lit", "yes"), false},
+      {"AList", list("Node", "Lit"), true},     {"Absent", nullptr, true},
+  };
+  for (Case& c : cases) {
+    MeshRecipe recipe = litTriangle("");
+    recipe.name = c.mesh;
+    Node node = meshNode(recipe);
+    if (c.lit) node->addChild(std::move(c.lit));
+    file_.children().addChild(std::move(node));
+  }
+  ASSERT_TRUE(scene().load(file_.location(), ""));
+  for (const Case& c : cases) {
+    SceneNode* node = scene().root().findByName(c.mesh);
+    ASSERT_TRUE(node && node->geometry()) << c.mesh;
+    EXPECT_EQ(node->geometry()->settings().lit, c.expected) << c.mesh;
+  }
+}
+
 TEST_F(MaterialTest, AdditiveBlendingWithoutAlphaStillBlends) {
   RenderSettings settings;
   settings.blend = kBlendAdditive;
