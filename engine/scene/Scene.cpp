@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "engine/core/Log.h"
-#include "engine/data/ByteBlock.h"
-#include "engine/data/MemoryStream.h"
-#include "engine/data/udf/UdfReader.h"
+#include "engine/data/udf/UdfNode.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/MaterialReader.h"
 #include "engine/scene/UdfValues.h"
@@ -70,24 +68,18 @@ Scene::~Scene() = default;
 bool Scene::load(FileLocation location, std::string_view sourceName) {
   sourceName_ = std::string(sourceName);
   const std::string where = location.path.empty() ? std::string("in memory") : location.path;
-  ByteBlock bytes;
-  bool borrow = true;
-  if (!location.readAll(bytes, borrow)) {
+  bool opened = false;
+  std::unique_ptr<UdfNode> top = readUdfFile(location, opened);
+  if (!opened) {
     logLine("Error: cannot open the scene file " + where + "\n");
     return false;
   }
   if (location.flags & (kLocationDisk | kLocationArchive)) textureSearchPaths_.add(location.directory());
-  MemoryStream stream;
-  stream.openOver(bytes.view());
-  UdfReader reader;
-  std::unique_ptr<UdfNode> top = reader.open(stream);
-  if (!top || !reader.load(*top, 0)) {
+  if (!top) {
     logLine("Error: cannot read the scene file " + where + "\n");
     return false;
   }
-  const bool loaded = loadTree(*top, sourceName);
-  reader.close();
-  return loaded;
+  return loadTree(*top, sourceName);
 }
 
 bool Scene::loadTree(const UdfNode& top, std::string_view sourceName) {

@@ -5,11 +5,10 @@
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
-#include "engine/data/ByteBlock.h"
-#include "engine/data/MemoryStream.h"
-#include "engine/data/udf/UdfReader.h"
+#include "engine/data/udf/UdfNode.h"
 #include "engine/device/DevicePointer.h"
 #include "engine/render/StateCache.h"
+#include "engine/scene/UdfValues.h"
 #include "platform/win32/winuser.h"
 
 namespace tools {
@@ -174,17 +173,14 @@ bool SceneViewer::locate(const std::string& name, engine::FileLocation& location
 
 bool SceneViewer::loadTour(std::string& error) {
   engine::FileLocation location;
-  engine::ByteBlock bytes;
-  bool borrow = true;
-  if (!locate(options_.tour, location) || !location.readAll(bytes, borrow)) {
+  bool opened = false;
+  std::unique_ptr<engine::UdfNode> root;
+  if (locate(options_.tour, location)) root = engine::readUdfFile(location, opened);
+  if (!opened) {
     error = "cannot find the tour " + options_.tour;
     return false;
   }
-  engine::MemoryStream stream;
-  stream.openOver(bytes.view());
-  engine::UdfReader reader;
-  std::unique_ptr<engine::UdfNode> root = reader.open(stream);
-  if (!root || !reader.load(*root, 0) || tour_.addKeys(*root) == 0) {
+  if (!root || tour_.addKeys(*root) == 0) {
     error = "the tour " + options_.tour + " holds no keys";
     return false;
   }
