@@ -28,22 +28,6 @@ std::string tex(DWORD stage, std::uint64_t id) {
   return "SetTexture(" + std::to_string(stage) + ", " + std::to_string(id) + ")";
 }
 
-Node texturesOf(std::string_view type, std::string_view file, std::string_view addressU = {}) {
-  Node textures = list("Textures", "Textures");
-  Node texture = list(type, type);
-  if (!file.empty()) texture->addChild(stringLeaf("FileName", file));
-  if (!addressU.empty()) texture->addChild(stringLeaf("TexAddrU", addressU));
-  textures->addChild(std::move(texture));
-  return textures;
-}
-
-Node subMaterial(std::string_view name, int subId, std::string_view file = {}) {
-  Node sub = list("Material", name);
-  sub->addChild(intLeaf("MaterialSubId", subId));
-  if (!file.empty()) sub->addChild(texturesOf("Diffuse", file));
-  return sub;
-}
-
 const float kTriangle[] = {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1};
 
 MeshRecipe litTriangle(std::string_view material) {
