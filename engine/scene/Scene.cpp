@@ -324,7 +324,7 @@ bool Scene::loadLights(const UdfNode& section) {
       readFloat(data, "FallOff", l.Phi);
     }
     float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    if (readColorFloats(data, "Diffuse", diffuse)) l.Diffuse = D3DCOLORVALUE{diffuse[1], diffuse[2], diffuse[3], diffuse[0]};
+    if (readColorFloats(data, "Diffuse", diffuse)) l.Diffuse = colorFromArgb(diffuse);
     l.Range = 0.0f;
     readFloat(data, "AttEnd", l.Range);
     if (!addLight(data, std::move(light))) return false;

@@ -31,5 +31,7 @@ bool readMatrix(const UdfNode& node, std::string_view name, D3DXMATRIX& out);
 // Up to four floats (alpha, red, green, blue) over the leading floats of `argb`: a shorter
 // value replaces only the floats it has. False when the child is missing or empty.
 bool readColorFloats(const UdfNode& node, std::string_view name, float argb[4]);
+// Those four floats as a Direct3D colour.
+inline D3DCOLORVALUE colorFromArgb(const float argb[4]) { return D3DCOLORVALUE{argb[1], argb[2], argb[3], argb[0]}; }
 
 } // namespace engine
