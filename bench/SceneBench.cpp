@@ -214,13 +214,7 @@ public:
     device_->BeginScene();
     cache.setRenderState(D3DRS_ZENABLE, TRUE);
     cache.setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    view_.clear();
-    engine::Matrix staticWorld;
-    engine::TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
-    scene_->root().traverse(context);
-    view_.drawQueued();
+    engine::drawFrame(scene_->root(), view_);
     device_->EndScene();
     device_->Present(nullptr, nullptr, nullptr, nullptr);
   }

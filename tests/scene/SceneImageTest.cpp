@@ -77,17 +77,12 @@ protected:
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     stateCache().setRenderState(D3DRS_ZENABLE, TRUE);
     stateCache().setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    view_.clear();
-    Matrix staticWorld;
     TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
     if (atSeconds) {
       context.flags = kTraverseAtTime;
       context.time = *atSeconds;
     }
-    ASSERT_TRUE(scene_->root().traverse(context));
-    ASSERT_TRUE(view_.drawQueued());
+    ASSERT_TRUE(drawFrame(scene_->root(), view_, context));
     ASSERT_EQ(device->EndScene(), D3D_OK);
     ASSERT_TRUE(gl_.presentAndRead());
   }

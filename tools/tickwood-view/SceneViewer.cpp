@@ -236,18 +236,13 @@ bool SceneViewer::renderFrame(const double* atSeconds) {
     // The light maps darken by the texture factor; black leaves them as baked.
     cache.setRenderState(D3DRS_TEXTUREFACTOR, 0);
 
-    view_.clear();
-    engine::Matrix staticWorld;
     engine::TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
     if (options_.noCulling) context.flags |= engine::kTraverseNoCulling;
     if (atSeconds) {
       context.flags |= engine::kTraverseAtTime;
       context.time = *atSeconds;
     }
-    ok = scene_->root().traverse(context) && ok;
-    ok = view_.drawQueued() && ok;
+    ok = engine::drawFrame(scene_->root(), view_, context) && ok;
     ok = SUCCEEDED(device_->EndScene()) && ok;
   } else {
     ok = false;
