@@ -29,7 +29,6 @@ constexpr float kMoveSpeed = 100.0f;
 constexpr float kTurnSpeed = 1.2f;
 
 const char* const kWindowClass = "TickwoodView";
-bool g_quit = false;
 
 LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -37,7 +36,7 @@ LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
   case WM_CLOSE:
-    g_quit = true;
+    // The loop sees the window gone and ends.
     DestroyWindow(window);
     return 0;
   case WM_DESTROY:
@@ -273,17 +272,17 @@ void SceneViewer::moveCamera(float seconds) {
 }
 
 int SceneViewer::runWindowed() {
-  g_quit = false;
   engine::Stopwatch run;
   std::int64_t last = engine::nowMilliseconds();
-  while (!g_quit) {
+  bool quit = false;
+  while (!quit) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) g_quit = true;
+      if (msg.message == WM_QUIT) quit = true;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    if (g_quit || !IsWindow(window_)) break;
+    if (quit || !IsWindow(window_)) break;
     const std::int64_t now = engine::nowMilliseconds();
     moveCamera(float(now - last) / 1000.0f);
     last = now;
