@@ -3,6 +3,7 @@
 // of its material's states, as the engine's materials do, so repeated states must cost no
 // OpenGL call. Reports milliseconds per frame, OpenGL calls (and state calls) per draw and
 // the fixed-function programs built; "Forced" sends every state every draw for comparison.
+#include "bench/BenchDevice.h"
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3d9/HiddenWindow.h"
 #include "platform/d3d9/d3d9.h"
@@ -55,22 +56,8 @@ public:
       failure = "Direct3DCreate9 failed";
       return false;
     }
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = kWidth;
-    p.BackBufferHeight = kHeight;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.hDeviceWindow = window_.handle();
-    p.Windowed = TRUE;
-    p.EnableAutoDepthStencil = TRUE;
-    p.AutoDepthStencilFormat = D3DFMT_D24S8;
-    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_.handle(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                  &device_))) {
-      failure = "CreateDevice failed";
-      return false;
-    }
+    device_ = benchsupport::createBenchDevice(d3d_, kWidth, kHeight, window_.handle(), failure);
+    if (!device_) return false;
     makeMeshes();
     makeTextures();
     makeMaterials();

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BenchDevice.h"
 #include "engine/data/MemoryStream.h"
 #include "engine/data/udf/UdfWriter.h"
 #include "engine/device/DevicePointer.h"
@@ -170,22 +171,10 @@ public:
       failure = "Direct3DCreate9 failed";
       return false;
     }
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = kWidth;
-    p.BackBufferHeight = kHeight;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.hDeviceWindow = recording ? reinterpret_cast<HWND>(0x1234) : window_.handle();
-    p.Windowed = TRUE;
-    p.EnableAutoDepthStencil = TRUE;
-    p.AutoDepthStencilFormat = D3DFMT_D24S8;
-    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, p.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                  &device_))) {
-      failure = "CreateDevice failed";
-      return false;
-    }
+    // The recording device draws into no window; any handle will do.
+    const HWND target = recording ? reinterpret_cast<HWND>(0x1234) : window_.handle();
+    device_ = benchsupport::createBenchDevice(d3d_, kWidth, kHeight, target, failure);
+    if (!device_) return false;
     engine::publishDevice(device_);
     engine::stateCache().invalidateAll();
     bytes_ = sceneBytes();
@@ -225,13 +214,7 @@ public:
     device_->BeginScene();
     cache.setRenderState(D3DRS_ZENABLE, TRUE);
     cache.setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    view_.clear();
-    engine::Matrix staticWorld;
-    engine::TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
-    scene_->root().traverse(context);
-    view_.drawQueued();
+    engine::drawFrame(scene_->root(), view_);
     device_->EndScene();
     device_->Present(nullptr, nullptr, nullptr, nullptr);
   }

@@ -38,15 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   scene.load(engine::FileLocation::memory(data, std::uint32_t(size)), "");
   engine::RenderView view;
   view.setLights(&scene.lights());
-  engine::Matrix staticWorld;
   engine::TraversalContext context;
-  context.staticWorld = &staticWorld;
-  context.queue = &view;
   context.flags = engine::kTraverseNoCulling | engine::kTraverseAtTime;
   context.time = 0.75;
   device->BeginScene();
-  scene.root().traverse(context);
-  view.drawQueued();
+  engine::drawFrame(scene.root(), view, context);
   device->EndScene();
   return 0;
 }

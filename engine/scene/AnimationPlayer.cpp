@@ -1,24 +1,8 @@
 #include "engine/scene/AnimationPlayer.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace engine {
-
-namespace {
-
-// The wrap of wrapTime in double precision: a player's clock runs for days, and float
-// seconds would make the swing stutter long before that.
-double wrapSeconds(double t, double start, double end) {
-  const double length = end - start;
-  if (!(length > 0.0)) return start;
-  double r = std::fmod(t - start, length);
-  if (r < 0.0) r += length;
-  if (r >= length) r = 0.0;
-  return start + r;
-}
-
-} // namespace
 
 void AnimationPlayer::setAnimation(std::shared_ptr<const Animation> animation) {
   animation_ = std::move(animation);
@@ -65,8 +49,8 @@ double AnimationPlayer::keptInRange(double t) const {
   double start = 0.0, end = 0.0;
   activeRange(start, end);
   if (flags_ & kPlayClamp) return std::clamp(t, std::min(start, end), std::max(start, end));
-  if (flags_ & kPlayWrap) return wrapSeconds(t, rangeStart_, rangeEnd_);
-  if (flags_ & kPlayWrapSubRange) return wrapSeconds(t, start, end);
+  if (flags_ & kPlayWrap) return wrapTime<double>(t, rangeStart_, rangeEnd_);
+  if (flags_ & kPlayWrapSubRange) return wrapTime(t, start, end);
   return t;
 }
 

@@ -11,8 +11,6 @@ namespace engine {
 
 namespace {
 
-D3DCOLORVALUE colorValue(const float argb[4]) { return D3DCOLORVALUE{argb[1], argb[2], argb[3], argb[0]}; }
-
 DWORD textureAddress(const UdfNode& texture, std::string_view key) {
   std::string word;
   if (!readString(texture, key, word)) return D3DTADDRESS_WRAP;
@@ -112,10 +110,10 @@ bool readMaterialProperties(const UdfNode& material, RenderSettings& settings, c
   settings.material = RenderSettings::defaultMaterial();
   // One scratch colour for all four keys: a short value replaces only its leading floats.
   float scratch[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-  if (readColorFloats(material, "Ambient", scratch)) settings.material.Ambient = colorValue(scratch);
-  if (readColorFloats(material, "Diffuse", scratch)) settings.material.Diffuse = colorValue(scratch);
-  if (readColorFloats(material, "Specular", scratch)) settings.material.Specular = colorValue(scratch);
-  if (readColorFloats(material, "Emissive", scratch)) settings.material.Emissive = colorValue(scratch);
+  if (readColorFloats(material, "Ambient", scratch)) settings.material.Ambient = colorFromArgb(scratch);
+  if (readColorFloats(material, "Diffuse", scratch)) settings.material.Diffuse = colorFromArgb(scratch);
+  if (readColorFloats(material, "Specular", scratch)) settings.material.Specular = colorFromArgb(scratch);
+  if (readColorFloats(material, "Emissive", scratch)) settings.material.Emissive = colorFromArgb(scratch);
   settings.cullMode = material.findChild("TwoSided") ? D3DCULL_NONE : D3DCULL_CCW;
   readFloat(material, "Opacity", settings.alphaFactor);
 
@@ -174,6 +172,7 @@ void applyMeshOverrides(const UdfNode& mesh, RenderSettings& settings, BufferDes
   bool align = false;
   if (readSwitch(mesh, "VertexAlign32", align) && align) vertices.alignStrideTo32(vertexCount);
   overrideAlpha(mesh, settings);
+  readSwitch(mesh, "Lit", settings.lit);
 }
 
 } // namespace engine

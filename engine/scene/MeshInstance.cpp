@@ -102,9 +102,9 @@ bool SkinnedMeshInstance::prepare() {
   IDirect3DVertexBuffer9* buffer = vertices_->vertexBuffer();
   if (FAILED(buffer->Lock(0, count * vd.stride, &locked, D3DLOCK_DISCARD)) || !locked) return false;
 
-  std::vector<Matrix> boneWorld(skin_.bones.size());
+  boneWorld_.assign(skin_.bones.size(), Matrix());
   for (std::size_t b = 0; b < skin_.bones.size(); ++b)
-    if (skin_.bones[b]) multiply(boneWorld[b], world_, *skin_.bones[b]);
+    if (skin_.bones[b]) multiply(boneWorld_[b], world_, *skin_.bones[b]);
   world_ = Matrix::identity();
 
   copyVertices(locked, vd.fvf, vd.stride, g.vertexData(), g.fvf(), g.stride(), count);
@@ -118,9 +118,9 @@ bool SkinnedMeshInstance::prepare() {
     for (std::uint32_t k = 0; k < influences && next < skin_.influences.size(); ++k, ++next) {
       const SkinData::Influence& influence = skin_.influences[next];
       // Influences of bones the mesh does not name move nothing.
-      if (influence.bone >= boneWorld.size() || !skin_.bones[influence.bone]) continue;
+      if (influence.bone >= boneWorld_.size() || !skin_.bones[influence.bone]) continue;
       D3DXVECTOR3 moved;
-      D3DXVec3TransformCoord(&moved, &p, &boneWorld[influence.bone].m);
+      D3DXVec3TransformCoord(&moved, &p, &boneWorld_[influence.bone].m);
       sum += moved * influence.weight;
     }
     std::memcpy(out + std::size_t(v) * vd.stride, &sum.x, sizeof(float) * 3);

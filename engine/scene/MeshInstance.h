@@ -95,6 +95,9 @@ public:
 private:
   const MeshGeometry* geometry_;
   SkinData skin_;
+  // Each bone's matrix for the draw under way, kept between draws so that skinning a
+  // mesh every frame allocates nothing.
+  std::vector<Matrix> boneWorld_;
 };
 
 } // namespace engine

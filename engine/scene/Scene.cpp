@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "engine/core/Log.h"
-#include "engine/data/ByteBlock.h"
-#include "engine/data/MemoryStream.h"
-#include "engine/data/udf/UdfReader.h"
+#include "engine/data/udf/UdfNode.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/MaterialReader.h"
 #include "engine/scene/UdfValues.h"
@@ -70,24 +68,18 @@ Scene::~Scene() = default;
 bool Scene::load(FileLocation location, std::string_view sourceName) {
   sourceName_ = std::string(sourceName);
   const std::string where = location.path.empty() ? std::string("in memory") : location.path;
-  ByteBlock bytes;
-  bool borrow = true;
-  if (!location.readAll(bytes, borrow)) {
+  bool opened = false;
+  std::unique_ptr<UdfNode> top = readUdfFile(location, opened);
+  if (!opened) {
     logLine("Error: cannot open the scene file " + where + "\n");
     return false;
   }
   if (location.flags & (kLocationDisk | kLocationArchive)) textureSearchPaths_.add(location.directory());
-  MemoryStream stream;
-  stream.openOver(bytes.view());
-  UdfReader reader;
-  std::unique_ptr<UdfNode> top = reader.open(stream);
-  if (!top || !reader.load(*top, 0)) {
+  if (!top) {
     logLine("Error: cannot read the scene file " + where + "\n");
     return false;
   }
-  const bool loaded = loadTree(*top, sourceName);
-  reader.close();
-  return loaded;
+  return loadTree(*top, sourceName);
 }
 
 bool Scene::loadTree(const UdfNode& top, std::string_view sourceName) {
@@ -275,10 +267,6 @@ bool Scene::createMeshInstance(const UdfNode& data, SceneNode& node, const Rende
     return false;
   }
 
-  std::int32_t litNumber = 0;
-  if (const UdfNode* lit = data.findChild("Lit"); lit && !lit->isList())
-    settings.lit = lit->typeName() == "int" && readInt(data, "Lit", litNumber) ? litNumber == 1 : lit->dataString() == "1";
-
   std::unique_ptr<MeshInstance> instance;
   if (skin) {
     auto skinned = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),
@@ -336,7 +324,7 @@ bool Scene::loadLights(const UdfNode& section) {
       readFloat(data, "FallOff", l.Phi);
     }
     float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    if (readColorFloats(data, "Diffuse", diffuse)) l.Diffuse = D3DCOLORVALUE{diffuse[1], diffuse[2], diffuse[3], diffuse[0]};
+    if (readColorFloats(data, "Diffuse", diffuse)) l.Diffuse = colorFromArgb(diffuse);
     l.Range = 0.0f;
     readFloat(data, "AttEnd", l.Range);
     if (!addLight(data, std::move(light))) return false;

@@ -87,6 +87,15 @@ bool SceneNode::traverse(TraversalContext& context) {
   return ok;
 }
 
+bool drawFrame(SceneNode& root, RenderView& view, TraversalContext context) {
+  view.clear();
+  Matrix staticWorld;
+  context.staticWorld = &staticWorld;
+  context.queue = &view;
+  const bool traversed = root.traverse(context);
+  return view.drawQueued() && traversed;
+}
+
 void SceneNode::setName(std::string_view name) {
   if (!parent_) {
     name_ = std::string(name);

@@ -154,4 +154,10 @@ private:
   Matrix skinMatrix_;
 };
 
+// One frame of the tree under `root` through `view`: the view's queues emptied, the tree
+// traversed into them with the file's poses tracked from the identity (bones need them),
+// and both queues drawn. `context` gives the flags, the time and the camera; the queue
+// and the static world are set here. False when a draw failed.
+bool drawFrame(SceneNode& root, RenderView& view, TraversalContext context = {});
+
 } // namespace engine

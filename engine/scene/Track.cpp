@@ -98,15 +98,6 @@ AnimationKey AnimationKey::rotation(float time, const D3DXQUATERNION& q) {
   return key;
 }
 
-float wrapTime(float t, float start, float end) {
-  const float length = end - start;
-  if (!(length > 0.0f)) return start;
-  float r = std::fmod(t - start, length);
-  if (r < 0.0f) r += length;
-  if (r >= length) r = 0.0f; // rounding of a tiny negative remainder
-  return start + r;
-}
-
 float easeFraction(float u, float e1, float e2) {
   const float sum = e1 + e2;
   if (sum == 0.0f) return u;

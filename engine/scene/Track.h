@@ -2,6 +2,7 @@
 // linearly or along a tension/continuity/bias spline.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -41,8 +42,17 @@ constexpr std::uint32_t kTrackWrap = 2;   // times outside the keys wrap into th
 constexpr std::uint32_t kTrackLinear = 4; // straight lines (slerp for rotations) between keys
 
 // start + ((t - start) modulo (end - start)), the remainder taken non-negative; `start`
-// when the range is empty.
-float wrapTime(float t, float start, float end);
+// when the range is empty. Key times wrap as floats; a player's clock wraps as a double,
+// since it runs for days and float seconds would make a swing stutter long before that.
+template <class T>
+T wrapTime(T t, T start, T end) {
+  const T length = end - start;
+  if (!(length > T(0))) return start;
+  T r = std::fmod(t - start, length);
+  if (r < T(0)) r += length;
+  if (r >= length) r = T(0); // rounding of a tiny negative remainder
+  return start + r;
+}
 
 // Easing of the fraction u of an interval with ease-in e1 (its start) and ease-out e2
 // (its end).

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/data/udf/UdfNode.h"
+#include "engine/data/ByteBlock.h"
+#include "engine/data/MemoryStream.h"
+#include "engine/data/udf/UdfReader.h"
 
 namespace engine {
 
@@ -16,6 +18,20 @@ const UdfNode* leaf(const UdfNode& node, std::string_view name, std::size_t mini
 }
 
 } // namespace
+
+std::unique_ptr<UdfNode> readUdfFile(FileLocation& location, bool& opened) {
+  ByteBlock bytes;
+  bool borrow = true;
+  opened = location.readAll(bytes, borrow);
+  if (!opened) return nullptr;
+  MemoryStream stream;
+  stream.openOver(bytes.view());
+  UdfReader reader;
+  std::unique_ptr<UdfNode> top = reader.open(stream);
+  // The full load copies every value out of `bytes`, so the tree may outlive them.
+  if (!top || !reader.load(*top, 0)) return nullptr;
+  return top;
+}
 
 bool readInt(const UdfNode& node, std::string_view name, std::int32_t& out) {
   const UdfNode* child = leaf(node, name, sizeof out);

@@ -89,14 +89,9 @@ protected:
     EXPECT_EQ(device->BeginScene(), D3D_OK);
     engine::stateCache().setRenderState(D3DRS_ZENABLE, TRUE);
     engine::stateCache().setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    view_.clear();
-    engine::Matrix staticWorld;
     engine::TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
     context.flags = engine::kTraverseAtTime;
-    EXPECT_TRUE(scene_->root().traverse(context));
-    EXPECT_TRUE(view_.drawQueued());
+    EXPECT_TRUE(engine::drawFrame(scene_->root(), view_, context));
     EXPECT_EQ(device->EndScene(), D3D_OK);
     EXPECT_TRUE(gl_.presentAndRead());
     return gl_.image().rgba;

@@ -28,22 +28,6 @@ std::string tex(DWORD stage, std::uint64_t id) {
   return "SetTexture(" + std::to_string(stage) + ", " + std::to_string(id) + ")";
 }
 
-Node texturesOf(std::string_view type, std::string_view file, std::string_view addressU = {}) {
-  Node textures = list("Textures", "Textures");
-  Node texture = list(type, type);
-  if (!file.empty()) texture->addChild(stringLeaf("FileName", file));
-  if (!addressU.empty()) texture->addChild(stringLeaf("TexAddrU", addressU));
-  textures->addChild(std::move(texture));
-  return textures;
-}
-
-Node subMaterial(std::string_view name, int subId, std::string_view file = {}) {
-  Node sub = list("Material", name);
-  sub->addChild(intLeaf("MaterialSubId", subId));
-  if (!file.empty()) sub->addChild(texturesOf("Diffuse", file));
-  return sub;
-}
-
 const float kTriangle[] = {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1};
 
 MeshRecipe litTriangle(std::string_view material) {
@@ -313,6 +297,33 @@ TEST_F(MaterialTest, OverrideKeysOfAMeshNode) {
   EXPECT_EQ(settings.stages[0].addressV, DWORD(D3DTADDRESS_WRAP));
   EXPECT_EQ(v.stride, 64u);
   EXPECT_EQ(v.size, 3u * 64u);
+}
+
+TEST_F(MaterialTest, TheLitSwitchOfAMeshIsTheInteger1OrTheText1) {
+  struct Case {
+    const char* mesh;
+    Node lit;
+    bool expected;
+  };
+  Case cases[] = {
+      {"Int1", intLeaf("Lit", 1), true},        {"Int0", intLeaf("Lit", 0), false},
+      {"Int2", intLeaf("Lit", 2), false},       {"Text1", stringLeaf("Lit", "1"), true},
+      {"Text0", stringLeaf("Lit", "0"), false}, {"TextYes", stringLeaf("Lit", "yes"), false},
+      {"AList", list("Node", "Lit"), true},     {"Absent", nullptr, true},
+  };
+  for (Case& c : cases) {
+    MeshRecipe recipe = litTriangle("");
+    recipe.name = c.mesh;
+    Node node = meshNode(recipe);
+    if (c.lit) node->addChild(std::move(c.lit));
+    file_.children().addChild(std::move(node));
+  }
+  ASSERT_TRUE(scene().load(file_.location(), ""));
+  for (const Case& c : cases) {
+    SceneNode* node = scene().root().findByName(c.mesh);
+    ASSERT_TRUE(node && node->geometry()) << c.mesh;
+    EXPECT_EQ(node->geometry()->settings().lit, c.expected) << c.mesh;
+  }
 }
 
 TEST_F(MaterialTest, AdditiveBlendingWithoutAlphaStillBlends) {

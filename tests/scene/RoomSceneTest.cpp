@@ -7,11 +7,10 @@
 #include <filesystem>
 
 #include "engine/core/Log.h"
-#include "engine/data/ByteBlock.h"
-#include "engine/data/MemoryStream.h"
-#include "engine/data/udf/UdfReader.h"
+#include "engine/data/udf/UdfNode.h"
 #include "engine/scene/CameraPath.h"
 #include "engine/scene/Scene.h"
+#include "engine/scene/UdfValues.h"
 #include "tests/scene/SceneDeviceTest.h"
 
 namespace engine {
@@ -115,14 +114,10 @@ TEST_F(RoomSceneTest, EveryTourIsACameraPathWithZUp) {
   for (int i = 1; i <= 10; ++i) {
     const std::string name = "c" + std::to_string(i) + ".cam";
     FileLocation location = FileLocation::disk(stagePath(name.c_str()));
-    ByteBlock bytes;
-    bool borrow = true;
-    ASSERT_TRUE(location.readAll(bytes, borrow)) << name;
-    MemoryStream stream;
-    stream.openOver(bytes.view());
-    UdfReader reader;
-    std::unique_ptr<UdfNode> root = reader.open(stream);
-    ASSERT_TRUE(root && reader.load(*root, 0)) << name;
+    bool opened = false;
+    std::unique_ptr<UdfNode> root = readUdfFile(location, opened);
+    ASSERT_TRUE(opened) << name;
+    ASSERT_TRUE(root) << name;
     CameraPath path;
     EXPECT_GT(path.addKeys(*root), 4u) << name;
     float start = 0, end = 0;

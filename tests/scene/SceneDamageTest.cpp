@@ -77,14 +77,10 @@ protected:
     EXPECT_TRUE(loaded || !log.lines().empty()) << "a load failed without saying why";
     RenderView view;
     view.setLights(&scene().lights());
-    Matrix staticWorld;
     TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view;
     context.flags = kTraverseNoCulling | kTraverseAtTime;
     context.time = 0.75;
-    scene().root().traverse(context);
-    view.drawQueued();
+    drawFrame(scene().root(), view, context);
     view.clear();
     return loaded;
   }

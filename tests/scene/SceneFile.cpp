@@ -42,6 +42,22 @@ Node keyLeaf(std::string_view name, float time, std::array<float, 7> value) {
 
 Node list(std::string_view type, std::string_view name) { return UdfNode::makeList(type, name); }
 
+Node texturesOf(std::string_view type, std::string_view file, std::string_view addressU) {
+  Node textures = list("Textures", "Textures");
+  Node texture = list(type, type);
+  if (!file.empty()) texture->addChild(stringLeaf("FileName", file));
+  if (!addressU.empty()) texture->addChild(stringLeaf("TexAddrU", addressU));
+  textures->addChild(std::move(texture));
+  return textures;
+}
+
+Node subMaterial(std::string_view name, int subId, std::string_view file) {
+  Node sub = list("Material", name);
+  sub->addChild(intLeaf("MaterialSubId", subId));
+  if (!file.empty()) sub->addChild(texturesOf("Diffuse", file));
+  return sub;
+}
+
 D3DXMATRIX identity() {
   D3DXMATRIX m;
   D3DXMatrixIdentity(&m);

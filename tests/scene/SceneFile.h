@@ -30,6 +30,13 @@ Node list(std::string_view type, std::string_view name);
 D3DXMATRIX identity();
 D3DXMATRIX translation(float x, float y, float z);
 
+// A material's "Textures" list of one texture of kind `type` (named `file` unless empty,
+// addressed by `addressU` unless empty).
+Node texturesOf(std::string_view type, std::string_view file, std::string_view addressU = {});
+// An entry of a multi-material's "Materials" list, with a diffuse texture unless `file` is
+// empty.
+Node subMaterial(std::string_view name, int subId, std::string_view file = {});
+
 // A node of a scene file with its pose (NodeTM and an identity ObjectTM unless told).
 Node sceneNode(std::string_view type, std::string_view name, const D3DXMATRIX& nodeTM = identity());
 Node sceneNode(std::string_view type, std::string_view name, const D3DXMATRIX& nodeTM, const D3DXMATRIX& objectTM);

@@ -77,17 +77,12 @@ protected:
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     stateCache().setRenderState(D3DRS_ZENABLE, TRUE);
     stateCache().setRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    view_.clear();
-    Matrix staticWorld;
     TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
     if (atSeconds) {
       context.flags = kTraverseAtTime;
       context.time = *atSeconds;
     }
-    ASSERT_TRUE(scene_->root().traverse(context));
-    ASSERT_TRUE(view_.drawQueued());
+    ASSERT_TRUE(drawFrame(scene_->root(), view_, context));
     ASSERT_EQ(device->EndScene(), D3D_OK);
     ASSERT_TRUE(gl_.presentAndRead());
   }
@@ -106,22 +101,8 @@ TEST_P(SceneImageTest, ALightMappedMultiMaterialShowsBaseTimesTwiceTheLightMap) 
   SceneFile file;
   Node material = list("Material", "Wall");
   Node subs = list("Material", "Materials");
-  Node base = list("Material", "Wall Base");
-  base->addChild(intLeaf("MaterialSubId", 0));
-  Node baseTextures = list("Textures", "Textures");
-  Node diffuse = list("Diffuse", "Diffuse");
-  diffuse->addChild(stringLeaf("FileName", "base.bmp"));
-  baseTextures->addChild(std::move(diffuse));
-  base->addChild(std::move(baseTextures));
-  subs->addChild(std::move(base));
-  Node light = list("Material", "Wall LightMap");
-  light->addChild(intLeaf("MaterialSubId", 1));
-  Node lightTextures = list("Textures", "Textures");
-  Node lightDiffuse = list("Diffuse", "Diffuse");
-  lightDiffuse->addChild(stringLeaf("FileName", "lightmap.bmp"));
-  lightTextures->addChild(std::move(lightDiffuse));
-  light->addChild(std::move(lightTextures));
-  subs->addChild(std::move(light));
+  subs->addChild(subMaterial("Wall Base", 0, "base.bmp"));
+  subs->addChild(subMaterial("Wall LightMap", 1, "lightmap.bmp"));
   material->addChild(std::move(subs));
   file.materials().addChild(std::move(material));
   file.children().addChild(meshNode(facingQuad("Wall", "Wall")));
@@ -138,11 +119,7 @@ TEST_P(SceneImageTest, AnAnimatedNodeStandsWhereItsKeysPutItAtEachTime) {
   media_.write("red.bmp", bmp24(4, 4, 0xFF0000));
   SceneFile file;
   Node material = list("Material", "Red");
-  Node textures = list("Textures", "Textures");
-  Node diffuse = list("Diffuse", "Diffuse");
-  diffuse->addChild(stringLeaf("FileName", "red.bmp"));
-  textures->addChild(std::move(diffuse));
-  material->addChild(std::move(textures));
+  material->addChild(texturesOf("Diffuse", "red.bmp"));
   file.materials().addChild(std::move(material));
   MeshRecipe recipe = facingQuad("Slider", "Red");
   // A quad of 2 x 2 units instead: scale the corners down.

@@ -5,11 +5,10 @@
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
-#include "engine/data/ByteBlock.h"
-#include "engine/data/MemoryStream.h"
-#include "engine/data/udf/UdfReader.h"
+#include "engine/data/udf/UdfNode.h"
 #include "engine/device/DevicePointer.h"
 #include "engine/render/StateCache.h"
+#include "engine/scene/UdfValues.h"
 #include "platform/win32/winuser.h"
 
 namespace tools {
@@ -30,7 +29,6 @@ constexpr float kMoveSpeed = 100.0f;
 constexpr float kTurnSpeed = 1.2f;
 
 const char* const kWindowClass = "TickwoodView";
-bool g_quit = false;
 
 LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -38,7 +36,7 @@ LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
   case WM_CLOSE:
-    g_quit = true;
+    // The loop sees the window gone and ends.
     DestroyWindow(window);
     return 0;
   case WM_DESTROY:
@@ -174,17 +172,14 @@ bool SceneViewer::locate(const std::string& name, engine::FileLocation& location
 
 bool SceneViewer::loadTour(std::string& error) {
   engine::FileLocation location;
-  engine::ByteBlock bytes;
-  bool borrow = true;
-  if (!locate(options_.tour, location) || !location.readAll(bytes, borrow)) {
+  bool opened = false;
+  std::unique_ptr<engine::UdfNode> root;
+  if (locate(options_.tour, location)) root = engine::readUdfFile(location, opened);
+  if (!opened) {
     error = "cannot find the tour " + options_.tour;
     return false;
   }
-  engine::MemoryStream stream;
-  stream.openOver(bytes.view());
-  engine::UdfReader reader;
-  std::unique_ptr<engine::UdfNode> root = reader.open(stream);
-  if (!root || !reader.load(*root, 0) || tour_.addKeys(*root) == 0) {
+  if (!root || tour_.addKeys(*root) == 0) {
     error = "the tour " + options_.tour + " holds no keys";
     return false;
   }
@@ -240,18 +235,13 @@ bool SceneViewer::renderFrame(const double* atSeconds) {
     // The light maps darken by the texture factor; black leaves them as baked.
     cache.setRenderState(D3DRS_TEXTUREFACTOR, 0);
 
-    view_.clear();
-    engine::Matrix staticWorld;
     engine::TraversalContext context;
-    context.staticWorld = &staticWorld;
-    context.queue = &view_;
     if (options_.noCulling) context.flags |= engine::kTraverseNoCulling;
     if (atSeconds) {
       context.flags |= engine::kTraverseAtTime;
       context.time = *atSeconds;
     }
-    ok = scene_->root().traverse(context) && ok;
-    ok = view_.drawQueued() && ok;
+    ok = engine::drawFrame(scene_->root(), view_, context) && ok;
     ok = SUCCEEDED(device_->EndScene()) && ok;
   } else {
     ok = false;
@@ -282,17 +272,17 @@ void SceneViewer::moveCamera(float seconds) {
 }
 
 int SceneViewer::runWindowed() {
-  g_quit = false;
   engine::Stopwatch run;
   std::int64_t last = engine::nowMilliseconds();
-  while (!g_quit) {
+  bool quit = false;
+  while (!quit) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) g_quit = true;
+      if (msg.message == WM_QUIT) quit = true;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    if (g_quit || !IsWindow(window_)) break;
+    if (quit || !IsWindow(window_)) break;
     const std::int64_t now = engine::nowMilliseconds();
     moveCamera(float(now - last) / 1000.0f);
     last = now;
