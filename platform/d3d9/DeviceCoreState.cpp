@@ -5,8 +5,6 @@
 #include "platform/d3d9/Direct3DBase.h"
 #include "platform/d3d9/VertexLayout.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace d3d9 {
@@ -23,43 +21,6 @@ void rebind(R* previous, R* next) {
   if (previous == next) return;
   if (next) next->bind();
   if (previous) previous->unbind();
-}
-
-UINT largestUserIndex(const void* indices, D3DFORMAT format, UINT count) {
-  UINT largest = 0;
-  const auto* bytes = static_cast<const BYTE*>(indices);
-  for (UINT i = 0; i < count; ++i) {
-    UINT value;
-    if (format == D3DFMT_INDEX32) {
-      std::uint32_t v;
-      std::memcpy(&v, bytes + 4 * i, 4);
-      value = v;
-    } else {
-      std::uint16_t v;
-      std::memcpy(&v, bytes + 2 * i, 2);
-      value = v;
-    }
-    largest = std::max(largest, value);
-  }
-  return largest;
-}
-
-UINT smallestIndex(const BYTE* bytes, UINT indexSize, UINT first, UINT count) {
-  UINT smallest = ~0u;
-  for (UINT i = first; i < first + count; ++i) {
-    UINT value;
-    if (indexSize == 4) {
-      std::uint32_t v;
-      std::memcpy(&v, bytes + 4 * i, 4);
-      value = v;
-    } else {
-      std::uint16_t v;
-      std::memcpy(&v, bytes + 2 * i, 2);
-      value = v;
-    }
-    smallest = std::min(smallest, value);
-  }
-  return smallest;
 }
 
 } // namespace
@@ -309,12 +270,12 @@ HRESULT DeviceCore::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Bas
     const std::int64_t largest = std::int64_t(indices->maxIndex(startIndex, request.vertexCount)) + BaseVertexIndex;
     if (largest >= std::int64_t(available))
       return fail("DrawIndexedPrimitive", "an index names a vertex beyond the vertex buffer");
-    if (BaseVertexIndex < 0 &&
-        std::int64_t(smallestIndex(indices->storage().bytes(), indices->indexSize(), startIndex,
-                                   request.vertexCount)) +
-                BaseVertexIndex <
-            0)
-      return fail("DrawIndexedPrimitive", "an index names a vertex before the vertex buffer");
+    if (BaseVertexIndex < 0) {
+      const IndexRange range =
+          indexRange(indices->storage().bytes(), indices->indexSize(), startIndex, request.vertexCount);
+      if (std::int64_t(range.smallest) + BaseVertexIndex < 0)
+        return fail("DrawIndexedPrimitive", "an index names a vertex before the vertex buffer");
+    }
   }
   request.indexed = true;
   request.baseVertex = BaseVertexIndex;
@@ -354,7 +315,9 @@ HRESULT DeviceCore::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
   const std::uint64_t available = std::uint64_t(MinVertexIndex) + NumVertices;
   if (available * VertexStreamZeroStride > kMaxUserBytes)
     return fail("DrawIndexedPrimitiveUP", "too many vertices for one user-pointer draw");
-  if (largestUserIndex(pIndexData, IndexDataFormat, request.vertexCount) >= available)
+  const IndexRange range =
+      indexRange(static_cast<const BYTE*>(pIndexData), indexBytes(IndexDataFormat), 0, request.vertexCount);
+  if (range.largest >= available)
     return fail("DrawIndexedPrimitiveUP", "an index names a vertex beyond the vertices given");
   request.indexed = true;
   request.userVertices = pVertexStreamZeroData;

@@ -216,6 +216,21 @@ TEST_F(Recording, DrawsAreCheckedAtTheBoundary) {
   indices->Release();
 }
 
+TEST_F(Recording, UserPointerIndicesAreCheckedInBothSizes) {
+  const float vertices[4][3] = {};
+  const WORD shortIndices[3] = {0, 1, 3};
+  const DWORD longIndices[3] = {0, 1, 0x10003}; // a 16-bit read would see 3
+  device->SetFVF(D3DFVF_XYZ);
+  device->BeginScene();
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, shortIndices, D3DFMT_INDEX16, vertices, 12),
+            D3D_OK);
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, shortIndices, D3DFMT_INDEX16, vertices, 12),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, longIndices, D3DFMT_INDEX32, vertices, 12),
+            D3DERR_INVALIDCALL);
+  device->EndScene();
+}
+
 TEST_F(Recording, BoundResourcesOutliveTheirLastReleaseUntilUnbound) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);

@@ -176,7 +176,7 @@ HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
     runtime_->bindVertexArray(array);
     const GLint first = GLint(offset / stride);
     if (r.indexed) {
-      const UINT indexSize = r.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
+      const UINT indexSize = indexBytes(r.userIndexFormat);
       const UINT indexOffset = userIndices_.write(r.userIndices, r.vertexCount * indexSize, indexSize);
       runtime_->bindElementBuffer(array, userIndices_.name());
       gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
