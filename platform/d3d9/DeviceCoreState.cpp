@@ -222,6 +222,7 @@ HRESULT DeviceCore::validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT
   request.type = type;
   request.primitiveCount = primitiveCount;
   request.vertexCount = verticesForPrimitives(type, primitiveCount);
+  request.vertexSize = layout.stride;
   return D3D_OK;
 }
 
@@ -236,7 +237,7 @@ HRESULT DeviceCore::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVert
   if (FAILED(result)) return result;
   const VertexBuffer* buffer = state_.streamBuffer();
   const UINT stride = state_.streamStride();
-  const UINT vertexSize = describeFvf(state_.fvf()).stride;
+  const UINT vertexSize = request.vertexSize;
   if (!buffer || stride < vertexSize || stride == 0) return fail("DrawPrimitive", "no vertex stream of this format");
   const std::uint64_t last = std::uint64_t(state_.streamOffset()) +
                              (std::uint64_t(StartVertex) + request.vertexCount - 1) * stride + vertexSize;
@@ -254,7 +255,7 @@ HRESULT DeviceCore::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Bas
   const VertexBuffer* vertices = state_.streamBuffer();
   const IndexBuffer* indices = state_.indices();
   const UINT stride = state_.streamStride();
-  const UINT vertexSize = describeFvf(state_.fvf()).stride;
+  const UINT vertexSize = request.vertexSize;
   if (!vertices || stride < vertexSize || stride == 0)
     return fail("DrawIndexedPrimitive", "no vertex stream of this format");
   if (!indices) return fail("DrawIndexedPrimitive", "no index buffer");
@@ -289,7 +290,7 @@ HRESULT DeviceCore::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primiti
   HRESULT result = validateDraw("DrawPrimitiveUP", PrimitiveType, PrimitiveCount, request);
   if (FAILED(result)) return result;
   if (!pVertexStreamZeroData) return fail("DrawPrimitiveUP", "no vertex data");
-  if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
+  if (VertexStreamZeroStride < request.vertexSize)
     return fail("DrawPrimitiveUP", "stride smaller than the vertex format");
   if (std::uint64_t(request.vertexCount) * VertexStreamZeroStride > kMaxUserBytes)
     return fail("DrawPrimitiveUP", "too many vertices for one user-pointer draw");
@@ -310,7 +311,7 @@ HRESULT DeviceCore::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
   if (!pIndexData || !pVertexStreamZeroData) return fail("DrawIndexedPrimitiveUP", "no index or vertex data");
   if (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32)
     return fail("DrawIndexedPrimitiveUP", "not an index format");
-  if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
+  if (VertexStreamZeroStride < request.vertexSize)
     return fail("DrawIndexedPrimitiveUP", "stride smaller than the vertex format");
   const std::uint64_t available = std::uint64_t(MinVertexIndex) + NumVertices;
   if (available * VertexStreamZeroStride > kMaxUserBytes)
