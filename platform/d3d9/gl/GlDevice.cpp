@@ -109,8 +109,8 @@ void GlDevice::clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWOR
   if (flags & D3DCLEAR_TARGET) {
     bits |= GL_COLOR_BUFFER_BIT;
     applier_.setColorMask(0xF);
-    gl.state(glClearColor, ((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-             ((color >> 24) & 0xFF) / 255.0f);
+    const std::array<float, 4> c = colorFloats(color);
+    gl.state(glClearColor, c[0], c[1], c[2], c[3]);
   }
   if (flags & D3DCLEAR_ZBUFFER) {
     bits |= GL_DEPTH_BUFFER_BIT;
