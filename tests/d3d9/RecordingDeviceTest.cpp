@@ -335,6 +335,14 @@ TEST(RecordingSetupTest, QueriesAnswerFromTheSetup) {
   ASSERT_EQ(device->GetDisplayMode(0, &mode), D3D_OK);
   EXPECT_EQ(mode.Width, 800u);
   EXPECT_EQ(mode.RefreshRate, 75u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  device->Release();
+  // The display shows an alpha back buffer in the same layout without the alpha.
+  p.BackBufferFormat = D3DFMT_A8R8G8B8;
+  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, fakeWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device),
+            D3D_OK);
+  ASSERT_EQ(device->GetDisplayMode(0, &mode), D3D_OK);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
   device->Release();
   p.BackBufferWidth = 801;
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, fakeWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device),
