@@ -9,7 +9,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace d3d9 {
 namespace {
@@ -55,14 +54,7 @@ UINT GlStreamBuffer::write(const void* data, UINT size, UINT alignment) {
     gl.call(glBufferData, GL_COPY_WRITE_BUFFER, GLsizeiptr(capacity_), nullptr, GL_STREAM_DRAW);
     offset = 0;
   }
-  void* target = gl.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size),
-                         GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
-  if (target) {
-    std::memcpy(target, data, size);
-    gl.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
-  } else {
-    gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size), data);
-  }
+  runtime_.writeUnsynchronized(GLintptr(offset), GLsizeiptr(size), data);
   offset_ = offset + size;
   return offset;
 }

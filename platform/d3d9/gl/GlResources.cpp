@@ -3,7 +3,6 @@
 #include "platform/d3d9/FormatInfo.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace d3d9 {
@@ -31,16 +30,7 @@ void GlBuffer::update(const BYTE* bytes, UINT size, UINT offset, UINT length, DW
   if (lockFlags & D3DLOCK_DISCARD) {
     gl.call(glBufferData, GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(size), bytes, usage_);
   } else if (lockFlags & D3DLOCK_NOOVERWRITE) {
-    void* target = gl.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset),
-                           static_cast<GLsizeiptr>(length),
-                           GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
-    if (target) {
-      std::memcpy(target, bytes + offset, length);
-      gl.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
-    } else {
-      gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
-              bytes + offset);
-    }
+    runtime_->writeUnsynchronized(static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length), bytes + offset);
   } else {
     gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
             bytes + offset);
