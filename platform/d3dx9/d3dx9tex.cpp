@@ -295,10 +295,7 @@ HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* de
   if (to.left < 0 || to.top < 0 || to.left >= to.right || to.top >= to.bottom || to.right > LONG(desc.Width) ||
       to.bottom > LONG(desc.Height))
     return invalidCall(what, "the destination rectangle is outside the surface");
-  Image part;
-  part.width = UINT(from.right - from.left);
-  part.height = UINT(from.bottom - from.top);
-  part.pixels.resize(std::size_t(part.width) * part.height);
+  Image part = d3dx9::blankImage(UINT(from.right - from.left), UINT(from.bottom - from.top));
   for (UINT y = 0; y < part.height; ++y)
     for (UINT x = 0; x < part.width; ++x) part.at(x, y) = source.at(UINT(from.left) + x, UINT(from.top) + y);
   d3dx9::applyColorKey(part, colorKey);
@@ -345,10 +342,7 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* pDestSurface, const PALETTE
   if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom)
     return invalidCall("surface from memory", "bad source rectangle");
   // The source rectangle addresses the memory; read just that part.
-  Image image;
-  image.width = UINT(r.right - r.left);
-  image.height = UINT(r.bottom - r.top);
-  image.pixels.resize(std::size_t(image.width) * image.height);
+  Image image = d3dx9::blankImage(UINT(r.right - r.left), UINT(r.bottom - r.top));
   const UINT bytes = d3d9::formatInfo(SrcFormat).bitsPerPixel / 8;
   const BYTE* first = static_cast<const BYTE*>(pSrcMemory) + std::size_t(r.top) * SrcPitch + std::size_t(r.left) * bytes;
   d3dx9::readPixels(SrcFormat, first, INT(SrcPitch), image.width, image.height, image.pixels.data());
@@ -363,10 +357,7 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture9* pBaseTexture, const PALETTEENTR
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(SrcLevel, &desc);
   if (!d3dx9::canReadPixels(desc.Format)) return invalidCall("filter texture", "cannot read the texture's format");
-  Image level;
-  level.width = desc.Width;
-  level.height = desc.Height;
-  level.pixels.resize(std::size_t(desc.Width) * desc.Height);
+  Image level = d3dx9::blankImage(desc.Width, desc.Height);
   D3DLOCKED_RECT locked;
   const HRESULT result = texture->LockRect(SrcLevel, &locked, nullptr, D3DLOCK_READONLY);
   if (FAILED(result)) return result;
