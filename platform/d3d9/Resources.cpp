@@ -127,8 +127,8 @@ Texture::Texture(ResourceOwner& owner, const TextureDescription& description)
   }
 }
 
-UINT Texture::levelWidth(UINT level) const { return std::max(1u, description_.width >> level); }
-UINT Texture::levelHeight(UINT level) const { return std::max(1u, description_.height >> level); }
+UINT Texture::levelWidth(UINT level) const { return levelExtent(description_.width, level); }
+UINT Texture::levelHeight(UINT level) const { return levelExtent(description_.height, level); }
 
 HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   if (!pDesc || Level >= description_.levels) return D3DERR_INVALIDCALL;
