@@ -42,6 +42,7 @@ struct DrawRequest {
   D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
   UINT primitiveCount = 0;
   UINT vertexCount = 0; // vertices (or indices) the primitives consume
+  UINT vertexSize = 0;  // bytes of one vertex of the bound vertex format
   bool indexed = false;
   // Bound buffers
   UINT startVertex = 0;

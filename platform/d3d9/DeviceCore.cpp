@@ -98,11 +98,8 @@ HRESULT DeviceCore::GetDeviceCaps(D3DCAPS9* pCaps) { return direct3d_.GetDeviceC
 HRESULT DeviceCore::GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) {
   if (iSwapChain != 0 || !pMode) return D3DERR_INVALIDCALL;
   if (!params_.Windowed) {
-    // The display shows the back buffer's layout without its alpha.
-    D3DFORMAT format = params_.BackBufferFormat;
-    if (format == D3DFMT_A8R8G8B8) format = D3DFMT_X8R8G8B8;
-    if (format == D3DFMT_A1R5G5B5) format = D3DFMT_X1R5G5B5;
-    *pMode = {params_.BackBufferWidth, params_.BackBufferHeight, params_.FullScreen_RefreshRateInHz, format};
+    *pMode = {params_.BackBufferWidth, params_.BackBufferHeight, params_.FullScreen_RefreshRateInHz,
+              displayFormatOf(params_.BackBufferFormat)};
     return D3D_OK;
   }
   return direct3d_.GetAdapterDisplayMode(adapter_, pMode);

@@ -5,8 +5,6 @@
 #include "platform/d3d9/Direct3DBase.h"
 #include "platform/d3d9/VertexLayout.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace d3d9 {
@@ -23,43 +21,6 @@ void rebind(R* previous, R* next) {
   if (previous == next) return;
   if (next) next->bind();
   if (previous) previous->unbind();
-}
-
-UINT largestUserIndex(const void* indices, D3DFORMAT format, UINT count) {
-  UINT largest = 0;
-  const auto* bytes = static_cast<const BYTE*>(indices);
-  for (UINT i = 0; i < count; ++i) {
-    UINT value;
-    if (format == D3DFMT_INDEX32) {
-      std::uint32_t v;
-      std::memcpy(&v, bytes + 4 * i, 4);
-      value = v;
-    } else {
-      std::uint16_t v;
-      std::memcpy(&v, bytes + 2 * i, 2);
-      value = v;
-    }
-    largest = std::max(largest, value);
-  }
-  return largest;
-}
-
-UINT smallestIndex(const BYTE* bytes, UINT indexSize, UINT first, UINT count) {
-  UINT smallest = ~0u;
-  for (UINT i = first; i < first + count; ++i) {
-    UINT value;
-    if (indexSize == 4) {
-      std::uint32_t v;
-      std::memcpy(&v, bytes + 4 * i, 4);
-      value = v;
-    } else {
-      std::uint16_t v;
-      std::memcpy(&v, bytes + 2 * i, 2);
-      value = v;
-    }
-    smallest = std::min(smallest, value);
-  }
-  return smallest;
 }
 
 } // namespace
@@ -261,6 +222,7 @@ HRESULT DeviceCore::validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT
   request.type = type;
   request.primitiveCount = primitiveCount;
   request.vertexCount = verticesForPrimitives(type, primitiveCount);
+  request.vertexSize = layout.stride;
   return D3D_OK;
 }
 
@@ -275,7 +237,7 @@ HRESULT DeviceCore::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVert
   if (FAILED(result)) return result;
   const VertexBuffer* buffer = state_.streamBuffer();
   const UINT stride = state_.streamStride();
-  const UINT vertexSize = describeFvf(state_.fvf()).stride;
+  const UINT vertexSize = request.vertexSize;
   if (!buffer || stride < vertexSize || stride == 0) return fail("DrawPrimitive", "no vertex stream of this format");
   const std::uint64_t last = std::uint64_t(state_.streamOffset()) +
                              (std::uint64_t(StartVertex) + request.vertexCount - 1) * stride + vertexSize;
@@ -293,7 +255,7 @@ HRESULT DeviceCore::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Bas
   const VertexBuffer* vertices = state_.streamBuffer();
   const IndexBuffer* indices = state_.indices();
   const UINT stride = state_.streamStride();
-  const UINT vertexSize = describeFvf(state_.fvf()).stride;
+  const UINT vertexSize = request.vertexSize;
   if (!vertices || stride < vertexSize || stride == 0)
     return fail("DrawIndexedPrimitive", "no vertex stream of this format");
   if (!indices) return fail("DrawIndexedPrimitive", "no index buffer");
@@ -309,12 +271,12 @@ HRESULT DeviceCore::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Bas
     const std::int64_t largest = std::int64_t(indices->maxIndex(startIndex, request.vertexCount)) + BaseVertexIndex;
     if (largest >= std::int64_t(available))
       return fail("DrawIndexedPrimitive", "an index names a vertex beyond the vertex buffer");
-    if (BaseVertexIndex < 0 &&
-        std::int64_t(smallestIndex(indices->storage().bytes(), indices->indexSize(), startIndex,
-                                   request.vertexCount)) +
-                BaseVertexIndex <
-            0)
-      return fail("DrawIndexedPrimitive", "an index names a vertex before the vertex buffer");
+    if (BaseVertexIndex < 0) {
+      const IndexRange range =
+          indexRange(indices->storage().bytes(), indices->indexSize(), startIndex, request.vertexCount);
+      if (std::int64_t(range.smallest) + BaseVertexIndex < 0)
+        return fail("DrawIndexedPrimitive", "an index names a vertex before the vertex buffer");
+    }
   }
   request.indexed = true;
   request.baseVertex = BaseVertexIndex;
@@ -328,7 +290,7 @@ HRESULT DeviceCore::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primiti
   HRESULT result = validateDraw("DrawPrimitiveUP", PrimitiveType, PrimitiveCount, request);
   if (FAILED(result)) return result;
   if (!pVertexStreamZeroData) return fail("DrawPrimitiveUP", "no vertex data");
-  if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
+  if (VertexStreamZeroStride < request.vertexSize)
     return fail("DrawPrimitiveUP", "stride smaller than the vertex format");
   if (std::uint64_t(request.vertexCount) * VertexStreamZeroStride > kMaxUserBytes)
     return fail("DrawPrimitiveUP", "too many vertices for one user-pointer draw");
@@ -349,12 +311,14 @@ HRESULT DeviceCore::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
   if (!pIndexData || !pVertexStreamZeroData) return fail("DrawIndexedPrimitiveUP", "no index or vertex data");
   if (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32)
     return fail("DrawIndexedPrimitiveUP", "not an index format");
-  if (VertexStreamZeroStride < describeFvf(state_.fvf()).stride)
+  if (VertexStreamZeroStride < request.vertexSize)
     return fail("DrawIndexedPrimitiveUP", "stride smaller than the vertex format");
   const std::uint64_t available = std::uint64_t(MinVertexIndex) + NumVertices;
   if (available * VertexStreamZeroStride > kMaxUserBytes)
     return fail("DrawIndexedPrimitiveUP", "too many vertices for one user-pointer draw");
-  if (largestUserIndex(pIndexData, IndexDataFormat, request.vertexCount) >= available)
+  const IndexRange range =
+      indexRange(static_cast<const BYTE*>(pIndexData), indexBytes(IndexDataFormat), 0, request.vertexCount);
+  if (range.largest >= available)
     return fail("DrawIndexedPrimitiveUP", "an index names a vertex beyond the vertices given");
   request.indexed = true;
   request.userVertices = pVertexStreamZeroData;

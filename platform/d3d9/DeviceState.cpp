@@ -203,6 +203,11 @@ DWORD bitsFromFloat(float value) {
   return bits;
 }
 
+std::array<float, 4> colorFloats(D3DCOLOR color) {
+  return {((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+          ((color >> 24) & 0xFF) / 255.0f};
+}
+
 DeviceState::DeviceState() { reset(true, 0, 0); }
 
 void DeviceState::reset(bool depthBuffer, UINT targetWidth, UINT targetHeight) {

@@ -168,4 +168,7 @@ D3DMATRIX multiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b);
 float floatFromBits(DWORD bits);
 DWORD bitsFromFloat(float value);
 
+// The red, green, blue and alpha (0..1) of a D3DCOLOR state value.
+std::array<float, 4> colorFloats(D3DCOLOR color);
+
 } // namespace d3d9

@@ -10,19 +10,6 @@
 namespace d3d9 {
 namespace {
 
-// The display format a back buffer format is shown in, for full-screen use.
-D3DFORMAT displayFormatOf(D3DFORMAT backBuffer) {
-  switch (backBuffer) {
-  case D3DFMT_A8R8G8B8:
-  case D3DFMT_X8R8G8B8: return D3DFMT_X8R8G8B8;
-  case D3DFMT_A1R5G5B5:
-  case D3DFMT_X1R5G5B5: return D3DFMT_X1R5G5B5;
-  case D3DFMT_R5G6B5: return D3DFMT_R5G6B5;
-  case D3DFMT_A2R10G10B10: return D3DFMT_A2R10G10B10;
-  default: return D3DFMT_UNKNOWN;
-  }
-}
-
 bool knownPresentInterval(UINT interval) {
   switch (interval) {
   case D3DPRESENT_INTERVAL_DEFAULT:
@@ -41,6 +28,23 @@ HRESULT invalid(const std::string& reason) {
 }
 
 } // namespace
+
+D3DFORMAT displayFormatOf(D3DFORMAT backBuffer) {
+  switch (backBuffer) {
+  case D3DFMT_A8R8G8B8:
+  case D3DFMT_X8R8G8B8:
+    return D3DFMT_X8R8G8B8;
+  case D3DFMT_A1R5G5B5:
+  case D3DFMT_X1R5G5B5:
+    return D3DFMT_X1R5G5B5;
+  case D3DFMT_R5G6B5:
+    return D3DFMT_R5G6B5;
+  case D3DFMT_A2R10G10B10:
+    return D3DFMT_A2R10G10B10;
+  default:
+    return D3DFMT_UNKNOWN;
+  }
+}
 
 ULONG Direct3DBase::Release() {
   const ULONG left = --refs_;

@@ -82,6 +82,10 @@ private:
   IDirect3D9* outer_ = this;
 };
 
+// The display format a back buffer format is shown in full screen: the same layout
+// without alpha; D3DFMT_UNKNOWN for formats no display shows.
+D3DFORMAT displayFormatOf(D3DFORMAT backBuffer);
+
 // Whether the list holds the value.
 template <class T, class U>
 bool listed(const std::vector<T>& list, U value) {

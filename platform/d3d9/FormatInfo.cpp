@@ -1,5 +1,7 @@
 #include "platform/d3d9/FormatInfo.h"
 
+#include <algorithm>
+
 namespace d3d9 {
 
 FormatInfo formatInfo(D3DFORMAT format) {
@@ -81,6 +83,8 @@ UINT levelRows(D3DFORMAT format, UINT height) {
 std::size_t levelSize(D3DFORMAT format, UINT width, UINT height) {
   return static_cast<std::size_t>(levelPitch(format, width)) * levelRows(format, height);
 }
+
+UINT levelExtent(UINT topSize, UINT level) { return std::max(1u, topSize >> level); }
 
 UINT fullMipChain(UINT width, UINT height) {
   UINT levels = 1;

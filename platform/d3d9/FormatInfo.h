@@ -29,4 +29,8 @@ std::size_t levelSize(D3DFORMAT format, UINT width, UINT height);
 // The number of levels of a full mip chain down to 1x1.
 UINT fullMipChain(UINT width, UINT height);
 
+// The width or height of mip level `level` of a texture whose top level has `topSize`:
+// halved per level, never below 1.
+UINT levelExtent(UINT topSize, UINT level);
+
 } // namespace d3d9

@@ -81,25 +81,24 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
 
 namespace {
 
-UINT largestIndex(const BYTE* bytes, UINT indexSize, UINT first, UINT count) {
-  UINT largest = 0;
-  if (indexSize == 2) {
-    for (UINT i = 0; i < count; ++i) {
-      std::uint16_t value;
-      std::memcpy(&value, bytes + (first + i) * 2, 2);
-      largest = std::max<UINT>(largest, value);
-    }
-  } else {
-    for (UINT i = 0; i < count; ++i) {
-      std::uint32_t value;
-      std::memcpy(&value, bytes + (first + i) * 4, 4);
-      largest = std::max<UINT>(largest, value);
-    }
+template <class Index>
+IndexRange scanIndices(const BYTE* bytes, UINT first, UINT count) {
+  IndexRange range;
+  for (UINT i = first; i < first + count; ++i) {
+    Index value;
+    std::memcpy(&value, bytes + std::size_t(i) * sizeof value, sizeof value);
+    range.smallest = std::min<UINT>(range.smallest, value);
+    range.largest = std::max<UINT>(range.largest, value);
   }
-  return largest;
+  return range;
 }
 
 } // namespace
+
+IndexRange indexRange(const BYTE* indices, UINT indexSize, UINT first, UINT count) {
+  return indexSize == 4 ? scanIndices<std::uint32_t>(indices, first, count)
+                        : scanIndices<std::uint16_t>(indices, first, count);
+}
 
 UINT IndexBuffer::maxIndex(UINT first, UINT count) const {
   const UINT total = storage_.size() / indexSize();
@@ -108,11 +107,11 @@ UINT IndexBuffer::maxIndex(UINT first, UINT count) const {
   // Most draws stay far inside the bound vertices; the whole-buffer maximum proves that
   // without walking the indices of every draw.
   if (maxVersion_ != storage_.version()) {
-    wholeMax_ = largestIndex(storage_.bytes(), indexSize(), 0, total);
+    wholeMax_ = indexRange(storage_.bytes(), indexSize(), 0, total).largest;
     maxVersion_ = storage_.version();
   }
   if (first == 0 && count == total) return wholeMax_;
-  return largestIndex(storage_.bytes(), indexSize(), first, count);
+  return indexRange(storage_.bytes(), indexSize(), first, count).largest;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -128,8 +127,8 @@ Texture::Texture(ResourceOwner& owner, const TextureDescription& description)
   }
 }
 
-UINT Texture::levelWidth(UINT level) const { return std::max(1u, description_.width >> level); }
-UINT Texture::levelHeight(UINT level) const { return std::max(1u, description_.height >> level); }
+UINT Texture::levelWidth(UINT level) const { return levelExtent(description_.width, level); }
+UINT Texture::levelHeight(UINT level) const { return levelExtent(description_.height, level); }
 
 HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   if (!pDesc || Level >= description_.levels) return D3DERR_INVALIDCALL;

@@ -113,6 +113,18 @@ private:
   std::uint64_t version_ = 0;
 };
 
+// Bytes per index of D3DFMT_INDEX16 or D3DFMT_INDEX32.
+inline UINT indexBytes(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? 4 : 2; }
+
+struct IndexRange {
+  UINT smallest = ~0u; // stays ~0u and 0 for no indices
+  UINT largest = 0;
+};
+
+// The smallest and largest of the `count` indices from index `first` of `indices`, each
+// `indexSize` (2 or 4) bytes.
+IndexRange indexRange(const BYTE* indices, UINT indexSize, UINT first, UINT count);
+
 class VertexBuffer final : public Resource<IDirect3DVertexBuffer9> {
 public:
   VertexBuffer(ResourceOwner& owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
@@ -140,7 +152,7 @@ public:
 
   const BufferStorage& storage() const { return storage_; }
   D3DFORMAT format() const { return desc_.Format; }
-  UINT indexSize() const { return desc_.Format == D3DFMT_INDEX32 ? 4 : 2; }
+  UINT indexSize() const { return indexBytes(desc_.Format); }
   // The largest index in [first, first + count); cached for the whole buffer.
   UINT maxIndex(UINT first, UINT count) const;
 

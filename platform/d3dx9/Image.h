@@ -25,6 +25,15 @@ struct Image {
   std::uint32_t at(UINT x, UINT y) const { return pixels[std::size_t(y) * width + x]; }
 };
 
+// An image of `width` x `height` pixels, all 0 (transparent black).
+inline Image blankImage(UINT width, UINT height) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.pixels.assign(std::size_t(width) * height, 0);
+  return image;
+}
+
 // Decodes JPEG, PNG, BMP or TGA bytes (told apart by their signatures; TGA has none and is
 // tried last). False with `error` set for anything damaged, truncated, unsupported or
 // larger than kMaxImageSide on a side.

@@ -30,20 +30,14 @@ UINT address(long i, UINT size, bool mirror) {
 }
 
 Image copyUnscaled(const Image& source, UINT width, UINT height) {
-  Image out;
-  out.width = width;
-  out.height = height;
-  out.pixels.assign(std::size_t(width) * height, 0);
+  Image out = blankImage(width, height);
   for (UINT y = 0; y < std::min(height, source.height); ++y)
     for (UINT x = 0; x < std::min(width, source.width); ++x) out.at(x, y) = source.at(x, y);
   return out;
 }
 
 Image point(const Image& source, UINT width, UINT height) {
-  Image out;
-  out.width = width;
-  out.height = height;
-  out.pixels.resize(std::size_t(width) * height);
+  Image out = blankImage(width, height);
   for (UINT y = 0; y < height; ++y) {
     const UINT sy = std::min(source.height - 1, UINT((y + 0.5) * source.height / height));
     for (UINT x = 0; x < width; ++x) {
@@ -55,10 +49,7 @@ Image point(const Image& source, UINT width, UINT height) {
 }
 
 Image linear(const Image& source, UINT width, UINT height, bool mirrorU, bool mirrorV) {
-  Image out;
-  out.width = width;
-  out.height = height;
-  out.pixels.resize(std::size_t(width) * height);
+  Image out = blankImage(width, height);
   for (UINT y = 0; y < height; ++y) {
     const double fy = (y + 0.5) * source.height / height - 0.5;
     const long y0 = long(std::floor(fy));
@@ -88,10 +79,7 @@ Image linear(const Image& source, UINT width, UINT height, bool mirrorU, bool mi
 // Each target pixel averages the source area it covers, weighted by the covered fraction
 // of every source pixel.
 Image area(const Image& source, UINT width, UINT height) {
-  Image out;
-  out.width = width;
-  out.height = height;
-  out.pixels.resize(std::size_t(width) * height);
+  Image out = blankImage(width, height);
   const double sx = double(source.width) / width, sy = double(source.height) / height;
   const int shifts[4] = {24, 16, 8, 0};
   for (UINT y = 0; y < height; ++y) {

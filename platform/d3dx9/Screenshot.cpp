@@ -13,10 +13,7 @@ bool saveScreenshot(IDirect3DDevice9* device, const std::string& path, std::stri
     error = "no frame has been presented";
     return false;
   }
-  Image image;
-  image.width = presented.width;
-  image.height = presented.height;
-  image.pixels.resize(static_cast<std::size_t>(presented.width) * presented.height);
+  Image image = blankImage(presented.width, presented.height);
   for (std::size_t i = 0; i < image.pixels.size(); ++i) {
     const std::uint8_t* rgba = &presented.rgba[i * 4];
     image.pixels[i] = 0xFF000000u | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];

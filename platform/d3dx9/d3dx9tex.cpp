@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using d3dx9::Image;
@@ -157,22 +158,29 @@ HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, const Image& image) {
   return texture->UnlockRect(level);
 }
 
+// Every level after `sourceLevel`, each filtered down from the one above it; `level` holds
+// the source level's pixels.
+HRESULT fillLevelsAfter(IDirect3DTexture9* texture, UINT sourceLevel, Image level, DWORD filter) {
+  for (UINT i = sourceLevel + 1; i < texture->GetLevelCount(); ++i) {
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(i, &desc);
+    level = d3dx9::resizeImage(level, desc.Width, desc.Height, filter);
+    const HRESULT result = writeLevel(texture, i, level);
+    if (FAILED(result)) return result;
+  }
+  return D3D_OK;
+}
+
 // Level 0 from the image, every further level from the one above it.
 HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter, DWORD mipFilter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(0, &desc);
   Image level = d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
-  HRESULT result = writeLevel(texture, 0, level);
+  const HRESULT result = writeLevel(texture, 0, level);
   if (FAILED(result)) return result;
   if ((mipFilter & 0xFFFF) == D3DX_FILTER_NONE && mipFilter != D3DX_DEFAULT) return D3D_OK;
   const DWORD boxed = mipFilter == D3DX_DEFAULT ? DWORD(D3DX_FILTER_BOX) : (mipFilter & 0x03FFFFFF);
-  for (UINT i = 1; i < texture->GetLevelCount(); ++i) {
-    texture->GetLevelDesc(i, &desc);
-    level = d3dx9::resizeImage(level, desc.Width, desc.Height, boxed);
-    result = writeLevel(texture, i, level);
-    if (FAILED(result)) return result;
-  }
-  return D3D_OK;
+  return fillLevelsAfter(texture, 0, std::move(level), boxed);
 }
 
 bool decode(const void* data, UINT size, Image& image, std::string& error) {
@@ -287,10 +295,7 @@ HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* de
   if (to.left < 0 || to.top < 0 || to.left >= to.right || to.top >= to.bottom || to.right > LONG(desc.Width) ||
       to.bottom > LONG(desc.Height))
     return invalidCall(what, "the destination rectangle is outside the surface");
-  Image part;
-  part.width = UINT(from.right - from.left);
-  part.height = UINT(from.bottom - from.top);
-  part.pixels.resize(std::size_t(part.width) * part.height);
+  Image part = d3dx9::blankImage(UINT(from.right - from.left), UINT(from.bottom - from.top));
   for (UINT y = 0; y < part.height; ++y)
     for (UINT x = 0; x < part.width; ++x) part.at(x, y) = source.at(UINT(from.left) + x, UINT(from.top) + y);
   d3dx9::applyColorKey(part, colorKey);
@@ -337,10 +342,7 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* pDestSurface, const PALETTE
   if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom)
     return invalidCall("surface from memory", "bad source rectangle");
   // The source rectangle addresses the memory; read just that part.
-  Image image;
-  image.width = UINT(r.right - r.left);
-  image.height = UINT(r.bottom - r.top);
-  image.pixels.resize(std::size_t(image.width) * image.height);
+  Image image = d3dx9::blankImage(UINT(r.right - r.left), UINT(r.bottom - r.top));
   const UINT bytes = d3d9::formatInfo(SrcFormat).bitsPerPixel / 8;
   const BYTE* first = static_cast<const BYTE*>(pSrcMemory) + std::size_t(r.top) * SrcPitch + std::size_t(r.left) * bytes;
   d3dx9::readPixels(SrcFormat, first, INT(SrcPitch), image.width, image.height, image.pixels.data());
@@ -355,22 +357,13 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture9* pBaseTexture, const PALETTEENTR
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(SrcLevel, &desc);
   if (!d3dx9::canReadPixels(desc.Format)) return invalidCall("filter texture", "cannot read the texture's format");
-  Image level;
-  level.width = desc.Width;
-  level.height = desc.Height;
-  level.pixels.resize(std::size_t(desc.Width) * desc.Height);
+  Image level = d3dx9::blankImage(desc.Width, desc.Height);
   D3DLOCKED_RECT locked;
-  HRESULT result = texture->LockRect(SrcLevel, &locked, nullptr, D3DLOCK_READONLY);
+  const HRESULT result = texture->LockRect(SrcLevel, &locked, nullptr, D3DLOCK_READONLY);
   if (FAILED(result)) return result;
   d3dx9::readPixels(desc.Format, static_cast<const BYTE*>(locked.pBits), locked.Pitch, desc.Width, desc.Height,
                     level.pixels.data());
   texture->UnlockRect(SrcLevel);
   const DWORD filter = Filter == D3DX_DEFAULT ? DWORD(D3DX_FILTER_BOX) : Filter;
-  for (UINT i = SrcLevel + 1; i < texture->GetLevelCount(); ++i) {
-    texture->GetLevelDesc(i, &desc);
-    level = d3dx9::resizeImage(level, desc.Width, desc.Height, filter);
-    result = writeLevel(texture, i, level);
-    if (FAILED(result)) return result;
-  }
-  return D3D_OK;
+  return fillLevelsAfter(texture, SrcLevel, std::move(level), filter);
 }

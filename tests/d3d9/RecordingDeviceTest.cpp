@@ -216,6 +216,21 @@ TEST_F(Recording, DrawsAreCheckedAtTheBoundary) {
   indices->Release();
 }
 
+TEST_F(Recording, UserPointerIndicesAreCheckedInBothSizes) {
+  const float vertices[4][3] = {};
+  const WORD shortIndices[3] = {0, 1, 3};
+  const DWORD longIndices[3] = {0, 1, 0x10003}; // a 16-bit read would see 3
+  device->SetFVF(D3DFVF_XYZ);
+  device->BeginScene();
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, shortIndices, D3DFMT_INDEX16, vertices, 12),
+            D3D_OK);
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, shortIndices, D3DFMT_INDEX16, vertices, 12),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, longIndices, D3DFMT_INDEX32, vertices, 12),
+            D3DERR_INVALIDCALL);
+  device->EndScene();
+}
+
 TEST_F(Recording, BoundResourcesOutliveTheirLastReleaseUntilUnbound) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
@@ -320,6 +335,14 @@ TEST(RecordingSetupTest, QueriesAnswerFromTheSetup) {
   ASSERT_EQ(device->GetDisplayMode(0, &mode), D3D_OK);
   EXPECT_EQ(mode.Width, 800u);
   EXPECT_EQ(mode.RefreshRate, 75u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  device->Release();
+  // The display shows an alpha back buffer in the same layout without the alpha.
+  p.BackBufferFormat = D3DFMT_A8R8G8B8;
+  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, fakeWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device),
+            D3D_OK);
+  ASSERT_EQ(device->GetDisplayMode(0, &mode), D3D_OK);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
   device->Release();
   p.BackBufferWidth = 801;
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, fakeWindow(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device),

@@ -1,5 +1,6 @@
 #include "platform/d3d9/gl/FixedFunctionConstants.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -19,10 +20,8 @@ void putColor(std::vector<float>& out, std::size_t at, const D3DCOLORVALUE& c) {
 }
 
 void putD3dColor(std::vector<float>& out, std::size_t at, DWORD color) {
-  out[at] = ((color >> 16) & 0xFF) / 255.0f;
-  out[at + 1] = ((color >> 8) & 0xFF) / 255.0f;
-  out[at + 2] = (color & 0xFF) / 255.0f;
-  out[at + 3] = ((color >> 24) & 0xFF) / 255.0f;
+  const std::array<float, 4> c = colorFloats(color);
+  std::copy(c.begin(), c.end(), out.begin() + std::ptrdiff_t(at));
 }
 
 D3DVECTOR transformPoint(const D3DVECTOR& v, const D3DMATRIX& m) {

@@ -9,7 +9,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace d3d9 {
 namespace {
@@ -55,14 +54,7 @@ UINT GlStreamBuffer::write(const void* data, UINT size, UINT alignment) {
     gl.call(glBufferData, GL_COPY_WRITE_BUFFER, GLsizeiptr(capacity_), nullptr, GL_STREAM_DRAW);
     offset = 0;
   }
-  void* target = gl.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size),
-                         GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
-  if (target) {
-    std::memcpy(target, data, size);
-    gl.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
-  } else {
-    gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, GLintptr(offset), GLsizeiptr(size), data);
-  }
+  runtime_.writeUnsynchronized(GLintptr(offset), GLsizeiptr(size), data);
   offset_ = offset + size;
   return offset;
 }
@@ -109,8 +101,8 @@ void GlDevice::clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWOR
   if (flags & D3DCLEAR_TARGET) {
     bits |= GL_COLOR_BUFFER_BIT;
     applier_.setColorMask(0xF);
-    gl.state(glClearColor, ((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-             ((color >> 24) & 0xFF) / 255.0f);
+    const std::array<float, 4> c = colorFloats(color);
+    gl.state(glClearColor, c[0], c[1], c[2], c[3]);
   }
   if (flags & D3DCLEAR_ZBUFFER) {
     bits |= GL_DEPTH_BUFFER_BIT;
@@ -176,7 +168,7 @@ HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
     runtime_->bindVertexArray(array);
     const GLint first = GLint(offset / stride);
     if (r.indexed) {
-      const UINT indexSize = r.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
+      const UINT indexSize = indexBytes(r.userIndexFormat);
       const UINT indexOffset = userIndices_.write(r.userIndices, r.vertexCount * indexSize, indexSize);
       runtime_->bindElementBuffer(array, userIndices_.name());
       gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),

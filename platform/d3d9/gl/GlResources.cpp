@@ -3,7 +3,6 @@
 #include "platform/d3d9/FormatInfo.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace d3d9 {
@@ -31,16 +30,7 @@ void GlBuffer::update(const BYTE* bytes, UINT size, UINT offset, UINT length, DW
   if (lockFlags & D3DLOCK_DISCARD) {
     gl.call(glBufferData, GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(size), bytes, usage_);
   } else if (lockFlags & D3DLOCK_NOOVERWRITE) {
-    void* target = gl.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset),
-                           static_cast<GLsizeiptr>(length),
-                           GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
-    if (target) {
-      std::memcpy(target, bytes + offset, length);
-      gl.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
-    } else {
-      gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
-              bytes + offset);
-    }
+    runtime_->writeUnsynchronized(static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length), bytes + offset);
   } else {
     gl.call(glBufferSubData, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
             bytes + offset);
@@ -59,8 +49,8 @@ GlTexture::GlTexture(std::shared_ptr<GlRuntime> runtime, const TextureDescriptio
   // Every level starts as zero bytes, as the system copy does.
   std::vector<BYTE> zeros(levelSize(description.format, description.width, description.height));
   for (UINT level = 0; level < description.levels; ++level) {
-    const GLsizei w = static_cast<GLsizei>(std::max(1u, description.width >> level));
-    const GLsizei h = static_cast<GLsizei>(std::max(1u, description.height >> level));
+    const GLsizei w = static_cast<GLsizei>(levelExtent(description.width, level));
+    const GLsizei h = static_cast<GLsizei>(levelExtent(description.height, level));
     if (format_.compressed) {
       gl.call(glCompressedTexImage2D, GL_TEXTURE_2D, static_cast<GLint>(level), format_.internalFormat, w, h, 0,
               static_cast<GLsizei>(levelSize(description.format, UINT(w), UINT(h))), zeros.data());
@@ -81,8 +71,8 @@ void GlTexture::updateLevel(UINT level, const BYTE* bytes, UINT pitch, const REC
   runtime_->makeCurrent();
   GlCounter& gl = runtime_->gl();
   runtime_->bindTexture(kUploadUnit, name_);
-  const LONG levelWidth = static_cast<LONG>(std::max(1u, description_.width >> level));
-  const LONG levelHeight = static_cast<LONG>(std::max(1u, description_.height >> level));
+  const LONG levelWidth = static_cast<LONG>(levelExtent(description_.width, level));
+  const LONG levelHeight = static_cast<LONG>(levelExtent(description_.height, level));
   if (format_.compressed) {
     // Whole rows of 4x4 blocks are contiguous in memory; upload those the rectangle touches.
     const LONG firstRow = written.top / 4;

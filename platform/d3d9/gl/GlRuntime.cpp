@@ -2,6 +2,8 @@
 
 #include "platform/d3d9/VertexLayout.h"
 
+#include <cstring>
+
 namespace d3d9 {
 
 GlRuntime::GlRuntime(std::shared_ptr<GlContext> context) : context_(std::move(context)) { makeCurrent(); }
@@ -84,6 +86,17 @@ void GlRuntime::bindElementBuffer(VertexArray& array, GLuint buffer) {
   bindVertexArray(array);
   counter_.state(glBindBuffer, GL_ELEMENT_ARRAY_BUFFER, buffer);
   array.elementBuffer = buffer;
+}
+
+void GlRuntime::writeUnsynchronized(GLintptr offset, GLsizeiptr size, const void* data) {
+  void* target = counter_.call(glMapBufferRange, GL_COPY_WRITE_BUFFER, offset, size,
+                               GLbitfield(GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT));
+  if (target) {
+    std::memcpy(target, data, std::size_t(size));
+    counter_.call(glUnmapBuffer, GL_COPY_WRITE_BUFFER);
+  } else {
+    counter_.call(glBufferSubData, GL_COPY_WRITE_BUFFER, offset, size, data);
+  }
 }
 
 } // namespace d3d9

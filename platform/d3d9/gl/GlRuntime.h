@@ -66,6 +66,11 @@ public:
   void bindVertexArrayName(GLuint name);
   void bindElementBuffer(VertexArray& array, GLuint buffer);
 
+  // Writes `size` bytes at `offset` of the buffer bound to GL_COPY_WRITE_BUFFER without
+  // waiting for draws still reading other parts of it (the caller promises they do not
+  // read this range).
+  void writeUnsynchronized(GLintptr offset, GLsizeiptr size, const void* data);
+
 private:
   void activeUnit(GLuint unit);
 

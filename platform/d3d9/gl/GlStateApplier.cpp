@@ -79,13 +79,6 @@ GLint addressMode(DWORD address, bool mirrorOnce) {
 
 bool isPoint(DWORD filter) { return filter == D3DTEXF_NONE || filter == D3DTEXF_POINT; }
 
-void colorToFloats(DWORD color, float out[4]) {
-  out[0] = ((color >> 16) & 0xFF) / 255.0f;
-  out[1] = ((color >> 8) & 0xFF) / 255.0f;
-  out[2] = (color & 0xFF) / 255.0f;
-  out[3] = ((color >> 24) & 0xFF) / 255.0f;
-}
-
 template <class T>
 bool update(T& cached, const T& desired, bool force) {
   if (!force && cached == desired) return false;
@@ -179,8 +172,7 @@ void GlStateApplier::applyBlend(const DeviceState& state) {
                           dstAlpha == D3DBLEND_BLENDFACTOR || dstAlpha == D3DBLEND_INVBLENDFACTOR;
   const DWORD color = state.renderState(D3DRS_BLENDFACTOR);
   if (usesFactor && (force || !blendColorKnown_ || blendColor_ != color)) {
-    float c[4];
-    colorToFloats(color, c);
+    const std::array<float, 4> c = colorFloats(color);
     gl_.state(glBlendColor, c[0], c[1], c[2], c[3]);
     blendColor_ = color;
     blendColorKnown_ = true;
@@ -305,9 +297,8 @@ void GlStateApplier::applySampler(const DeviceState& state, UINT stage) {
   }
   const DWORD border = state.samplerState(stage, D3DSAMP_BORDERCOLOR);
   if (force || !s.borderKnown || s.border != border) {
-    float c[4];
-    colorToFloats(border, c);
-    gl_.state(glSamplerParameterfv, sampler, GL_TEXTURE_BORDER_COLOR, c);
+    const std::array<float, 4> c = colorFloats(border);
+    gl_.state(glSamplerParameterfv, sampler, GL_TEXTURE_BORDER_COLOR, c.data());
     s.border = border;
     s.borderKnown = true;
   }

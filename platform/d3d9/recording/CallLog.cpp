@@ -22,6 +22,13 @@ std::string RecordedCall::text() const {
   return out + ")";
 }
 
+std::vector<std::uint64_t> presentParameterArgs(const D3DPRESENT_PARAMETERS* p) {
+  if (!p) return {};
+  auto u = [](DWORD value) -> std::uint64_t { return value; };
+  return {p->BackBufferWidth,    p->BackBufferHeight,          u(p->BackBufferFormat), u(p->MultiSampleType),
+          u(DWORD(p->Windowed)), u(p->AutoDepthStencilFormat), p->PresentationInterval};
+}
+
 std::size_t CallLog::count(std::string_view method) const {
   std::size_t n = 0;
   for (const RecordedCall& call : calls_)

@@ -37,75 +37,58 @@ ULONG RecordingDevice::Release() {
   return left;
 }
 
-template <class Work>
-HRESULT RecordingDevice::run(const char* method, std::vector<std::uint64_t> args, std::vector<float> floats,
-                             Work work) {
-  RecordedCall call{method, std::move(args), std::move(floats), D3D_OK};
-  if (auto scripted = log_->takeScripted(method)) {
-    call.result = *scripted;
-  } else {
-    call.result = work();
-  }
-  log_->record(std::move(call));
-  return log_->calls().back().result;
-}
-
 HRESULT RecordingDevice::TestCooperativeLevel() {
-  return run("TestCooperativeLevel", {}, {}, [&] { return core_->TestCooperativeLevel(); });
+  return log_->run("TestCooperativeLevel", {}, {}, [&] { return core_->TestCooperativeLevel(); });
 }
 
 UINT RecordingDevice::GetAvailableTextureMem() {
-  run("GetAvailableTextureMem", {}, {}, [] { return D3D_OK; });
+  log_->run("GetAvailableTextureMem", {}, {}, [] { return D3D_OK; });
   return core_->GetAvailableTextureMem();
 }
 
 HRESULT RecordingDevice::EvictManagedResources() {
-  return run("EvictManagedResources", {}, {}, [&] { return core_->EvictManagedResources(); });
+  return log_->run("EvictManagedResources", {}, {}, [&] { return core_->EvictManagedResources(); });
 }
 
 HRESULT RecordingDevice::GetDirect3D(IDirect3D9** ppD3D9) {
-  return run("GetDirect3D", {}, {}, [&] { return core_->GetDirect3D(ppD3D9); });
+  return log_->run("GetDirect3D", {}, {}, [&] { return core_->GetDirect3D(ppD3D9); });
 }
 
 HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS9* pCaps) {
-  return run("GetDeviceCaps", {}, {}, [&] { return core_->GetDeviceCaps(pCaps); });
+  return log_->run("GetDeviceCaps", {}, {}, [&] { return core_->GetDeviceCaps(pCaps); });
 }
 
 HRESULT RecordingDevice::GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) {
-  return run("GetDisplayMode", {iSwapChain}, {}, [&] { return core_->GetDisplayMode(iSwapChain, pMode); });
+  return log_->run("GetDisplayMode", {iSwapChain}, {}, [&] { return core_->GetDisplayMode(iSwapChain, pMode); });
 }
 
 HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* p) {
-  std::vector<std::uint64_t> args;
-  if (p)
-    args = {p->BackBufferWidth, p->BackBufferHeight, u(p->BackBufferFormat), u(p->MultiSampleType),
-            u(static_cast<DWORD>(p->Windowed)), u(p->AutoDepthStencilFormat), p->PresentationInterval};
-  return run("Reset", std::move(args), {}, [&] { return core_->Reset(p); });
+  return log_->run("Reset", presentParameterArgs(p), {}, [&] { return core_->Reset(p); });
 }
 
 HRESULT RecordingDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                                  const void* pDirtyRegion) {
-  return run("Present", {}, {},
-             [&] { return core_->Present(pSourceRect, pDestRect, hDestWindowOverride, pDirtyRegion); });
+  return log_->run("Present", {}, {},
+                   [&] { return core_->Present(pSourceRect, pDestRect, hDestWindowOverride, pDirtyRegion); });
 }
 
 HRESULT RecordingDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
                                        IDirect3DSurface9** ppBackBuffer) {
-  return run("GetBackBuffer", {iSwapChain, iBackBuffer, u(Type)}, {},
-             [&] { return core_->GetBackBuffer(iSwapChain, iBackBuffer, Type, ppBackBuffer); });
+  return log_->run("GetBackBuffer", {iSwapChain, iBackBuffer, u(Type)}, {},
+                   [&] { return core_->GetBackBuffer(iSwapChain, iBackBuffer, Type, ppBackBuffer); });
 }
 
 void RecordingDevice::SetGammaRamp(UINT iSwapChain, DWORD Flags, const D3DGAMMARAMP* pRamp) {
   std::vector<std::uint64_t> args{iSwapChain, Flags};
   if (pRamp) args.insert(args.end(), {pRamp->red[0], pRamp->red[128], pRamp->red[255]});
-  run("SetGammaRamp", std::move(args), {}, [&] {
+  log_->run("SetGammaRamp", std::move(args), {}, [&] {
     core_->SetGammaRamp(iSwapChain, Flags, pRamp);
     return D3D_OK;
   });
 }
 
 void RecordingDevice::GetGammaRamp(UINT iSwapChain, D3DGAMMARAMP* pRamp) {
-  run("GetGammaRamp", {iSwapChain}, {}, [&] {
+  log_->run("GetGammaRamp", {iSwapChain}, {}, [&] {
     core_->GetGammaRamp(iSwapChain, pRamp);
     return D3D_OK;
   });
@@ -113,7 +96,7 @@ void RecordingDevice::GetGammaRamp(UINT iSwapChain, D3DGAMMARAMP* pRamp) {
 
 HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                                        D3DPOOL Pool, IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) {
-  return run("CreateTexture", {Width, Height, Levels, Usage, u(Format), u(Pool)}, {}, [&] {
+  return log_->run("CreateTexture", {Width, Height, Levels, Usage, u(Format), u(Pool)}, {}, [&] {
     const HRESULT result = core_->CreateTexture(Width, Height, Levels, Usage, Format, Pool, ppTexture, pSharedHandle);
     if (SUCCEEDED(result)) log_->registerResource(*ppTexture);
     return result;
@@ -122,7 +105,7 @@ HRESULT RecordingDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWO
 
 HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                             IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) {
-  return run("CreateVertexBuffer", {Length, Usage, FVF, u(Pool)}, {}, [&] {
+  return log_->run("CreateVertexBuffer", {Length, Usage, FVF, u(Pool)}, {}, [&] {
     const HRESULT result = core_->CreateVertexBuffer(Length, Usage, FVF, Pool, ppVertexBuffer, pSharedHandle);
     if (SUCCEEDED(result)) log_->registerResource(*ppVertexBuffer);
     return result;
@@ -131,7 +114,7 @@ HRESULT RecordingDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF,
 
 HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
-  return run("CreateIndexBuffer", {Length, Usage, u(Format), u(Pool)}, {}, [&] {
+  return log_->run("CreateIndexBuffer", {Length, Usage, u(Format), u(Pool)}, {}, [&] {
     const HRESULT result = core_->CreateIndexBuffer(Length, Usage, Format, Pool, ppIndexBuffer, pSharedHandle);
     if (SUCCEEDED(result)) log_->registerResource(*ppIndexBuffer);
     return result;
@@ -140,24 +123,28 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT F
 
 HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                                DWORD Stencil) {
-  return run("Clear", {Count, Flags, Color, Stencil}, {Z},
-             [&] { return core_->Clear(Count, pRects, Flags, Color, Z, Stencil); });
+  return log_->run("Clear", {Count, Flags, Color, Stencil}, {Z},
+                   [&] { return core_->Clear(Count, pRects, Flags, Color, Z, Stencil); });
 }
 
-HRESULT RecordingDevice::BeginScene() { return run("BeginScene", {}, {}, [&] { return core_->BeginScene(); }); }
-HRESULT RecordingDevice::EndScene() { return run("EndScene", {}, {}, [&] { return core_->EndScene(); }); }
+HRESULT RecordingDevice::BeginScene() {
+  return log_->run("BeginScene", {}, {}, [&] { return core_->BeginScene(); });
+}
+HRESULT RecordingDevice::EndScene() {
+  return log_->run("EndScene", {}, {}, [&] { return core_->EndScene(); });
+}
 
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
-  return run("SetTransform", {u(State)}, floatsOf(pMatrix), [&] { return core_->SetTransform(State, pMatrix); });
+  return log_->run("SetTransform", {u(State)}, floatsOf(pMatrix), [&] { return core_->SetTransform(State, pMatrix); });
 }
 
 HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
-  return run("GetTransform", {u(State)}, {}, [&] { return core_->GetTransform(State, pMatrix); });
+  return log_->run("GetTransform", {u(State)}, {}, [&] { return core_->GetTransform(State, pMatrix); });
 }
 
 HRESULT RecordingDevice::MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
-  return run("MultiplyTransform", {u(State)}, floatsOf(pMatrix),
-             [&] { return core_->MultiplyTransform(State, pMatrix); });
+  return log_->run("MultiplyTransform", {u(State)}, floatsOf(pMatrix),
+                   [&] { return core_->MultiplyTransform(State, pMatrix); });
 }
 
 HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT9* v) {
@@ -167,126 +154,131 @@ HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT9* v) {
     args = {v->X, v->Y, v->Width, v->Height};
     floats = {v->MinZ, v->MaxZ};
   }
-  return run("SetViewport", std::move(args), std::move(floats), [&] { return core_->SetViewport(v); });
+  return log_->run("SetViewport", std::move(args), std::move(floats), [&] { return core_->SetViewport(v); });
 }
 
 HRESULT RecordingDevice::GetViewport(D3DVIEWPORT9* pViewport) {
-  return run("GetViewport", {}, {}, [&] { return core_->GetViewport(pViewport); });
+  return log_->run("GetViewport", {}, {}, [&] { return core_->GetViewport(pViewport); });
 }
 
 HRESULT RecordingDevice::SetMaterial(const D3DMATERIAL9* pMaterial) {
-  return run("SetMaterial", {}, floatsOf(pMaterial), [&] { return core_->SetMaterial(pMaterial); });
+  return log_->run("SetMaterial", {}, floatsOf(pMaterial), [&] { return core_->SetMaterial(pMaterial); });
 }
 
 HRESULT RecordingDevice::GetMaterial(D3DMATERIAL9* pMaterial) {
-  return run("GetMaterial", {}, {}, [&] { return core_->GetMaterial(pMaterial); });
+  return log_->run("GetMaterial", {}, {}, [&] { return core_->GetMaterial(pMaterial); });
 }
 
 HRESULT RecordingDevice::SetLight(DWORD Index, const D3DLIGHT9* pLight) {
   std::vector<std::uint64_t> args{Index};
   if (pLight) args.push_back(u(pLight->Type));
-  return run("SetLight", std::move(args), floatsOf(pLight), [&] { return core_->SetLight(Index, pLight); });
+  return log_->run("SetLight", std::move(args), floatsOf(pLight), [&] { return core_->SetLight(Index, pLight); });
 }
 
 HRESULT RecordingDevice::GetLight(DWORD Index, D3DLIGHT9* pLight) {
-  return run("GetLight", {Index}, {}, [&] { return core_->GetLight(Index, pLight); });
+  return log_->run("GetLight", {Index}, {}, [&] { return core_->GetLight(Index, pLight); });
 }
 
 HRESULT RecordingDevice::LightEnable(DWORD Index, BOOL Enable) {
-  return run("LightEnable", {Index, s(Enable)}, {}, [&] { return core_->LightEnable(Index, Enable); });
+  return log_->run("LightEnable", {Index, s(Enable)}, {}, [&] { return core_->LightEnable(Index, Enable); });
 }
 
 HRESULT RecordingDevice::GetLightEnable(DWORD Index, BOOL* pEnable) {
-  return run("GetLightEnable", {Index}, {}, [&] { return core_->GetLightEnable(Index, pEnable); });
+  return log_->run("GetLightEnable", {Index}, {}, [&] { return core_->GetLightEnable(Index, pEnable); });
 }
 
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-  return run("SetRenderState", {u(State), Value}, {}, [&] { return core_->SetRenderState(State, Value); });
+  return log_->run("SetRenderState", {u(State), Value}, {}, [&] { return core_->SetRenderState(State, Value); });
 }
 
 HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
-  return run("GetRenderState", {u(State)}, {}, [&] { return core_->GetRenderState(State, pValue); });
+  return log_->run("GetRenderState", {u(State)}, {}, [&] { return core_->GetRenderState(State, pValue); });
 }
 
 HRESULT RecordingDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) {
-  return run("GetTexture", {Stage}, {}, [&] { return core_->GetTexture(Stage, ppTexture); });
+  return log_->run("GetTexture", {Stage}, {}, [&] { return core_->GetTexture(Stage, ppTexture); });
 }
 
 HRESULT RecordingDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
-  return run("SetTexture", {Stage, id(pTexture)}, {}, [&] { return core_->SetTexture(Stage, pTexture); });
+  return log_->run("SetTexture", {Stage, id(pTexture)}, {}, [&] { return core_->SetTexture(Stage, pTexture); });
 }
 
 HRESULT RecordingDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
-  return run("GetTextureStageState", {Stage, u(Type)}, {},
-             [&] { return core_->GetTextureStageState(Stage, Type, pValue); });
+  return log_->run("GetTextureStageState", {Stage, u(Type)}, {},
+                   [&] { return core_->GetTextureStageState(Stage, Type, pValue); });
 }
 
 HRESULT RecordingDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  return run("SetTextureStageState", {Stage, u(Type), Value}, {},
-             [&] { return core_->SetTextureStageState(Stage, Type, Value); });
+  return log_->run("SetTextureStageState", {Stage, u(Type), Value}, {},
+                   [&] { return core_->SetTextureStageState(Stage, Type, Value); });
 }
 
 HRESULT RecordingDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) {
-  return run("GetSamplerState", {Sampler, u(Type)}, {}, [&] { return core_->GetSamplerState(Sampler, Type, pValue); });
+  return log_->run("GetSamplerState", {Sampler, u(Type)}, {},
+                   [&] { return core_->GetSamplerState(Sampler, Type, pValue); });
 }
 
 HRESULT RecordingDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  return run("SetSamplerState", {Sampler, u(Type), Value}, {},
-             [&] { return core_->SetSamplerState(Sampler, Type, Value); });
+  return log_->run("SetSamplerState", {Sampler, u(Type), Value}, {},
+                   [&] { return core_->SetSamplerState(Sampler, Type, Value); });
 }
 
 HRESULT RecordingDevice::SetScissorRect(const RECT* r) {
   std::vector<std::uint64_t> args;
   if (r) args = {s(r->left), s(r->top), s(r->right), s(r->bottom)};
-  return run("SetScissorRect", std::move(args), {}, [&] { return core_->SetScissorRect(r); });
+  return log_->run("SetScissorRect", std::move(args), {}, [&] { return core_->SetScissorRect(r); });
 }
 
 HRESULT RecordingDevice::GetScissorRect(RECT* pRect) {
-  return run("GetScissorRect", {}, {}, [&] { return core_->GetScissorRect(pRect); });
+  return log_->run("GetScissorRect", {}, {}, [&] { return core_->GetScissorRect(pRect); });
 }
 
-HRESULT RecordingDevice::SetFVF(DWORD FVF) { return run("SetFVF", {FVF}, {}, [&] { return core_->SetFVF(FVF); }); }
+HRESULT RecordingDevice::SetFVF(DWORD FVF) {
+  return log_->run("SetFVF", {FVF}, {}, [&] { return core_->SetFVF(FVF); });
+}
 
-HRESULT RecordingDevice::GetFVF(DWORD* pFVF) { return run("GetFVF", {}, {}, [&] { return core_->GetFVF(pFVF); }); }
+HRESULT RecordingDevice::GetFVF(DWORD* pFVF) {
+  return log_->run("GetFVF", {}, {}, [&] { return core_->GetFVF(pFVF); });
+}
 
 HRESULT RecordingDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                                          UINT Stride) {
-  return run("SetStreamSource", {StreamNumber, id(pStreamData), OffsetInBytes, Stride}, {},
-             [&] { return core_->SetStreamSource(StreamNumber, pStreamData, OffsetInBytes, Stride); });
+  return log_->run("SetStreamSource", {StreamNumber, id(pStreamData), OffsetInBytes, Stride}, {},
+                   [&] { return core_->SetStreamSource(StreamNumber, pStreamData, OffsetInBytes, Stride); });
 }
 
 HRESULT RecordingDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
                                          UINT* pOffsetInBytes, UINT* pStride) {
-  return run("GetStreamSource", {StreamNumber}, {},
-             [&] { return core_->GetStreamSource(StreamNumber, ppStreamData, pOffsetInBytes, pStride); });
+  return log_->run("GetStreamSource", {StreamNumber}, {},
+                   [&] { return core_->GetStreamSource(StreamNumber, ppStreamData, pOffsetInBytes, pStride); });
 }
 
 HRESULT RecordingDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
-  return run("SetIndices", {id(pIndexData)}, {}, [&] { return core_->SetIndices(pIndexData); });
+  return log_->run("SetIndices", {id(pIndexData)}, {}, [&] { return core_->SetIndices(pIndexData); });
 }
 
 HRESULT RecordingDevice::GetIndices(IDirect3DIndexBuffer9** ppIndexData) {
-  return run("GetIndices", {}, {}, [&] { return core_->GetIndices(ppIndexData); });
+  return log_->run("GetIndices", {}, {}, [&] { return core_->GetIndices(ppIndexData); });
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
-  return run("DrawPrimitive", {u(PrimitiveType), StartVertex, PrimitiveCount}, {},
-             [&] { return core_->DrawPrimitive(PrimitiveType, StartVertex, PrimitiveCount); });
+  return log_->run("DrawPrimitive", {u(PrimitiveType), StartVertex, PrimitiveCount}, {},
+                   [&] { return core_->DrawPrimitive(PrimitiveType, StartVertex, PrimitiveCount); });
 }
 
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
                                               UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
                                               UINT primCount) {
-  return run("DrawIndexedPrimitive",
-             {u(PrimitiveType), s(BaseVertexIndex), MinVertexIndex, NumVertices, startIndex, primCount}, {}, [&] {
-               return core_->DrawIndexedPrimitive(PrimitiveType, BaseVertexIndex, MinVertexIndex, NumVertices,
-                                                  startIndex, primCount);
-             });
+  return log_->run("DrawIndexedPrimitive",
+                   {u(PrimitiveType), s(BaseVertexIndex), MinVertexIndex, NumVertices, startIndex, primCount}, {}, [&] {
+                     return core_->DrawIndexedPrimitive(PrimitiveType, BaseVertexIndex, MinVertexIndex, NumVertices,
+                                                        startIndex, primCount);
+                   });
 }
 
 HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                          const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
-  return run("DrawPrimitiveUP", {u(PrimitiveType), PrimitiveCount, VertexStreamZeroStride}, {}, [&] {
+  return log_->run("DrawPrimitiveUP", {u(PrimitiveType), PrimitiveCount, VertexStreamZeroStride}, {}, [&] {
     return core_->DrawPrimitiveUP(PrimitiveType, PrimitiveCount, pVertexStreamZeroData, VertexStreamZeroStride);
   });
 }
@@ -295,14 +287,13 @@ HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, 
                                                 UINT NumVertices, UINT PrimitiveCount, const void* pIndexData,
                                                 D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
                                                 UINT VertexStreamZeroStride) {
-  return run("DrawIndexedPrimitiveUP",
-             {u(PrimitiveType), MinVertexIndex, NumVertices, PrimitiveCount, u(IndexDataFormat),
-              VertexStreamZeroStride},
-             {}, [&] {
-               return core_->DrawIndexedPrimitiveUP(PrimitiveType, MinVertexIndex, NumVertices, PrimitiveCount,
-                                                    pIndexData, IndexDataFormat, pVertexStreamZeroData,
-                                                    VertexStreamZeroStride);
-             });
+  return log_->run(
+      "DrawIndexedPrimitiveUP",
+      {u(PrimitiveType), MinVertexIndex, NumVertices, PrimitiveCount, u(IndexDataFormat), VertexStreamZeroStride}, {},
+      [&] {
+        return core_->DrawIndexedPrimitiveUP(PrimitiveType, MinVertexIndex, NumVertices, PrimitiveCount, pIndexData,
+                                             IndexDataFormat, pVertexStreamZeroData, VertexStreamZeroStride);
+      });
 }
 
 } // namespace d3d9

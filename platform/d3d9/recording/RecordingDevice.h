@@ -88,8 +88,6 @@ public:
 private:
   ~RecordingDevice() override;
 
-  template <class Work>
-  HRESULT run(const char* method, std::vector<std::uint64_t> args, std::vector<float> floats, Work work);
   std::uint64_t id(const IUnknown* resource) const { return log_->idOf(resource); }
 
   ULONG refs_ = 1;

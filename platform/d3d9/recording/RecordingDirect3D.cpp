@@ -80,64 +80,65 @@ public:
   }
 
   UINT GetAdapterCount() override {
-    run("GetAdapterCount", {}, [] { return D3D_OK; });
+    log_->run("GetAdapterCount", {}, {}, [] { return D3D_OK; });
     return inner_->GetAdapterCount();
   }
   HRESULT GetAdapterIdentifier(UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9* pIdentifier) override {
-    return run("GetAdapterIdentifier", {Adapter, Flags},
-               [&] { return inner_->GetAdapterIdentifier(Adapter, Flags, pIdentifier); });
+    return log_->run("GetAdapterIdentifier", {Adapter, Flags}, {},
+                     [&] { return inner_->GetAdapterIdentifier(Adapter, Flags, pIdentifier); });
   }
   UINT GetAdapterModeCount(UINT Adapter, D3DFORMAT Format) override {
-    run("GetAdapterModeCount", {Adapter, u(Format)}, [] { return D3D_OK; });
+    log_->run("GetAdapterModeCount", {Adapter, u(Format)}, {}, [] { return D3D_OK; });
     return inner_->GetAdapterModeCount(Adapter, Format);
   }
   HRESULT EnumAdapterModes(UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE* pMode) override {
-    return run("EnumAdapterModes", {Adapter, u(Format), Mode},
-               [&] { return inner_->EnumAdapterModes(Adapter, Format, Mode, pMode); });
+    return log_->run("EnumAdapterModes", {Adapter, u(Format), Mode}, {},
+                     [&] { return inner_->EnumAdapterModes(Adapter, Format, Mode, pMode); });
   }
   HRESULT GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) override {
-    return run("GetAdapterDisplayMode", {Adapter}, [&] { return inner_->GetAdapterDisplayMode(Adapter, pMode); });
+    return log_->run("GetAdapterDisplayMode", {Adapter}, {},
+                     [&] { return inner_->GetAdapterDisplayMode(Adapter, pMode); });
   }
   HRESULT CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
                           BOOL bWindowed) override {
-    return run("CheckDeviceType",
-               {Adapter, u(DevType), u(AdapterFormat), u(BackBufferFormat), u(static_cast<DWORD>(bWindowed))},
-               [&] { return inner_->CheckDeviceType(Adapter, DevType, AdapterFormat, BackBufferFormat, bWindowed); });
+    return log_->run(
+        "CheckDeviceType",
+        {Adapter, u(DevType), u(AdapterFormat), u(BackBufferFormat), u(static_cast<DWORD>(bWindowed))}, {},
+        [&] { return inner_->CheckDeviceType(Adapter, DevType, AdapterFormat, BackBufferFormat, bWindowed); });
   }
   HRESULT CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
                             D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) override {
-    return run("CheckDeviceFormat", {Adapter, u(DeviceType), u(AdapterFormat), Usage, u(RType), u(CheckFormat)}, [&] {
-      return inner_->CheckDeviceFormat(Adapter, DeviceType, AdapterFormat, Usage, RType, CheckFormat);
-    });
+    return log_->run(
+        "CheckDeviceFormat", {Adapter, u(DeviceType), u(AdapterFormat), Usage, u(RType), u(CheckFormat)}, {},
+        [&] { return inner_->CheckDeviceFormat(Adapter, DeviceType, AdapterFormat, Usage, RType, CheckFormat); });
   }
   HRESULT CheckDeviceMultiSampleType(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat, BOOL Windowed,
                                      D3DMULTISAMPLE_TYPE MultiSampleType, DWORD* pQualityLevels) override {
-    return run("CheckDeviceMultiSampleType",
-               {Adapter, u(DeviceType), u(SurfaceFormat), u(static_cast<DWORD>(Windowed)), u(MultiSampleType)}, [&] {
-                 return inner_->CheckDeviceMultiSampleType(Adapter, DeviceType, SurfaceFormat, Windowed,
-                                                           MultiSampleType, pQualityLevels);
-               });
+    return log_->run("CheckDeviceMultiSampleType",
+                     {Adapter, u(DeviceType), u(SurfaceFormat), u(static_cast<DWORD>(Windowed)), u(MultiSampleType)},
+                     {}, [&] {
+                       return inner_->CheckDeviceMultiSampleType(Adapter, DeviceType, SurfaceFormat, Windowed,
+                                                                 MultiSampleType, pQualityLevels);
+                     });
   }
   HRESULT CheckDepthStencilMatch(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
                                  D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) override {
-    return run("CheckDepthStencilMatch",
-               {Adapter, u(DeviceType), u(AdapterFormat), u(RenderTargetFormat), u(DepthStencilFormat)}, [&] {
-                 return inner_->CheckDepthStencilMatch(Adapter, DeviceType, AdapterFormat, RenderTargetFormat,
-                                                       DepthStencilFormat);
-               });
+    return log_->run("CheckDepthStencilMatch",
+                     {Adapter, u(DeviceType), u(AdapterFormat), u(RenderTargetFormat), u(DepthStencilFormat)}, {}, [&] {
+                       return inner_->CheckDepthStencilMatch(Adapter, DeviceType, AdapterFormat, RenderTargetFormat,
+                                                             DepthStencilFormat);
+                     });
   }
   HRESULT GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) override {
-    return run("GetDeviceCaps", {Adapter, u(DeviceType)},
-               [&] { return inner_->GetDeviceCaps(Adapter, DeviceType, pCaps); });
+    return log_->run("GetDeviceCaps", {Adapter, u(DeviceType)}, {},
+                     [&] { return inner_->GetDeviceCaps(Adapter, DeviceType, pCaps); });
   }
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* p, IDirect3DDevice9** ppReturnedDeviceInterface) override {
     std::vector<std::uint64_t> args{Adapter, u(DeviceType), BehaviorFlags};
-    if (p)
-      args.insert(args.end(), {p->BackBufferWidth, p->BackBufferHeight, u(p->BackBufferFormat),
-                               u(p->MultiSampleType), u(static_cast<DWORD>(p->Windowed)),
-                               u(p->AutoDepthStencilFormat), p->PresentationInterval});
-    return run("CreateDevice", std::move(args), [&] {
+    const std::vector<std::uint64_t> present = presentParameterArgs(p);
+    args.insert(args.end(), present.begin(), present.end());
+    return log_->run("CreateDevice", std::move(args), {}, [&] {
       IDirect3DDevice9* core = nullptr;
       const HRESULT result =
           inner_->CreateDevice(Adapter, DeviceType, hFocusWindow, BehaviorFlags, p, ppReturnedDeviceInterface
@@ -150,19 +151,6 @@ public:
 
 private:
   ~RecordingDirect3D() override { inner_->Release(); }
-
-  template <class Work>
-  HRESULT run(const char* method, std::vector<std::uint64_t> args, Work work) {
-    RecordedCall call{method, std::move(args), {}, D3D_OK};
-    if (auto scripted = log_->takeScripted(method)) {
-      call.result = *scripted;
-    } else {
-      call.result = work();
-    }
-    const HRESULT result = call.result;
-    log_->record(std::move(call));
-    return result;
-  }
 
   ULONG refs_ = 1;
   ScriptedDirect3D* inner_;

@@ -42,18 +42,34 @@ public:
   // The id a resource is recorded by: 1, 2, ... in order of creation; 0 for none.
   std::uint64_t idOf(const IUnknown* resource) const;
 
-  // Used by the recording objects.
-  std::optional<HRESULT> takeScripted(std::string_view method);
-  void record(RecordedCall call) { calls_.push_back(std::move(call)); }
+  // Used by the recording objects: records `method` with its arguments and answers the
+  // scripted result, or else what `work` answers.
+  template <class Work>
+  HRESULT run(const char* method, std::vector<std::uint64_t> args, std::vector<float> floats, Work work) {
+    RecordedCall call{method, std::move(args), std::move(floats), D3D_OK};
+    if (auto scripted = takeScripted(method)) {
+      call.result = *scripted;
+    } else {
+      call.result = work();
+    }
+    const HRESULT result = call.result;
+    calls_.push_back(std::move(call));
+    return result;
+  }
   void registerResource(const IUnknown* resource);
 
 private:
+  std::optional<HRESULT> takeScripted(std::string_view method);
+
   std::vector<RecordedCall> calls_;
   std::map<std::string, std::vector<HRESULT>, std::less<>> queued_;
   std::map<std::string, HRESULT, std::less<>> always_;
   std::map<const void*, std::uint64_t> ids_;
   std::uint64_t lastId_ = 0;
 };
+
+// The arguments CreateDevice and Reset record for their present parameters (none for null).
+std::vector<std::uint64_t> presentParameterArgs(const D3DPRESENT_PARAMETERS* params);
 
 // What the recording Direct3D object reports about the machine.
 struct RecordingSetup {
