@@ -17,11 +17,6 @@ std::ostream& operator<<(std::ostream& out, const Rgba& c) {
   return ::testing::AssertionFailure() << actual << " is not within " << tolerance << " of " << expected;
 }
 
-bool requireGl() {
-  const char* ci = std::getenv("CI");
-  return ci && std::strcmp(ci, "true") == 0;
-}
-
 GlTestDevice::~GlTestDevice() {
   if (device_) device_->Release();
   if (d3d_) d3d_->Release();

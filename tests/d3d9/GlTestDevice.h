@@ -6,6 +6,7 @@
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3d9/HiddenWindow.h"
 #include "platform/d3d9/d3d9.h"
+#include "tests/support/Ci.h"
 
 #include <gtest/gtest.h>
 
@@ -71,12 +72,11 @@ private:
   do {                                                                                                               \
     std::string failure_;                                                                                            \
     if (!(devicevar).open((params), failure_)) {                                                                     \
-      if (::testsupport::requireGl()) FAIL() << "no OpenGL device (CI=true): " << failure_;                          \
+      if (::testsupport::inCi()) FAIL() << "no OpenGL device (CI=true): " << failure_;                              \
       GTEST_SKIP() << "no OpenGL device: " << failure_;                                                              \
     }                                                                                                                \
   } while (0)
 
-bool requireGl();
 
 // Vertices for DrawPrimitiveUP.
 struct RhwVertex {

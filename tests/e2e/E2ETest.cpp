@@ -20,6 +20,7 @@
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/fixtures/FixtureBitmap.h"
+#include "tests/support/Ci.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -27,10 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 using Environment = std::map<std::string, std::optional<std::string>>;
 
-bool inCi() {
-  const char* ci = std::getenv("CI");
-  return ci && std::string(ci) == "true";
-}
+using testsupport::inCi;
 
 // A saver run's log without what depends on the machine: the description of its device
 // (the block between two rules, which goes to `description`) and the Direct3D stand-in's

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "platform/d3dx9/Image.h"
+#include "tests/support/Ci.h"
 #include "tests/support/TempDir.h"
 #include "tools/tickwood-view/ViewerOptions.h"
 
@@ -83,18 +84,13 @@ int run(const std::string& arguments, std::string& errors, const testsupport::Te
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool requireGl() {
-  const char* ci = std::getenv("CI");
-  return ci && std::string(ci) == "true";
-}
-
 TEST(ViewerRunTest, TheRoomFromTheEmbeddedArchiveBecomesAPicture) {
   testsupport::TempDir dir;
   const std::string png = (dir.path() / "room.png").string();
   std::string errors;
   const int code = run("clock.UDF --size 320x240 --screenshot " + png, errors, dir);
   if (code != 0 && errors.find("no Direct3D") != std::string::npos) {
-    if (requireGl()) FAIL() << errors;
+    if (testsupport::inCi()) FAIL() << errors;
     GTEST_SKIP() << errors;
   }
   ASSERT_EQ(code, 0) << errors;
@@ -120,7 +116,7 @@ TEST(ViewerRunTest, TheRoomFromTheEmbeddedArchiveBecomesAPicture) {
 
 TEST(ViewerRunTest, AWindowOnAnXServerDrawsUntilItsTimeIsUp) {
   if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
-    if (requireGl()) FAIL() << "xvfb-run is missing";
+    if (testsupport::inCi()) FAIL() << "xvfb-run is missing";
     GTEST_SKIP() << "xvfb-run is missing";
   }
   testsupport::TempDir dir;

@@ -15,12 +15,13 @@
 #include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/d3dx9/Image.h"
 #include "platform/d3dx9/ImageEncoder.h"
+#include "platform/d3dx9/Screenshot.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
 #include "shell/SaverApplication.h"
-#include "platform/d3dx9/Screenshot.h"
 #include "tests/shell/RegistryFixture.h"
+#include "tests/support/Ci.h"
 
 namespace {
 
@@ -106,8 +107,7 @@ protected:
 
 #define REQUIRE_OPENGL()                                                                                               \
   if (!openGl()) {                                                                                                     \
-    const char* ci = std::getenv("CI");                                                                                \
-    if (ci && std::string(ci) == "true") FAIL() << "no OpenGL context can be made";                                    \
+    if (testsupport::inCi()) FAIL() << "no OpenGL context can be made";                                               \
     GTEST_SKIP() << "no OpenGL context can be made here; the image checks are not run";                                \
   }
 
