@@ -7,6 +7,9 @@ source "$TICKWOOD_ROOT/scripts/common.sh"
 
 install_dependencies
 
+echo "== formatting"
+"$TICKWOOD_ROOT/scripts/check-format.sh"
+
 echo "== normal build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTICKWOOD_WERROR=ON
 cmake --build "$TICKWOOD_ROOT/build"

@@ -33,8 +33,10 @@ BENCHMARK(productOfKinds)->Args({0, 0})->Args({5, 5})->Args({5, 2})->Args({1, 0}
 
 void widenUtf8(benchmark::State& state) {
   std::string text;
-  for (int i = 0; i < 1000; ++i) text += "Tick tock \xC3\xA9\xE2\x82\xAC ";
-  for (auto _ : state) benchmark::DoNotOptimize(widen(text, TextEncoding::Utf8));
+  for (int i = 0; i < 1000; ++i)
+    text += "Tick tock \xC3\xA9\xE2\x82\xAC ";
+  for (auto _ : state)
+    benchmark::DoNotOptimize(widen(text, TextEncoding::Utf8));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(widenUtf8);

@@ -65,9 +65,12 @@ public:
   }
 
   ~Frame() {
-    for (auto* t : textures_) t->Release();
-    for (auto* b : vertices_) b->Release();
-    for (auto* b : indices_) b->Release();
+    for (auto* t : textures_)
+      t->Release();
+    for (auto* b : vertices_)
+      b->Release();
+    for (auto* b : indices_)
+      b->Release();
     if (device_) device_->Release();
     if (d3d_) d3d_->Release();
   }
@@ -90,8 +93,7 @@ public:
       device_->SetFVF(kFvf);
       device_->SetStreamSource(0, vertices_[std::size_t(mesh)], 0, sizeof(Vertex));
       device_->SetIndices(indices_[std::size_t(mesh)]);
-      device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, (kColumns + 1) * (kRows + 1), 0,
-                                    kColumns * kRows * 2);
+      device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, (kColumns + 1) * (kRows + 1), 0, kColumns * kRows * 2);
     }
     device_->EndScene();
     device_->Present(nullptr, nullptr, nullptr, nullptr);
@@ -111,7 +113,8 @@ private:
       for (int y = 0; y < kRows; ++y)
         for (int x = 0; x < kColumns; ++x) {
           const WORD a = WORD(y * (kColumns + 1) + x), b = WORD(a + 1), c = WORD(a + kColumns + 1), d = WORD(c + 1);
-          for (WORD index : {a, c, b, b, c, d}) indices.push_back(index);
+          for (WORD index : {a, c, b, b, c, d})
+            indices.push_back(index);
         }
       IDirect3DVertexBuffer9* vb = nullptr;
       IDirect3DIndexBuffer9* ib = nullptr;
@@ -242,7 +245,8 @@ void frameBenchmark(benchmark::State& state, bool caching) {
   d3d9::deviceStatistics(frame.device(), warm);
   d3d9::resetDeviceStatistics(frame.device());
   const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) frame.draw();
+  for (auto _ : state)
+    frame.draw();
   const double elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   d3d9::DeviceStatistics s;
   d3d9::deviceStatistics(frame.device(), s);

@@ -91,7 +91,8 @@ Node mesh(const std::string& name, int materialIndex, float x, float y, float z,
     for (int c = 0; c < kColumns; ++c) {
       const auto a = std::uint16_t(r * (kColumns + 1) + c), b = std::uint16_t(a + 1),
                  d = std::uint16_t(a + kColumns + 1), e = std::uint16_t(d + 1);
-      for (std::uint16_t i : {a, b, d, b, e, d}) indices.push_back(i);
+      for (std::uint16_t i : {a, b, d, b, e, d})
+        indices.push_back(i);
     }
   node->addChild(text("MaterialName", "Material " + std::to_string(materialIndex)));
   if (materialIndex % 5 == 4) node->addChild(text("AlphaUse", "factor texture"));
@@ -118,7 +119,8 @@ std::string sceneBytes() {
     children->addChild(std::move(group));
   }
   Node materials = UdfNode::makeList("Material", "Materials");
-  for (int i = 0; i < kMaterials; ++i) materials->addChild(material(i));
+  for (int i = 0; i < kMaterials; ++i)
+    materials->addChild(material(i));
   engine::MemoryStream out;
   out.open("", engine::kStreamWrite);
   engine::UdfWriter::write(out, {children.get(), materials.get()});
@@ -138,13 +140,12 @@ public:
       for (UINT y = 0; y < 256; ++y)
         for (UINT x = 0; x < 256; ++x)
           image.at(x, y) = t == kBaseTextures ? 0xFF000000u | (0x010101u * (64 + ((x + y) % 128)))
-                                              : (((x ^ y) & 16) ? 0xC0000000u | (0x30u << (8 * (t % 3)))
-                                                                : 0xFFC0C0C0u);
+                                              : (((x ^ y) & 16) ? 0xC0000000u | (0x30u << (8 * (t % 3))) : 0xFFC0C0C0u);
       std::vector<BYTE> png;
       d3dx9::encodePng(image, true, png);
       const std::string name = t == kBaseTextures ? "lightmap.png" : "base" + std::to_string(t) + ".png";
-      std::ofstream(path_ / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
-                                                          std::streamsize(png.size()));
+      std::ofstream(path_ / name, std::ios::binary)
+          .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     }
   }
   ~TextureFolder() {
@@ -259,7 +260,8 @@ void frameBenchmark(benchmark::State& state, bool caching) {
   frame.draw(); // builds the programs
   d3d9::resetDeviceStatistics(frame.device());
   const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) frame.draw();
+  for (auto _ : state)
+    frame.draw();
   const double elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   d3d9::DeviceStatistics s;
   d3d9::deviceStatistics(frame.device(), s);

@@ -12,8 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto encoding = static_cast<engine::TextEncoding>(1 + data[0] % 6);
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
   const std::u16string text = engine::widen(bytes, encoding);
-  const std::u16string again = engine::widen(engine::narrow(text, engine::TextEncoding::Utf8), engine::TextEncoding::Utf8);
-  const std::u16string twice = engine::widen(engine::narrow(again, engine::TextEncoding::Utf8), engine::TextEncoding::Utf8);
+  const std::u16string again =
+      engine::widen(engine::narrow(text, engine::TextEncoding::Utf8), engine::TextEncoding::Utf8);
+  const std::u16string twice =
+      engine::widen(engine::narrow(again, engine::TextEncoding::Utf8), engine::TextEncoding::Utf8);
   if (again != twice) std::abort();
   return 0;
 }

@@ -2,7 +2,7 @@
 # configures CMake build folders with ccache shared between clones.
 
 TICKWOOD_PACKAGES=(
-  cmake ninja-build g++ clang pkg-config ccache
+  cmake ninja-build g++ clang clang-format pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libx11-dev libepoxy-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libjpeg-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev

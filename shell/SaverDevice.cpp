@@ -5,9 +5,9 @@
 
 #include "engine/core/Log.h"
 #include "engine/render/StateCache.h"
+#include "platform/d3dx9/Screenshot.h"
 #include "platform/win32/desktop.h"
 #include "shell/SaverApplication.h"
-#include "platform/d3dx9/Screenshot.h"
 
 namespace saver {
 namespace {

@@ -18,7 +18,8 @@ void copyLeft(D3DXMATRIX& r, const D3DXMATRIX& a, const D3DXMATRIX&) { r = a; }
 void affine(D3DXMATRIX& r, const D3DXMATRIX& a, const D3DXMATRIX& b) {
   D3DXMATRIX out;
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) out.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
+    for (int j = 0; j < 3; ++j)
+      out.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
   for (int j = 0; j < 3; ++j)
     out.m[3][j] = a.m[3][0] * b.m[0][j] + a.m[3][1] * b.m[1][j] + a.m[3][2] * b.m[2][j] + b.m[3][j];
   out._14 = out._24 = out._34 = 0.0f;
@@ -49,11 +50,12 @@ std::array<Product, kMatrixKinds * kMatrixKinds> buildTable() {
   std::array<Product, kMatrixKinds * kMatrixKinds> table{};
   for (int a = 0; a < kMatrixKinds; ++a)
     for (int b = 0; b < kMatrixKinds; ++b)
-      table[static_cast<std::size_t>(a * kMatrixKinds + b)] = pick(static_cast<MatrixKind>(a), static_cast<MatrixKind>(b));
+      table[static_cast<std::size_t>(a * kMatrixKinds + b)] =
+          pick(static_cast<MatrixKind>(a), static_cast<MatrixKind>(b));
   return table;
 }
 
-const std::array<Product, kMatrixKinds * kMatrixKinds> kProducts = buildTable();
+const std::array<Product, kMatrixKinds* kMatrixKinds> kProducts = buildTable();
 
 bool hasTranslation(MatrixKind k) {
   return k == MatrixKind::Translation || k == MatrixKind::Affine || k == MatrixKind::ScaleTranslate;
@@ -85,8 +87,8 @@ Matrix Matrix::scaling(float sx, float sy, float sz) {
 MatrixKind Matrix::classify(const D3DXMATRIX& v) {
   if (v._14 != 0.0f || v._24 != 0.0f || v._34 != 0.0f || v._44 != 1.0f) return MatrixKind::General;
   const bool translated = v._41 != 0.0f || v._42 != 0.0f || v._43 != 0.0f;
-  const bool diagonal = v._12 == 0.0f && v._13 == 0.0f && v._21 == 0.0f && v._23 == 0.0f && v._31 == 0.0f &&
-                        v._32 == 0.0f;
+  const bool diagonal =
+      v._12 == 0.0f && v._13 == 0.0f && v._21 == 0.0f && v._23 == 0.0f && v._31 == 0.0f && v._32 == 0.0f;
   const bool unit = v._11 == 1.0f && v._22 == 1.0f && v._33 == 1.0f;
   if (diagonal && unit) return translated ? MatrixKind::Translation : MatrixKind::Identity;
   if (diagonal) return translated ? MatrixKind::ScaleTranslate : MatrixKind::Scaling;

@@ -10,14 +10,14 @@
 namespace engine {
 
 enum class MatrixKind : std::uint32_t {
-  General = 0,      // anything
-  Identity = 1,     // exactly the identity
-  Translation = 2,  // identity 3x3, any row 3 translation
-  Scaling = 3,      // diagonal 3x3, no translation
-  Linear = 4,       // any 3x3, no translation, last column (0, 0, 0, 1)
-  Affine = 5,       // any 3x3 and translation, last column (0, 0, 0, 1)
+  General = 0,        // anything
+  Identity = 1,       // exactly the identity
+  Translation = 2,    // identity 3x3, any row 3 translation
+  Scaling = 3,        // diagonal 3x3, no translation
+  Linear = 4,         // any 3x3, no translation, last column (0, 0, 0, 1)
+  Affine = 5,         // any 3x3 and translation, last column (0, 0, 0, 1)
   ScaleTranslate = 6, // diagonal 3x3 and translation
-  Rotation = 7,     // orthonormal 3x3, no translation (a linear matrix known to be a rotation)
+  Rotation = 7,       // orthonormal 3x3, no translation (a linear matrix known to be a rotation)
 };
 constexpr int kMatrixKinds = 8;
 
@@ -25,7 +25,10 @@ struct Matrix {
   D3DXMATRIX m;
   MatrixKind kind = MatrixKind::General;
 
-  Matrix() { D3DXMatrixIdentity(&m); kind = MatrixKind::Identity; }
+  Matrix() {
+    D3DXMatrixIdentity(&m);
+    kind = MatrixKind::Identity;
+  }
   explicit Matrix(const D3DXMATRIX& value, MatrixKind k = MatrixKind::General) : m(value), kind(k) {}
 
   static const Matrix& identity();

@@ -15,8 +15,7 @@
 
 namespace engine {
 
-template <class T, class Less = NoCaseLess>
-class NameMap {
+template <class T, class Less = NoCaseLess> class NameMap {
 public:
   struct Entry {
     std::string name;
@@ -33,7 +32,8 @@ public:
   NameMap& operator=(const NameMap& other) {
     if (this != &other) {
       clear();
-      for (const Entry& e : other.entries_) insert(e.name, e.value);
+      for (const Entry& e : other.entries_)
+        insert(e.name, e.value);
     }
     return *this;
   }
@@ -97,9 +97,9 @@ public:
   }
 
   // Calls f(name, value) in the order of the comparison.
-  template <class F>
-  void forEachByKey(F f) const {
-    for (const auto& [key, entry] : index_) f(entry->name, entry->value);
+  template <class F> void forEachByKey(F f) const {
+    for (const auto& [key, entry] : index_)
+      f(entry->name, entry->value);
   }
 
   // A cursor over the insertion order that survives erasing other entries.

@@ -8,10 +8,10 @@ namespace {
 
 // Windows-1252 bytes 0x80-0x9F; the five bytes the code page leaves undefined map to the
 // control code points of the same value, as the system converter does.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -132,8 +132,7 @@ std::u16string widenUtf32(std::string_view bytes, bool bigEndian) {
 }
 
 // Walks UTF-16 code units as code points; unpaired surrogates become U+FFFD.
-template <class Sink>
-void forEachCodePoint(std::u16string_view text, Sink sink) {
+template <class Sink> void forEachCodePoint(std::u16string_view text, Sink sink) {
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
@@ -202,7 +201,8 @@ std::string narrowUtf16(std::u16string_view text, bool bigEndian) {
   forEachCodePoint(text, [&](char32_t c) {
     std::u16string units;
     appendUtf16(units, c);
-    for (char16_t u : units) appendUnit(out, u, 2, bigEndian);
+    for (char16_t u : units)
+      appendUnit(out, u, 2, bigEndian);
   });
   return out;
 }
@@ -220,12 +220,18 @@ bool isValidEncoding(int encoding) { return encoding >= 1 && encoding <= 6; }
 
 std::u16string widen(std::string_view bytes, TextEncoding encoding) {
   switch (encoding) {
-  case TextEncoding::SystemCodePage: return widenCp1252(bytes);
-  case TextEncoding::Utf8: return widenUtf8(bytes);
-  case TextEncoding::Utf16LE: return widenUtf16(bytes, false);
-  case TextEncoding::Utf16BE: return widenUtf16(bytes, true);
-  case TextEncoding::Utf32LE: return widenUtf32(bytes, false);
-  case TextEncoding::Utf32BE: return widenUtf32(bytes, true);
+  case TextEncoding::SystemCodePage:
+    return widenCp1252(bytes);
+  case TextEncoding::Utf8:
+    return widenUtf8(bytes);
+  case TextEncoding::Utf16LE:
+    return widenUtf16(bytes, false);
+  case TextEncoding::Utf16BE:
+    return widenUtf16(bytes, true);
+  case TextEncoding::Utf32LE:
+    return widenUtf32(bytes, false);
+  case TextEncoding::Utf32BE:
+    return widenUtf32(bytes, true);
   }
   return {};
 }
@@ -234,12 +240,18 @@ std::u16string widen(std::string_view bytes) { return widen(bytes, TextEncoding:
 
 std::string narrow(std::u16string_view text, TextEncoding encoding) {
   switch (encoding) {
-  case TextEncoding::SystemCodePage: return narrowCp1252(text);
-  case TextEncoding::Utf8: return narrowUtf8(text);
-  case TextEncoding::Utf16LE: return narrowUtf16(text, false);
-  case TextEncoding::Utf16BE: return narrowUtf16(text, true);
-  case TextEncoding::Utf32LE: return narrowUtf32(text, false);
-  case TextEncoding::Utf32BE: return narrowUtf32(text, true);
+  case TextEncoding::SystemCodePage:
+    return narrowCp1252(text);
+  case TextEncoding::Utf8:
+    return narrowUtf8(text);
+  case TextEncoding::Utf16LE:
+    return narrowUtf16(text, false);
+  case TextEncoding::Utf16BE:
+    return narrowUtf16(text, true);
+  case TextEncoding::Utf32LE:
+    return narrowUtf32(text, false);
+  case TextEncoding::Utf32BE:
+    return narrowUtf32(text, true);
   }
   return {};
 }

@@ -8,9 +8,12 @@ Animation::Animation() : scale_(TrackKind::Scale), rotation_(TrackKind::Rotation
 
 Track& Animation::track(TrackKind kind) {
   switch (kind) {
-  case TrackKind::Scale: return scale_;
-  case TrackKind::Rotation: return rotation_;
-  case TrackKind::Position: break;
+  case TrackKind::Scale:
+    return scale_;
+  case TrackKind::Rotation:
+    return rotation_;
+  case TrackKind::Position:
+    break;
   }
   return position_;
 }

@@ -33,7 +33,8 @@ bool blendMatrices(const D3DXMATRIX& a, const D3DXMATRIX& b, float f, Matrix& ou
   D3DXMATRIX r;
   D3DXMatrixRotationQuaternion(&r, &q);
   Frame blended;
-  for (int i = 0; i < 3; ++i) blended.axes[i] = D3DXVECTOR3(r.m[i][0], r.m[i][1], r.m[i][2]);
+  for (int i = 0; i < 3; ++i)
+    blended.axes[i] = D3DXVECTOR3(r.m[i][0], r.m[i][1], r.m[i][2]);
   D3DXVec3Lerp(&blended.scale, &fa.scale, &fb.scale, f);
   D3DXVec3Lerp(&blended.position, &fa.position, &fb.position, f);
   out = blended.matrix();
@@ -71,10 +72,10 @@ AnimationPlayer* AnimationController::player(int layer) {
   return found == players_.end() ? nullptr : &found->second;
 }
 
-template <class F>
-bool AnimationController::forLayers(int layer, F f) {
+template <class F> bool AnimationController::forLayers(int layer, F f) {
   if (layer == kAllLayers) {
-    for (auto& [id, player] : players_) f(player);
+    for (auto& [id, player] : players_)
+      f(player);
     return !players_.empty();
   }
   AnimationPlayer* one = player(layer);
@@ -132,8 +133,7 @@ bool AnimationController::timeRange(float& start, float& end) const {
   return any;
 }
 
-void AnimationController::crossFade(std::size_t first, std::size_t count, std::int64_t durationMs,
-                                    std::int64_t nowMs) {
+void AnimationController::crossFade(std::size_t first, std::size_t count, std::int64_t durationMs, std::int64_t nowMs) {
   fadeEnabled_ = count > 0;
   fadeFirst_ = first;
   fadeCount_ = count;
@@ -166,7 +166,8 @@ bool AnimationController::combine(const std::function<bool(const AnimationPlayer
         windowAny = true;
       }
       if (index == windowLast && windowAny) {
-        const std::int64_t elapsed = std::clamp<std::int64_t>(nowMs - fadeStartMs_, 0, std::max<std::int64_t>(fadeDurationMs_, 0));
+        const std::int64_t elapsed =
+            std::clamp<std::int64_t>(nowMs - fadeStartMs_, 0, std::max<std::int64_t>(fadeDurationMs_, 0));
         const float f = fadeDurationMs_ > 0 ? float(elapsed) / float(fadeDurationMs_) : 1.0f;
         Matrix blended;
         if (blendMatrices(first.m, second.m, f, blended)) {

@@ -61,8 +61,7 @@ public:
 private:
   bool combine(const std::function<bool(const AnimationPlayer&, Matrix&)>& evaluate, std::int64_t nowMs,
                Matrix& out) const;
-  template <class F>
-  bool forLayers(int layer, F f);
+  template <class F> bool forLayers(int layer, F f);
 
   std::map<std::string, std::shared_ptr<Animation>, std::less<>> animations_;
   std::map<int, AnimationPlayer> players_;

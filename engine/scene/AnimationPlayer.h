@@ -25,7 +25,10 @@ public:
   const std::shared_ptr<const Animation>& animation() const { return animation_; }
 
   void start(std::int64_t nowMs);
-  void stop() { playing_ = false; paused_ = false; }
+  void stop() {
+    playing_ = false;
+    paused_ = false;
+  }
   // Freezes the clock of the layer; resume continues where it stood.
   void pause(std::int64_t nowMs);
   void resume(std::int64_t nowMs);

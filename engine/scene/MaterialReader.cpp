@@ -59,14 +59,17 @@ struct Word {
   std::string_view word;
   DWORD value;
 };
-constexpr Word kFilterWords[] = {{"none", D3DTEXF_NONE},           {"point", D3DTEXF_POINT},
-                                 {"linear", D3DTEXF_LINEAR},       {"anisotropic", D3DTEXF_ANISOTROPIC},
-                                 {"pyrquad", D3DTEXF_PYRAMIDALQUAD}, {"guasquad", D3DTEXF_GAUSSIANQUAD}};
-constexpr Word kAddressWords[] = {{"border", D3DTADDRESS_BORDER}, {"wrap", D3DTADDRESS_WRAP}, {"mirror", D3DTADDRESS_MIRROR}};
+constexpr Word kFilterWords[] = {{"none", D3DTEXF_NONE},
+                                 {"point", D3DTEXF_POINT},
+                                 {"linear", D3DTEXF_LINEAR},
+                                 {"anisotropic", D3DTEXF_ANISOTROPIC},
+                                 {"pyrquad", D3DTEXF_PYRAMIDALQUAD},
+                                 {"guasquad", D3DTEXF_GAUSSIANQUAD}};
+constexpr Word kAddressWords[] = {
+    {"border", D3DTADDRESS_BORDER}, {"wrap", D3DTADDRESS_WRAP}, {"mirror", D3DTADDRESS_MIRROR}};
 
 // The value of a word of `table` (compared with its case); a word not in it leaves `out`.
-template <std::size_t N>
-void lookUpWord(const Word (&table)[N], std::string_view word, DWORD& out) {
+template <std::size_t N> void lookUpWord(const Word (&table)[N], std::string_view word, DWORD& out) {
   for (const Word& entry : table)
     if (entry.word == word) out = entry.value;
 }

@@ -13,8 +13,7 @@ namespace {
 // Index buffers switch to 32-bit indices from this many indices on.
 constexpr UINT kFirst32BitIndexCount = 32768;
 
-template <class T>
-void releaseObject(T*& object) {
+template <class T> void releaseObject(T*& object) {
   if (object) object->Release();
   object = nullptr;
 }
@@ -130,7 +129,8 @@ std::shared_ptr<MeshBuffer> BufferPool::obtain(const MeshGeometry& geometry, con
 
 std::size_t BufferPool::bufferCount() const {
   std::size_t n = 0;
-  for (const auto& [geometry, made] : buffers_) n += made.size();
+  for (const auto& [geometry, made] : buffers_)
+    n += made.size();
   return n;
 }
 

@@ -79,9 +79,11 @@ std::uint32_t MeshGeometry::index(UINT i) const {
 }
 
 std::uint32_t MeshGeometry::largestIndex() const {
-  const UINT held = indexSize_ == 2 || indexSize_ == 4 ? UINT(std::min<std::size_t>(indexCount_, indices_.size() / indexSize_)) : 0;
+  const UINT held =
+      indexSize_ == 2 || indexSize_ == 4 ? UINT(std::min<std::size_t>(indexCount_, indices_.size() / indexSize_)) : 0;
   std::uint32_t largest = 0;
-  for (UINT i = 0; i < held; ++i) largest = std::max(largest, index(i));
+  for (UINT i = 0; i < held; ++i)
+    largest = std::max(largest, index(i));
   return largest;
 }
 

@@ -19,8 +19,8 @@ struct VertexComponent {
   UINT size;
 };
 inline constexpr VertexComponent kVertexComponents[] = {
-    {D3DFVF_XYZ, 12}, {D3DFVF_XYZRHW, 16}, {D3DFVF_NORMAL, 12}, {D3DFVF_DIFFUSE, 4},
-    {D3DFVF_SPECULAR, 4}, {0x100, 8},      {0x200, 8},
+    {D3DFVF_XYZ, 12},     {D3DFVF_XYZRHW, 16}, {D3DFVF_NORMAL, 12}, {D3DFVF_DIFFUSE, 4},
+    {D3DFVF_SPECULAR, 4}, {0x100, 8},          {0x200, 8},
 };
 
 // The Direct3D vertex format of a vertex laid out by the table above. Direct3D counts
@@ -42,8 +42,7 @@ void copyVertices(void* target, DWORD targetFvf, UINT targetStride, const void* 
 
 class MeshGeometry {
 public:
-  MeshGeometry(std::string vertices, UINT vertexCount, DWORD fvf, std::string indices, UINT indexCount,
-               UINT indexSize);
+  MeshGeometry(std::string vertices, UINT vertexCount, DWORD fvf, std::string indices, UINT indexCount, UINT indexSize);
   virtual ~MeshGeometry() = default;
   MeshGeometry(const MeshGeometry&) = delete;
   MeshGeometry& operator=(const MeshGeometry&) = delete;

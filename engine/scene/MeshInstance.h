@@ -65,7 +65,7 @@ protected:
 
 // The bone data of a skinned mesh.
 struct SkinData {
-  std::vector<std::string> boneNames;    // by bone index; unnamed indices stay empty
+  std::vector<std::string> boneNames;           // by bone index; unnamed indices stay empty
   std::vector<std::uint32_t> vertexBoneOffsets; // per vertex, kept with the mesh
   std::vector<std::uint32_t> vertexBoneCounts;  // per vertex: how many influences follow
   struct Influence {

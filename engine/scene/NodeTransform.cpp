@@ -54,7 +54,8 @@ bool decomposeFrame(const D3DXMATRIX& m, Frame& frame) {
     scale[0] = -scale[0];
     axes[0] = -axes[0];
   }
-  for (int r = 0; r < 3; ++r) frame.axes[r] = axes[r];
+  for (int r = 0; r < 3; ++r)
+    frame.axes[r] = axes[r];
   frame.scale = D3DXVECTOR3(scale[0], scale[1], scale[2]);
   frame.position = row(m, 3);
   return true;

@@ -160,12 +160,17 @@ private:
 unsigned argumentsRead(DWORD op) {
   switch (op) {
   case D3DTOP_DISABLE:
-  case kAutomaticOp: return 0;
-  case D3DTOP_SELECTARG1: return kReadsArg1;
-  case D3DTOP_SELECTARG2: return kReadsArg2;
+  case kAutomaticOp:
+    return 0;
+  case D3DTOP_SELECTARG1:
+    return kReadsArg1;
+  case D3DTOP_SELECTARG2:
+    return kReadsArg2;
   case D3DTOP_MULTIPLYADD:
-  case D3DTOP_LERP: return kReadsArg0 | kReadsArg1 | kReadsArg2;
-  default: return kReadsArg1 | kReadsArg2;
+  case D3DTOP_LERP:
+    return kReadsArg0 | kReadsArg1 | kReadsArg2;
+  default:
+    return kReadsArg1 | kReadsArg2;
   }
 }
 
@@ -179,7 +184,8 @@ D3DMATERIAL9 RenderSettings::defaultMaterial() {
 }
 
 RenderSettings::RenderSettings() : material(defaultMaterial()) {
-  for (int i = 0; i < kStageCount; ++i) stages[std::size_t(i)].texCoordIndex = DWORD(i);
+  for (int i = 0; i < kStageCount; ++i)
+    stages[std::size_t(i)].texCoordIndex = DWORD(i);
   stages[0].colorOp = kAutomaticOp;
   stages[0].alphaOp = kAutomaticOp;
 }
@@ -187,7 +193,9 @@ RenderSettings::RenderSettings() : material(defaultMaterial()) {
 void RenderSettings::setAlphaSource(int mode) {
   StageSettings& s = stages[0];
   switch (mode) {
-  case kAlphaNone: s.alphaOp = D3DTOP_DISABLE; break;
+  case kAlphaNone:
+    s.alphaOp = D3DTOP_DISABLE;
+    break;
   case kAlphaFactor:
     s.alphaOp = D3DTOP_SELECTARG1;
     s.alphaArg1 = D3DTA_TFACTOR;
@@ -215,7 +223,8 @@ void RenderSettings::setAlphaSource(int mode) {
     s.alphaArg1 = D3DTA_TEXTURE;
     s.alphaArg2 = D3DTA_DIFFUSE;
     break;
-  default: break;
+  default:
+    break;
   }
 }
 

@@ -102,7 +102,8 @@ void Scene::loadChildren(const UdfNode& list, SceneNode& parent, bool inRootTree
     logLine("Error: scene nodes nested deeper than " + std::to_string(kMaxNodeDepth) + " levels are skipped\n");
     return;
   }
-  for (const auto& entry : list.children()) loadNode(*entry.value, parent, inRootTree, depth + 1);
+  for (const auto& entry : list.children())
+    loadNode(*entry.value, parent, inRootTree, depth + 1);
 }
 
 void Scene::loadNode(const UdfNode& data, SceneNode& parent, bool inRootTree, int depth) {
@@ -158,9 +159,11 @@ void Scene::computeBindInverses() {
     D3DXMatrixIdentity(&inverse);
     D3DXMatrixInverse(&inverse, nullptr, &world.m);
     node.setBindInverse(Matrix(inverse));
-    for (auto& entry : node.children()) walk(*entry.value, world);
+    for (auto& entry : node.children())
+      walk(*entry.value, world);
   };
-  for (auto& entry : root_.children()) walk(*entry.value, Matrix::identity());
+  for (auto& entry : root_.children())
+    walk(*entry.value, Matrix::identity());
 }
 
 bool Scene::bindBones() {

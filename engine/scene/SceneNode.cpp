@@ -80,7 +80,8 @@ bool SceneNode::traverse(TraversalContext& context) {
         ok = geometry_->draw();
     }
   }
-  for (auto& entry : children_) ok = entry.value->traverse(context) && ok;
+  for (auto& entry : children_)
+    ok = entry.value->traverse(context) && ok;
 
   context.world = savedWorld;
   if (context.staticWorld) *context.staticWorld = savedStatic;
@@ -140,7 +141,8 @@ SceneNode* SceneNode::findByName(std::string_view name) {
 
 void SceneNode::forEach(const std::function<void(SceneNode&)>& f) {
   f(*this);
-  for (auto& entry : children_) entry.value->forEach(f);
+  for (auto& entry : children_)
+    entry.value->forEach(f);
 }
 
 void SceneNode::setTransforms(std::string_view sourceName, std::shared_ptr<NodeTransform> transform,
@@ -179,11 +181,11 @@ Matrix SceneNode::animatedLocal(std::int64_t nowMs, const double* atSeconds) con
   return produced ? animated : localMatrix();
 }
 
-template <class F>
-void SceneNode::forSubtree(bool subtree, F f) {
+template <class F> void SceneNode::forSubtree(bool subtree, F f) {
   f(*this);
   if (!subtree) return;
-  for (auto& entry : children_) entry.value->forSubtree(true, f);
+  for (auto& entry : children_)
+    entry.value->forSubtree(true, f);
 }
 
 void SceneNode::playAnimation(std::string_view sourceName, int layer, bool subtree) {

@@ -22,21 +22,21 @@ class MeshInstance;
 class RenderView;
 
 // Traversal flags.
-constexpr std::uint32_t kTraverseAtTime = 1;    // animation at `time` instead of the clock
-constexpr std::uint32_t kTraverseNoCulling = 2; // draw whatever the camera sees or not
+constexpr std::uint32_t kTraverseAtTime = 1;     // animation at `time` instead of the clock
+constexpr std::uint32_t kTraverseNoCulling = 2;  // draw whatever the camera sees or not
 constexpr std::uint32_t kTraverseUpdateOnly = 4; // matrices only, nothing drawn
 
 // What the per-frame traversal carries from a node to its children.
 struct TraversalContext {
   std::uint32_t flags = 0;
-  Matrix world;               // the running animated world matrix
+  Matrix world;                  // the running animated world matrix
   Matrix* staticWorld = nullptr; // the running world of the file's poses
-  double time = 0.0;          // seconds, with kTraverseAtTime
-  RenderView* queue = nullptr; // drawables go here; without one they are drawn at once
+  double time = 0.0;             // seconds, with kTraverseAtTime
+  RenderView* queue = nullptr;   // drawables go here; without one they are drawn at once
   // The camera culling tests against: this one, else the queue's; without either nothing
   // is culled.
   Camera* camera = nullptr;
-  std::int64_t nowMs = -1;    // the engine clock for this frame; -1 reads it on entry
+  std::int64_t nowMs = -1; // the engine clock for this frame; -1 reads it on entry
 };
 
 // Whether a box (in world coordinates) lies wholly outside the view of `viewProjection`:
@@ -132,8 +132,7 @@ public:
 private:
   bool visible(TraversalContext& context) const;
 
-  template <class F>
-  void forSubtree(bool subtree, F f);
+  template <class F> void forSubtree(bool subtree, F f);
 
   std::string name_;
   std::string typeName_;

@@ -148,8 +148,8 @@ bool Track::locate(float& t, std::size_t& index, float& u) const {
     index = keys_.size() - 1;
     return false;
   }
-  auto after = std::upper_bound(keys_.begin(), keys_.end(), t,
-                                [](float time, const AnimationKey& k) { return time < k.time; });
+  auto after =
+      std::upper_bound(keys_.begin(), keys_.end(), t, [](float time, const AnimationKey& k) { return time < k.time; });
   index = std::size_t(after - keys_.begin()) - 1;
   const AnimationKey& k1 = keys_[index];
   const AnimationKey& k2 = keys_[index + 1];
@@ -202,8 +202,7 @@ bool Track::evaluateVector(float t, D3DXVECTOR3& out) const {
   }
   const Segment& s = segment(i);
   const float u2 = u * u, u3 = u2 * u;
-  out = p1 * (2 * u3 - 3 * u2 + 1) + s.outgoing * (u3 - 2 * u2 + u) + p2 * (-2 * u3 + 3 * u2) +
-        s.incoming * (u3 - u2);
+  out = p1 * (2 * u3 - 3 * u2 + 1) + s.outgoing * (u3 - 2 * u2 + u) + p2 * (-2 * u3 + 3 * u2) + s.incoming * (u3 - u2);
   return true;
 }
 

@@ -44,8 +44,7 @@ constexpr std::uint32_t kTrackLinear = 4; // straight lines (slerp for rotations
 // start + ((t - start) modulo (end - start)), the remainder taken non-negative; `start`
 // when the range is empty. Key times wrap as floats; a player's clock wraps as a double,
 // since it runs for days and float seconds would make a swing stutter long before that.
-template <class T>
-T wrapTime(T t, T start, T end) {
+template <class T> T wrapTime(T t, T start, T end) {
   const T length = end - start;
   if (!(length > T(0))) return start;
   T r = std::fmod(t - start, length);

@@ -12,7 +12,8 @@ namespace {
 
 D3DGAMMARAMP identityRamp() {
   D3DGAMMARAMP ramp;
-  for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>(i * 257);
+  for (int i = 0; i < 256; ++i)
+    ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>(i * 257);
   return ramp;
 }
 
@@ -143,9 +144,9 @@ HRESULT DeviceCore::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFF
   *ppBackBuffer = nullptr;
   if (iSwapChain != 0 || iBackBuffer >= params_.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
     return D3DERR_INVALIDCALL;
-  const D3DSURFACE_DESC desc{params_.BackBufferFormat,  D3DRTYPE_SURFACE,        D3DUSAGE_RENDERTARGET,
-                             D3DPOOL_DEFAULT,           params_.MultiSampleType, params_.MultiSampleQuality,
-                             params_.BackBufferWidth,   params_.BackBufferHeight};
+  const D3DSURFACE_DESC desc{params_.BackBufferFormat, D3DRTYPE_SURFACE,        D3DUSAGE_RENDERTARGET,
+                             D3DPOOL_DEFAULT,          params_.MultiSampleType, params_.MultiSampleQuality,
+                             params_.BackBufferWidth,  params_.BackBufferHeight};
   *ppBackBuffer = new BackBufferSurface(*this, desc);
   return D3D_OK;
 }

@@ -60,8 +60,8 @@ public:
   // Resources
   HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                         IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                             IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool, IDirect3DVertexBuffer9** ppVertexBuffer,
+                             HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                             IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
 

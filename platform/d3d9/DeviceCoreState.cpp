@@ -16,8 +16,7 @@ constexpr std::uint64_t kMaxUserBytes = 64ull << 20;
 HRESULT resultOf(Change change) { return change == Change::Invalid ? D3DERR_INVALIDCALL : D3D_OK; }
 
 // The device keeps a binding on what is bound; moving it releases the old one.
-template <class R>
-void rebind(R* previous, R* next) {
+template <class R> void rebind(R* previous, R* next) {
   if (previous == next) return;
   if (next) next->bind();
   if (previous) previous->unbind();
@@ -211,8 +210,7 @@ HRESULT DeviceCore::GetIndices(IDirect3DIndexBuffer9** ppIndexData) {
 // ---------------------------------------------------------------------------------------
 // Drawing
 
-HRESULT DeviceCore::validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                                 DrawRequest& request) {
+HRESULT DeviceCore::validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT primitiveCount, DrawRequest& request) {
   if (!inScene_) return fail(method, "called outside BeginScene/EndScene");
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return fail(method, "unknown primitive type");
   if (primitiveCount > direct3d_.backendCapabilities().caps.MaxPrimitiveCount)

@@ -27,11 +27,13 @@ std::vector<unsigned> DeviceLoss::parseSchedule(std::string_view text) {
 
 HRESULT DeviceLoss::testCooperativeLevel() {
   switch (phase_) {
-  case Phase::Operational: return D3D_OK;
+  case Phase::Operational:
+    return D3D_OK;
   case Phase::Lost:
     if (--lostReports_ == 0) phase_ = Phase::NotReset;
     return D3DERR_DEVICELOST;
-  case Phase::NotReset: return D3DERR_DEVICENOTRESET;
+  case Phase::NotReset:
+    return D3DERR_DEVICENOTRESET;
   }
   return D3D_OK;
 }

@@ -149,14 +149,17 @@ bool isStageState(DWORD type) {
 
 std::uint32_t stageStateGroups(DWORD type) {
   switch (type) {
-  case D3DTSS_CONSTANT: return kDirtyPixelConstants;
+  case D3DTSS_CONSTANT:
+    return kDirtyPixelConstants;
   case D3DTSS_BUMPENVMAT00:
   case D3DTSS_BUMPENVMAT01:
   case D3DTSS_BUMPENVMAT10:
   case D3DTSS_BUMPENVMAT11:
   case D3DTSS_BUMPENVLSCALE:
-  case D3DTSS_BUMPENVLOFFSET: return 0;
-  default: return kDirtyShaderKey;
+  case D3DTSS_BUMPENVLOFFSET:
+    return 0;
+  default:
+    return kDirtyShaderKey;
   }
 }
 

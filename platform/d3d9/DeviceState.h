@@ -17,8 +17,8 @@ class Texture;
 class VertexBuffer;
 class IndexBuffer;
 
-constexpr UINT kStageCount = 8;     // fixed-function texture stages
-constexpr UINT kSamplerCount = 16;  // samplers (and SetTexture stages)
+constexpr UINT kStageCount = 8;    // fixed-function texture stages
+constexpr UINT kSamplerCount = 16; // samplers (and SetTexture stages)
 constexpr UINT kRenderStateLimit = 210;
 constexpr UINT kStageStateLimit = 33;
 constexpr UINT kSamplerStateLimit = 14;
@@ -27,24 +27,24 @@ constexpr UINT kMaxActiveLights = 8;
 
 // Groups of state a back end applies together; one bit each.
 enum DirtyGroup : std::uint32_t {
-  kDirtyDepth = 1u << 0,            // z enable, write, function
-  kDirtyBlend = 1u << 1,            // blend enable, factors, operations, blend factor
-  kDirtyRaster = 1u << 2,           // cull, fill, depth bias, multisample, point size
-  kDirtyStencil = 1u << 3,          // stencil test and operations
-  kDirtyColorMask = 1u << 4,        // colour write mask
-  kDirtyViewport = 1u << 5,         // viewport rectangle and depth range
-  kDirtyScissor = 1u << 6,          // scissor enable and rectangle
-  kDirtyShaderKey = 1u << 7,        // anything that selects the generated program
-  kDirtyTransforms = 1u << 8,       // world, view, projection
-  kDirtyTextureMatrices = 1u << 9,  // D3DTS_TEXTURE0..7
-  kDirtyMaterial = 1u << 10,        // material
-  kDirtyLights = 1u << 11,          // light parameters, ambient
-  kDirtyFog = 1u << 12,             // fog colour, start, end, density
-  kDirtyPixelConstants = 1u << 13,  // texture factor, alpha reference, stage constants
-  kDirtyVertexInput = 1u << 14,     // FVF and stream source
-  kDirtyIndices = 1u << 15,         // index buffer
-  kDirtyTextures = 1u << 16,        // see dirtyTextureStages
-  kDirtySamplers = 1u << 17,        // see dirtySamplers
+  kDirtyDepth = 1u << 0,           // z enable, write, function
+  kDirtyBlend = 1u << 1,           // blend enable, factors, operations, blend factor
+  kDirtyRaster = 1u << 2,          // cull, fill, depth bias, multisample, point size
+  kDirtyStencil = 1u << 3,         // stencil test and operations
+  kDirtyColorMask = 1u << 4,       // colour write mask
+  kDirtyViewport = 1u << 5,        // viewport rectangle and depth range
+  kDirtyScissor = 1u << 6,         // scissor enable and rectangle
+  kDirtyShaderKey = 1u << 7,       // anything that selects the generated program
+  kDirtyTransforms = 1u << 8,      // world, view, projection
+  kDirtyTextureMatrices = 1u << 9, // D3DTS_TEXTURE0..7
+  kDirtyMaterial = 1u << 10,       // material
+  kDirtyLights = 1u << 11,         // light parameters, ambient
+  kDirtyFog = 1u << 12,            // fog colour, start, end, density
+  kDirtyPixelConstants = 1u << 13, // texture factor, alpha reference, stage constants
+  kDirtyVertexInput = 1u << 14,    // FVF and stream source
+  kDirtyIndices = 1u << 15,        // index buffer
+  kDirtyTextures = 1u << 16,       // see dirtyTextureStages
+  kDirtySamplers = 1u << 17,       // see dirtySamplers
   kDirtyAll = (1u << 18) - 1,
 };
 

@@ -17,8 +17,10 @@ bool knownPresentInterval(UINT interval) {
   case D3DPRESENT_INTERVAL_TWO:
   case D3DPRESENT_INTERVAL_THREE:
   case D3DPRESENT_INTERVAL_FOUR:
-  case D3DPRESENT_INTERVAL_IMMEDIATE: return true;
-  default: return false;
+  case D3DPRESENT_INTERVAL_IMMEDIATE:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -138,10 +140,12 @@ HRESULT Direct3DBase::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3D
     if (Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return D3DERR_NOTAVAILABLE;
     if (!listed(caps.textureFormats, CheckFormat)) return D3DERR_NOTAVAILABLE;
     return (Usage & D3DUSAGE_AUTOGENMIPMAP) ? D3DOK_NOAUTOGEN : D3D_OK;
-  case D3DRTYPE_VERTEXBUFFER: return CheckFormat == D3DFMT_VERTEXDATA ? D3D_OK : D3DERR_NOTAVAILABLE;
+  case D3DRTYPE_VERTEXBUFFER:
+    return CheckFormat == D3DFMT_VERTEXDATA ? D3D_OK : D3DERR_NOTAVAILABLE;
   case D3DRTYPE_INDEXBUFFER:
     return (CheckFormat == D3DFMT_INDEX16 || CheckFormat == D3DFMT_INDEX32) ? D3D_OK : D3DERR_NOTAVAILABLE;
-  default: return D3DERR_NOTAVAILABLE;
+  default:
+    return D3DERR_NOTAVAILABLE;
   }
 }
 
@@ -220,11 +224,12 @@ HRESULT Direct3DBase::completePresentParameters(UINT index, HWND focusWindow, De
     adapterFormat = displayFormatOf(p.BackBufferFormat);
     bool found = false;
     for (const D3DDISPLAYMODE& mode : description->modes)
-      found = found || (mode.Format == adapterFormat && mode.Width == p.BackBufferWidth &&
-                        mode.Height == p.BackBufferHeight &&
-                        (p.FullScreen_RefreshRateInHz == 0 || mode.RefreshRate == p.FullScreen_RefreshRateInHz));
-    if (!found) return invalid("no display mode " + std::to_string(p.BackBufferWidth) + "x" +
-                               std::to_string(p.BackBufferHeight) + " for a full-screen device");
+      found = found ||
+              (mode.Format == adapterFormat && mode.Width == p.BackBufferWidth && mode.Height == p.BackBufferHeight &&
+               (p.FullScreen_RefreshRateInHz == 0 || mode.RefreshRate == p.FullScreen_RefreshRateInHz));
+    if (!found)
+      return invalid("no display mode " + std::to_string(p.BackBufferWidth) + "x" + std::to_string(p.BackBufferHeight) +
+                     " for a full-screen device");
   }
   const UINT maxSize = capabilities().caps.MaxTextureWidth;
   if (p.BackBufferWidth > maxSize || p.BackBufferHeight > maxSize) return invalid("back buffer too large");
@@ -233,16 +238,15 @@ HRESULT Direct3DBase::completePresentParameters(UINT index, HWND focusWindow, De
   if (p.MultiSampleType != D3DMULTISAMPLE_NONE) {
     DWORD levels = 0;
     if (p.SwapEffect != D3DSWAPEFFECT_DISCARD) return invalid("multisampling needs D3DSWAPEFFECT_DISCARD");
-    if (CheckDeviceMultiSampleType(index, D3DDEVTYPE_HAL, p.BackBufferFormat, p.Windowed, p.MultiSampleType,
-                                   &levels) != D3D_OK ||
+    if (CheckDeviceMultiSampleType(index, D3DDEVTYPE_HAL, p.BackBufferFormat, p.Windowed, p.MultiSampleType, &levels) !=
+            D3D_OK ||
         p.MultiSampleQuality >= levels)
       return invalid("multisample type not supported");
   }
-  if (p.EnableAutoDepthStencil &&
-      (CheckDeviceFormat(index, D3DDEVTYPE_HAL, adapterFormat, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                         p.AutoDepthStencilFormat) != D3D_OK ||
-       CheckDepthStencilMatch(index, D3DDEVTYPE_HAL, adapterFormat, p.BackBufferFormat, p.AutoDepthStencilFormat) !=
-           D3D_OK))
+  if (p.EnableAutoDepthStencil && (CheckDeviceFormat(index, D3DDEVTYPE_HAL, adapterFormat, D3DUSAGE_DEPTHSTENCIL,
+                                                     D3DRTYPE_SURFACE, p.AutoDepthStencilFormat) != D3D_OK ||
+                                   CheckDepthStencilMatch(index, D3DDEVTYPE_HAL, adapterFormat, p.BackBufferFormat,
+                                                          p.AutoDepthStencilFormat) != D3D_OK))
     return invalid("depth-stencil format not supported");
   return D3D_OK;
 }
@@ -250,7 +254,8 @@ HRESULT Direct3DBase::completePresentParameters(UINT index, HWND focusWindow, De
 void Direct3DBase::applyEnvironment(DeviceCore& device) {
   if (const char* schedule = std::getenv("TICKWOOD_FORCE_DEVICE_LOSS"); schedule && *schedule) {
     std::vector<unsigned> counts = DeviceLoss::parseSchedule(schedule);
-    if (counts.empty()) report(std::string("Direct3D: TICKWOOD_FORCE_DEVICE_LOSS \"") + schedule + "\" is not a list of present counts");
+    if (counts.empty())
+      report(std::string("Direct3D: TICKWOOD_FORCE_DEVICE_LOSS \"") + schedule + "\" is not a list of present counts");
     device.loss().schedule(std::move(counts));
   }
   if (const char* noCache = std::getenv("TICKWOOD_D3D9_NO_STATE_CACHE"); noCache && std::string(noCache) == "1")
@@ -264,8 +269,8 @@ HRESULT Direct3DBase::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFo
   *ppReturnedDeviceInterface = nullptr;
   if (!adapter(Adapter)) return D3DERR_INVALIDCALL;
   if (DeviceType != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
-  constexpr DWORD kProcessing = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                D3DCREATE_MIXED_VERTEXPROCESSING;
+  constexpr DWORD kProcessing =
+      D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING;
   const DWORD processing = BehaviorFlags & kProcessing;
   if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
       processing != D3DCREATE_MIXED_VERTEXPROCESSING)

@@ -87,8 +87,7 @@ private:
 D3DFORMAT displayFormatOf(D3DFORMAT backBuffer);
 
 // Whether the list holds the value.
-template <class T, class U>
-bool listed(const std::vector<T>& list, U value) {
+template <class T, class U> bool listed(const std::vector<T>& list, U value) {
   for (const T& item : list)
     if (item == value) return true;
   return false;

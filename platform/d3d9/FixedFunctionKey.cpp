@@ -31,14 +31,20 @@ DWORD bitsAt(std::uint32_t word, unsigned shift, unsigned width) { return (word 
 
 unsigned argumentsRead(DWORD op) {
   switch (op) {
-  case D3DTOP_DISABLE: return 0;
-  case D3DTOP_SELECTARG1: return 2;
-  case D3DTOP_SELECTARG2: return 4;
+  case D3DTOP_DISABLE:
+    return 0;
+  case D3DTOP_SELECTARG1:
+    return 2;
+  case D3DTOP_SELECTARG2:
+    return 4;
   case D3DTOP_MULTIPLYADD:
-  case D3DTOP_LERP: return 7;
+  case D3DTOP_LERP:
+    return 7;
   case D3DTOP_BUMPENVMAP:
-  case D3DTOP_BUMPENVMAPLUMINANCE: return 0;
-  default: return 6;
+  case D3DTOP_BUMPENVMAPLUMINANCE:
+    return 0;
+  default:
+    return 6;
   }
 }
 
@@ -75,7 +81,8 @@ FixedFunctionKey makeFixedFunctionKey(const DeviceState& state, const VertexLayo
     std::uint32_t kinds = 0;
     const D3DLIGHT9* lights[kMaxActiveLights];
     const UINT count = state.activeLights(lights);
-    for (UINT i = 0; i < count; ++i) kinds |= field(lights[i]->Type & 3, i * 2);
+    for (UINT i = 0; i < count; ++i)
+      kinds |= field(lights[i]->Type & 3, i * 2);
     w[1] = field(state.renderState(D3DRS_COLORVERTEX) == FALSE, 1) |
            field(state.renderState(D3DRS_NORMALIZENORMALS) != FALSE, 2) |
            field(state.renderState(D3DRS_LOCALVIEWER) == FALSE, 3) | field(specular, 4) |
@@ -125,8 +132,8 @@ FixedFunctionKey makeFixedFunctionKey(const DeviceState& state, const VertexLayo
     previousPremodulates = colorOp == D3DTOP_PREMODULATE;
 
     colorWord = field(colorOp ^ defaultColorOp(s), 0) | field(c1 ^ D3DTA_TEXTURE, 5) | field(c2 ^ D3DTA_CURRENT, 11) |
-                field(c0 ^ D3DTA_CURRENT, 17) |
-                field(state.stageState(s, D3DTSS_RESULTARG) == D3DTA_TEMP, 23) | field(hasTexture, 30);
+                field(c0 ^ D3DTA_CURRENT, 17) | field(state.stageState(s, D3DTSS_RESULTARG) == D3DTA_TEMP, 23) |
+                field(hasTexture, 30);
     alphaWord = field(alphaOp ^ defaultAlphaOp(s), 0) | field(a1 ^ D3DTA_TEXTURE, 5) | field(a2 ^ D3DTA_CURRENT, 11) |
                 field(a0 ^ D3DTA_CURRENT, 17);
     if (samples) {
@@ -157,7 +164,8 @@ DecodedKey decodeFixedFunctionKey(const FixedFunctionKey& key) {
   d.hasSpecular = bitsAt(w[0], 4, 1);
   d.texCount = bitsAt(w[0], 5, 4);
   static constexpr UINT floatsForCode[4] = {2, 3, 4, 1};
-  for (UINT set = 0; set < 8; ++set) d.texSize[set] = floatsForCode[bitsAt(w[0], 9 + 2 * set, 2)];
+  for (UINT set = 0; set < 8; ++set)
+    d.texSize[set] = floatsForCode[bitsAt(w[0], 9 + 2 * set, 2)];
 
   d.lighting = !bitsAt(w[1], 0, 1);
   d.colorVertex = !bitsAt(w[1], 1, 1);

@@ -64,9 +64,9 @@ struct StageKey {
   bool resultToTemp;
   UINT texCoordSet;
   DWORD texCoordGeneration; // D3DTSS_TCI_* value
-  UINT transformCount;       // 0 = no texture transform
+  UINT transformCount;      // 0 = no texture transform
   bool projected;
-  bool samplesTexture;       // the stage reads its texture (or the previous stage premodulates)
+  bool samplesTexture; // the stage reads its texture (or the previous stage premodulates)
 };
 
 struct DecodedKey {
@@ -94,7 +94,6 @@ unsigned argumentsRead(DWORD op);
 
 } // namespace d3d9
 
-template <>
-struct std::hash<d3d9::FixedFunctionKey> {
+template <> struct std::hash<d3d9::FixedFunctionKey> {
   std::size_t operator()(const d3d9::FixedFunctionKey& key) const { return key.hash(); }
 };

@@ -12,33 +12,87 @@ FormatInfo formatInfo(D3DFORMAT format) {
     info.hasAlpha = alpha;
   };
   switch (format) {
-  case D3DFMT_R8G8B8: set(24, false); break;
-  case D3DFMT_A8R8G8B8: set(32, true); break;
-  case D3DFMT_X8R8G8B8: set(32, false); break;
-  case D3DFMT_R5G6B5: set(16, false); break;
-  case D3DFMT_X1R5G5B5: set(16, false); break;
-  case D3DFMT_A1R5G5B5: set(16, true); break;
-  case D3DFMT_A4R4G4B4: set(16, true); break;
-  case D3DFMT_R3G3B2: set(8, false); break;
-  case D3DFMT_A8: set(8, true); break;
-  case D3DFMT_A8R3G3B2: set(16, true); break;
-  case D3DFMT_X4R4G4B4: set(16, false); break;
-  case D3DFMT_A2B10G10R10: set(32, true); break;
-  case D3DFMT_A8B8G8R8: set(32, true); break;
-  case D3DFMT_X8B8G8R8: set(32, false); break;
-  case D3DFMT_G16R16: set(32, false); break;
-  case D3DFMT_A2R10G10B10: set(32, true); break;
-  case D3DFMT_A16B16G16R16: set(64, true); break;
-  case D3DFMT_A8P8: set(16, true); break;
-  case D3DFMT_P8: set(8, false); break;
-  case D3DFMT_L8: set(8, false); break;
-  case D3DFMT_A8L8: set(16, true); break;
-  case D3DFMT_A4L4: set(8, true); break;
-  case D3DFMT_L16: set(16, false); break;
-  case D3DFMT_A16B16G16R16F: set(64, true); break;
-  case D3DFMT_A32B32G32R32F: set(128, true); break;
-  case D3DFMT_R16F: set(16, false); break;
-  case D3DFMT_R32F: set(32, false); break;
+  case D3DFMT_R8G8B8:
+    set(24, false);
+    break;
+  case D3DFMT_A8R8G8B8:
+    set(32, true);
+    break;
+  case D3DFMT_X8R8G8B8:
+    set(32, false);
+    break;
+  case D3DFMT_R5G6B5:
+    set(16, false);
+    break;
+  case D3DFMT_X1R5G5B5:
+    set(16, false);
+    break;
+  case D3DFMT_A1R5G5B5:
+    set(16, true);
+    break;
+  case D3DFMT_A4R4G4B4:
+    set(16, true);
+    break;
+  case D3DFMT_R3G3B2:
+    set(8, false);
+    break;
+  case D3DFMT_A8:
+    set(8, true);
+    break;
+  case D3DFMT_A8R3G3B2:
+    set(16, true);
+    break;
+  case D3DFMT_X4R4G4B4:
+    set(16, false);
+    break;
+  case D3DFMT_A2B10G10R10:
+    set(32, true);
+    break;
+  case D3DFMT_A8B8G8R8:
+    set(32, true);
+    break;
+  case D3DFMT_X8B8G8R8:
+    set(32, false);
+    break;
+  case D3DFMT_G16R16:
+    set(32, false);
+    break;
+  case D3DFMT_A2R10G10B10:
+    set(32, true);
+    break;
+  case D3DFMT_A16B16G16R16:
+    set(64, true);
+    break;
+  case D3DFMT_A8P8:
+    set(16, true);
+    break;
+  case D3DFMT_P8:
+    set(8, false);
+    break;
+  case D3DFMT_L8:
+    set(8, false);
+    break;
+  case D3DFMT_A8L8:
+    set(16, true);
+    break;
+  case D3DFMT_A4L4:
+    set(8, true);
+    break;
+  case D3DFMT_L16:
+    set(16, false);
+    break;
+  case D3DFMT_A16B16G16R16F:
+    set(64, true);
+    break;
+  case D3DFMT_A32B32G32R32F:
+    set(128, true);
+    break;
+  case D3DFMT_R16F:
+    set(16, false);
+    break;
+  case D3DFMT_R32F:
+    set(32, false);
+    break;
   case D3DFMT_DXT1:
     set(4, true);
     info.blockBytes = 8;
@@ -65,7 +119,8 @@ FormatInfo formatInfo(D3DFORMAT format) {
     set(32, false);
     info.isDepth = true;
     break;
-  default: break;
+  default:
+    break;
   }
   return info;
 }
@@ -76,9 +131,7 @@ UINT levelPitch(D3DFORMAT format, UINT width) {
   return width * (info.bitsPerPixel / 8);
 }
 
-UINT levelRows(D3DFORMAT format, UINT height) {
-  return formatInfo(format).compressed() ? (height + 3) / 4 : height;
-}
+UINT levelRows(D3DFORMAT format, UINT height) { return formatInfo(format).compressed() ? (height + 3) / 4 : height; }
 
 std::size_t levelSize(D3DFORMAT format, UINT width, UINT height) {
   return static_cast<std::size_t>(levelPitch(format, width)) * levelRows(format, height);

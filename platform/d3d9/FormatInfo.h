@@ -10,8 +10,8 @@ namespace d3d9 {
 
 struct FormatInfo {
   D3DFORMAT format = D3DFMT_UNKNOWN;
-  UINT bitsPerPixel = 0;   // 0 for unknown formats; 4 or 8 per texel for DXT
-  UINT blockBytes = 0;     // bytes per 4x4 block for DXT formats, 0 otherwise
+  UINT bitsPerPixel = 0; // 0 for unknown formats; 4 or 8 per texel for DXT
+  UINT blockBytes = 0;   // bytes per 4x4 block for DXT formats, 0 otherwise
   bool hasAlpha = false;
   bool isDepth = false;
   bool known() const { return bitsPerPixel != 0; }

@@ -81,8 +81,7 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
 
 namespace {
 
-template <class Index>
-IndexRange scanIndices(const BYTE* bytes, UINT first, UINT count) {
+template <class Index> IndexRange scanIndices(const BYTE* bytes, UINT first, UINT count) {
   IndexRange range;
   for (UINT i = first; i < first + count; ++i) {
     Index value;
@@ -132,8 +131,8 @@ UINT Texture::levelHeight(UINT level) const { return levelExtent(description_.he
 
 HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   if (!pDesc || Level >= description_.levels) return D3DERR_INVALIDCALL;
-  *pDesc = {description_.format, D3DRTYPE_SURFACE, description_.usage, description_.pool, D3DMULTISAMPLE_NONE, 0,
-            levelWidth(Level), levelHeight(Level)};
+  *pDesc = {description_.format, D3DRTYPE_SURFACE,  description_.usage, description_.pool, D3DMULTISAMPLE_NONE, 0,
+            levelWidth(Level),   levelHeight(Level)};
   return D3D_OK;
 }
 
@@ -158,9 +157,11 @@ HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* p
   if (info.compressed()) {
     // Compressed levels lock whole 4x4 blocks.
     if ((rect.left % 4) || (rect.top % 4)) return D3DERR_INVALIDCALL;
-    offset = static_cast<std::size_t>(rect.top / 4) * level.pitch + static_cast<std::size_t>(rect.left / 4) * info.blockBytes;
+    offset = static_cast<std::size_t>(rect.top / 4) * level.pitch +
+             static_cast<std::size_t>(rect.left / 4) * info.blockBytes;
   } else {
-    offset = static_cast<std::size_t>(rect.top) * level.pitch + static_cast<std::size_t>(rect.left) * (info.bitsPerPixel / 8);
+    offset = static_cast<std::size_t>(rect.top) * level.pitch +
+             static_cast<std::size_t>(rect.left) * (info.bitsPerPixel / 8);
   }
   level.locked = true;
   level.flags = Flags;

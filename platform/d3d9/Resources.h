@@ -29,8 +29,7 @@ protected:
   ~ResourceOwner() = default;
 };
 
-template <class Interface>
-class Resource : public Interface {
+template <class Interface> class Resource : public Interface {
 public:
   ULONG AddRef() override {
     if (publicRefs_++ == 0) acquireOwner();

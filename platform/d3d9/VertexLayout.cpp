@@ -7,7 +7,8 @@ VertexLayout describeFvf(DWORD fvf) {
   if (fvf & (D3DFVF_RESERVED0 | D3DFVF_RESERVED2)) return layout;
   UINT offset = 0;
   switch (fvf & D3DFVF_POSITION_MASK) {
-  case 0: break;
+  case 0:
+    break;
   case D3DFVF_XYZ:
     layout.position = PositionKind::Xyz;
     offset = 12;
@@ -25,7 +26,8 @@ VertexLayout describeFvf(DWORD fvf) {
     layout.blendWeights = ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZ) / 2;
     offset = 12 + 4 * layout.blendWeights;
     break;
-  default: return layout; // XYZW needs vertex shaders
+  default:
+    return layout; // XYZW needs vertex shaders
   }
   if (fvf & D3DFVF_NORMAL) {
     layout.hasNormal = true;
@@ -63,12 +65,17 @@ VertexLayout describeFvf(DWORD fvf) {
 UINT verticesForPrimitives(D3DPRIMITIVETYPE type, UINT primitiveCount) {
   if (primitiveCount == 0) return 0;
   switch (type) {
-  case D3DPT_POINTLIST: return primitiveCount;
-  case D3DPT_LINELIST: return primitiveCount * 2;
-  case D3DPT_LINESTRIP: return primitiveCount + 1;
-  case D3DPT_TRIANGLELIST: return primitiveCount * 3;
+  case D3DPT_POINTLIST:
+    return primitiveCount;
+  case D3DPT_LINELIST:
+    return primitiveCount * 2;
+  case D3DPT_LINESTRIP:
+    return primitiveCount + 1;
+  case D3DPT_TRIANGLELIST:
+    return primitiveCount * 3;
   case D3DPT_TRIANGLESTRIP:
-  case D3DPT_TRIANGLEFAN: return primitiveCount + 2;
+  case D3DPT_TRIANGLEFAN:
+    return primitiveCount + 2;
   }
   return 0;
 }

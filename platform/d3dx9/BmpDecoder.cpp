@@ -32,7 +32,8 @@ struct Channel {
   std::uint32_t max = 0;
   explicit Channel(std::uint32_t m = 0) : mask(m) {
     if (!mask) return;
-    while (!((mask >> shift) & 1)) ++shift;
+    while (!((mask >> shift) & 1))
+      ++shift;
     max = mask >> shift;
   }
   std::uint32_t read(std::uint32_t value, std::uint32_t absent) const {
@@ -77,7 +78,8 @@ bool readHeader(const Reader& r, Header& h, std::string& error) {
       // Masks follow a 40-byte header, or sit inside the longer ones.
       const std::size_t count = h.compression == kAlphaBitFields || infoSize >= 56 ? 4 : 3;
       if (!r.has(54, count * 4)) return fail(error, "the file ends inside its bit masks");
-      for (std::size_t i = 0; i < count; ++i) h.masks[i] = r.u32(54 + 4 * i);
+      for (std::size_t i = 0; i < count; ++i)
+        h.masks[i] = r.u32(54 + 4 * i);
     }
   } else {
     return fail(error, "unknown header size " + std::to_string(infoSize));
@@ -100,10 +102,9 @@ bool readHeader(const Reader& r, Header& h, std::string& error) {
   }
   const bool known = (h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 || h.bits == 24 || h.bits == 32);
   if (!known) return fail(error, std::to_string(h.bits) + " bits per pixel");
-  const bool compressionFits = h.compression == kRgb || (h.compression == kRle8 && h.bits == 8) ||
-                               (h.compression == kRle4 && h.bits == 4) ||
-                               ((h.compression == kBitFields || h.compression == kAlphaBitFields) &&
-                                (h.bits == 16 || h.bits == 32));
+  const bool compressionFits =
+      h.compression == kRgb || (h.compression == kRle8 && h.bits == 8) || (h.compression == kRle4 && h.bits == 4) ||
+      ((h.compression == kBitFields || h.compression == kAlphaBitFields) && (h.bits == 16 || h.bits == 32));
   if (!compressionFits) return fail(error, "unsupported compression " + std::to_string(h.compression));
   return true;
 }
@@ -137,7 +138,8 @@ bool decodeRle(const Reader& r, const Header& h, const std::vector<std::uint32_t
     const BYTE count = *r.at(at), value = *r.at(at + 1);
     at += 2;
     if (count > 0) {
-      for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 0xF : value >> 4) : value);
+      for (int i = 0; i < count; ++i)
+        put(four ? ((i & 1) ? value & 0xF : value >> 4) : value);
     } else if (value == 0) { // end of line
       x = 0;
       ++y;
@@ -197,10 +199,18 @@ bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& er
     alphaChannel = Channel(alpha ? h.masks[3] : 0);
   }
   switch (h.bits) {
-  case 16: image.fileFormat = red.mask == 0xF800 ? D3DFMT_R5G6B5 : alpha ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5; break;
-  case 24: image.fileFormat = D3DFMT_R8G8B8; break;
-  case 32: image.fileFormat = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8; break;
-  default: image.fileFormat = D3DFMT_P8; break;
+  case 16:
+    image.fileFormat = red.mask == 0xF800 ? D3DFMT_R5G6B5 : alpha ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5;
+    break;
+  case 24:
+    image.fileFormat = D3DFMT_R8G8B8;
+    break;
+  case 32:
+    image.fileFormat = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    break;
+  default:
+    image.fileFormat = D3DFMT_P8;
+    break;
   }
   image.pixels.assign(std::size_t(image.width) * image.height, 0);
   for (UINT y = 0; y < image.height; ++y) {
@@ -208,13 +218,21 @@ bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& er
     for (UINT x = 0; x < image.width; ++x) {
       std::uint32_t value;
       switch (h.bits) {
-      case 1: value = palette[(row[x / 8] >> (7 - x % 8)) & 1]; break;
-      case 4: value = palette[(row[x / 2] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-      case 8: value = palette[row[x]]; break;
-      case 24: value = 0xFF000000u | (std::uint32_t(row[x * 3 + 2]) << 16) | (row[x * 3 + 1] << 8) | row[x * 3]; break;
+      case 1:
+        value = palette[(row[x / 8] >> (7 - x % 8)) & 1];
+        break;
+      case 4:
+        value = palette[(row[x / 2] >> ((x & 1) ? 0 : 4)) & 0xF];
+        break;
+      case 8:
+        value = palette[row[x]];
+        break;
+      case 24:
+        value = 0xFF000000u | (std::uint32_t(row[x * 3 + 2]) << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
+        break;
       default: {
-        const std::uint32_t raw = h.bits == 16 ? std::uint32_t(row[x * 2] | (row[x * 2 + 1] << 8))
-                                               : r.u32(std::size_t(row - data) + x * 4);
+        const std::uint32_t raw =
+            h.bits == 16 ? std::uint32_t(row[x * 2] | (row[x * 2 + 1] << 8)) : r.u32(std::size_t(row - data) + x * 4);
         value = (alphaChannel.read(raw, 255) << 24) | (red.read(raw, 0) << 16) | (green.read(raw, 0) << 8) |
                 blue.read(raw, 0);
       }

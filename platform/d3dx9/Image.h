@@ -17,7 +17,7 @@ constexpr UINT kMaxImageSide = 16384;
 struct Image {
   UINT width = 0;
   UINT height = 0;
-  std::vector<std::uint32_t> pixels; // width * height, 0xAARRGGBB
+  std::vector<std::uint32_t> pixels;     // width * height, 0xAARRGGBB
   D3DFORMAT fileFormat = D3DFMT_UNKNOWN; // the pixel format the file stores
   D3DXIMAGE_FILEFORMAT fileType = D3DXIFF_BMP;
 

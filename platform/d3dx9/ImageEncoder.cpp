@@ -171,9 +171,11 @@ std::vector<BYTE> encodeBmp(const Image& image, int bits) {
     const UINT y = image.height - 1 - row;
     for (UINT x = 0; x < image.width; ++x) {
       const std::uint32_t p = image.at(x, y);
-      for (UINT b = 0; b < bytes; ++b) out.push_back(BYTE(p >> (8 * b)));
+      for (UINT b = 0; b < bytes; ++b)
+        out.push_back(BYTE(p >> (8 * b)));
     }
-    for (UINT pad = image.width * bytes; pad < stride; ++pad) out.push_back(0);
+    for (UINT pad = image.width * bytes; pad < stride; ++pad)
+      out.push_back(0);
   }
   return out;
 }
@@ -191,23 +193,28 @@ std::vector<BYTE> encodeTga(const Image& image, int bits, bool rle, bool topDown
   };
   const std::size_t total = std::size_t(image.width) * image.height;
   auto put = [&](std::uint32_t p) {
-    for (UINT b = 0; b < bytes; ++b) out.push_back(BYTE(p >> (8 * b)));
+    for (UINT b = 0; b < bytes; ++b)
+      out.push_back(BYTE(p >> (8 * b)));
   };
   if (!rle) {
-    for (std::size_t n = 0; n < total; ++n) put(pixel(n));
+    for (std::size_t n = 0; n < total; ++n)
+      put(pixel(n));
     return out;
   }
   for (std::size_t n = 0; n < total;) {
     std::size_t run = 1;
-    while (n + run < total && run < 128 && pixel(n + run) == pixel(n)) ++run;
+    while (n + run < total && run < 128 && pixel(n + run) == pixel(n))
+      ++run;
     if (run > 1) {
       out.push_back(BYTE(0x80 | (run - 1)));
       put(pixel(n));
     } else {
       std::size_t raw = 1;
-      while (n + raw < total && raw < 128 && pixel(n + raw) != pixel(n + raw - 1)) ++raw;
+      while (n + raw < total && raw < 128 && pixel(n + raw) != pixel(n + raw - 1))
+        ++raw;
       out.push_back(BYTE(raw - 1));
-      for (std::size_t i = 0; i < raw; ++i) put(pixel(n + i));
+      for (std::size_t i = 0; i < raw; ++i)
+        put(pixel(n + i));
       run = raw;
     }
     n += run;

@@ -32,7 +32,8 @@ UINT address(long i, UINT size, bool mirror) {
 Image copyUnscaled(const Image& source, UINT width, UINT height) {
   Image out = blankImage(width, height);
   for (UINT y = 0; y < std::min(height, source.height); ++y)
-    for (UINT x = 0; x < std::min(width, source.width); ++x) out.at(x, y) = source.at(x, y);
+    for (UINT x = 0; x < std::min(width, source.width); ++x)
+      out.at(x, y) = source.at(x, y);
   return out;
 }
 
@@ -94,11 +95,13 @@ Image area(const Image& source, UINT width, UINT height) {
           const double w = wy * (std::min(right, i + 1.0) - std::max(left, double(i)));
           if (w <= 0) continue;
           const std::uint32_t p = source.at(i, j);
-          for (int c = 0; c < 4; ++c) sum[c] += w * channel(p, shifts[c]);
+          for (int c = 0; c < 4; ++c)
+            sum[c] += w * channel(p, shifts[c]);
           weight += w;
         }
       }
-      for (double& s : sum) s /= weight;
+      for (double& s : sum)
+        s /= weight;
       out.at(x, y) = pack(sum);
     }
   }

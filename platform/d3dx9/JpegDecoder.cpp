@@ -6,8 +6,8 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace d3dx9 {
 namespace {
@@ -43,7 +43,8 @@ struct Decode {
 
 std::uint32_t argb(const JSAMPLE* p, J_COLOR_SPACE space, bool adobe) {
   switch (space) {
-  case JCS_GRAYSCALE: return 0xFF000000u | (p[0] << 16) | (p[0] << 8) | p[0];
+  case JCS_GRAYSCALE:
+    return 0xFF000000u | (p[0] << 16) | (p[0] << 8) | p[0];
   case JCS_CMYK: {
     // Adobe writes CMYK inverted; plain CMYK is converted as 1 - ink.
     int c = p[0], m = p[1], y = p[2], k = p[3];
@@ -56,7 +57,8 @@ std::uint32_t argb(const JSAMPLE* p, J_COLOR_SPACE space, bool adobe) {
     const std::uint32_t r = std::uint32_t(c * k / 255), g = std::uint32_t(m * k / 255), b = std::uint32_t(y * k / 255);
     return 0xFF000000u | (r << 16) | (g << 8) | b;
   }
-  default: return 0xFF000000u | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
+  default:
+    return 0xFF000000u | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
   }
 }
 
@@ -81,13 +83,13 @@ bool run(Decode& d) {
   image.fileFormat = d.info.out_color_space == JCS_GRAYSCALE ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
   image.pixels.assign(std::size_t(image.width) * image.height, 0);
   JSAMPARRAY row = (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE,
-                                                d.info.output_width * UINT(d.info.output_components), 1);
+                                               d.info.output_width * UINT(d.info.output_components), 1);
   while (d.info.output_scanline < d.info.output_height) {
     const UINT y = d.info.output_scanline;
     jpeg_read_scanlines(&d.info, row, 1);
     for (UINT x = 0; x < image.width; ++x)
-      image.at(x, y) = argb(row[0] + x * UINT(d.info.output_components), d.info.out_color_space,
-                            d.info.saw_Adobe_marker);
+      image.at(x, y) =
+          argb(row[0] + x * UINT(d.info.output_components), d.info.out_color_space, d.info.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&d.info);
   return true;

@@ -100,7 +100,8 @@ void encodeColorBlock(const std::uint32_t block[16], bool punchThrough, BYTE out
 
 void encodeExplicitAlpha(const std::uint32_t block[16], BYTE out[8]) {
   std::memset(out, 0, 8);
-  for (int i = 0; i < 16; ++i) out[i / 2] |= BYTE(down(a8(block[i]), 4) << ((i & 1) * 4));
+  for (int i = 0; i < 16; ++i)
+    out[i / 2] |= BYTE(down(a8(block[i]), 4) << ((i & 1) * 4));
 }
 
 void encodeInterpolatedAlpha(const std::uint32_t block[16], BYTE out[8]) {
@@ -111,7 +112,8 @@ void encodeInterpolatedAlpha(const std::uint32_t block[16], BYTE out[8]) {
   }
   // a0 > a1: eight interpolated values.
   std::uint32_t values[8] = {hi, lo};
-  for (int k = 1; k < 7; ++k) values[k + 1] = ((7 - k) * hi + k * lo + 3) / 7;
+  for (int k = 1; k < 7; ++k)
+    values[k + 1] = ((7 - k) * hi + k * lo + 3) / 7;
   std::uint64_t indices = 0;
   for (int i = 0; i < 16; ++i) {
     std::uint64_t best = 0;
@@ -129,7 +131,8 @@ void encodeInterpolatedAlpha(const std::uint32_t block[16], BYTE out[8]) {
   }
   out[0] = BYTE(hi);
   out[1] = BYTE(lo);
-  for (int i = 0; i < 6; ++i) out[2 + i] = BYTE(indices >> (8 * i));
+  for (int i = 0; i < 6; ++i)
+    out[2 + i] = BYTE(indices >> (8 * i));
 }
 
 std::uint32_t premultiplied(std::uint32_t c) {
@@ -153,8 +156,10 @@ void writeBlocks(D3DFORMAT format, const std::uint32_t* pixels, UINT width, UINT
       if (format == D3DFMT_DXT1) {
         encodeColorBlock(block, true, out);
       } else {
-        if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) encodeExplicitAlpha(block, out);
-        else encodeInterpolatedAlpha(block, out);
+        if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3)
+          encodeExplicitAlpha(block, out);
+        else
+          encodeInterpolatedAlpha(block, out);
         encodeColorBlock(block, false, out + 8);
       }
     }
@@ -175,8 +180,10 @@ bool canReadPixels(D3DFORMAT format) {
   case D3DFMT_X4R4G4B4:
   case D3DFMT_L8:
   case D3DFMT_A8:
-  case D3DFMT_A8L8: return true;
-  default: return false;
+  case D3DFMT_A8L8:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -187,28 +194,41 @@ bool canWritePixels(D3DFORMAT format) {
 
 std::uint32_t encodePixel(D3DFORMAT format, std::uint32_t c) {
   switch (format) {
-  case D3DFMT_A8R8G8B8: return c;
+  case D3DFMT_A8R8G8B8:
+    return c;
   case D3DFMT_X8R8G8B8:
-  case D3DFMT_R8G8B8: return c | 0xFF000000u;
-  case D3DFMT_R5G6B5: return to565(c);
-  case D3DFMT_X1R5G5B5: return 0x8000u | (down(r8(c), 5) << 10) | (down(g8(c), 5) << 5) | down(b8(c), 5);
+  case D3DFMT_R8G8B8:
+    return c | 0xFF000000u;
+  case D3DFMT_R5G6B5:
+    return to565(c);
+  case D3DFMT_X1R5G5B5:
+    return 0x8000u | (down(r8(c), 5) << 10) | (down(g8(c), 5) << 5) | down(b8(c), 5);
   case D3DFMT_A1R5G5B5:
     return (a8(c) >= 128 ? 0x8000u : 0u) | (down(r8(c), 5) << 10) | (down(g8(c), 5) << 5) | down(b8(c), 5);
-  case D3DFMT_A4R4G4B4: return (down(a8(c), 4) << 12) | (down(r8(c), 4) << 8) | (down(g8(c), 4) << 4) | down(b8(c), 4);
-  case D3DFMT_X4R4G4B4: return 0xF000u | (down(r8(c), 4) << 8) | (down(g8(c), 4) << 4) | down(b8(c), 4);
-  case D3DFMT_L8: return luminance(c);
-  case D3DFMT_A8: return a8(c);
-  case D3DFMT_A8L8: return (a8(c) << 8) | luminance(c);
-  default: return 0;
+  case D3DFMT_A4R4G4B4:
+    return (down(a8(c), 4) << 12) | (down(r8(c), 4) << 8) | (down(g8(c), 4) << 4) | down(b8(c), 4);
+  case D3DFMT_X4R4G4B4:
+    return 0xF000u | (down(r8(c), 4) << 8) | (down(g8(c), 4) << 4) | down(b8(c), 4);
+  case D3DFMT_L8:
+    return luminance(c);
+  case D3DFMT_A8:
+    return a8(c);
+  case D3DFMT_A8L8:
+    return (a8(c) << 8) | luminance(c);
+  default:
+    return 0;
   }
 }
 
 std::uint32_t decodePixel(D3DFORMAT format, std::uint32_t v) {
   switch (format) {
-  case D3DFMT_A8R8G8B8: return v;
+  case D3DFMT_A8R8G8B8:
+    return v;
   case D3DFMT_X8R8G8B8:
-  case D3DFMT_R8G8B8: return v | 0xFF000000u;
-  case D3DFMT_R5G6B5: return from565(v);
+  case D3DFMT_R8G8B8:
+    return v | 0xFF000000u;
+  case D3DFMT_R5G6B5:
+    return from565(v);
   case D3DFMT_X1R5G5B5:
   case D3DFMT_A1R5G5B5: {
     const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (v & 0x8000) ? 255 : 0;
@@ -219,13 +239,16 @@ std::uint32_t decodePixel(D3DFORMAT format, std::uint32_t v) {
     const std::uint32_t a = format == D3DFMT_X4R4G4B4 ? 255 : up((v >> 12) & 0xF, 4);
     return (a << 24) | (up((v >> 8) & 0xF, 4) << 16) | (up((v >> 4) & 0xF, 4) << 8) | up(v & 0xF, 4);
   }
-  case D3DFMT_L8: return 0xFF000000u | (v << 16) | (v << 8) | v;
-  case D3DFMT_A8: return v << 24;
+  case D3DFMT_L8:
+    return 0xFF000000u | (v << 16) | (v << 8) | v;
+  case D3DFMT_A8:
+    return v << 24;
   case D3DFMT_A8L8: {
     const std::uint32_t l = v & 0xFF;
     return ((v >> 8) << 24) | (l << 16) | (l << 8) | l;
   }
-  default: return 0;
+  default:
+    return 0;
   }
 }
 
@@ -240,7 +263,8 @@ void writePixels(D3DFORMAT format, const std::uint32_t* pixels, UINT width, UINT
     BYTE* row = dest + std::ptrdiff_t(y) * pitch;
     for (UINT x = 0; x < width; ++x) {
       const std::uint32_t value = encodePixel(format, pixels[std::size_t(y) * stride + x]);
-      for (UINT b = 0; b < bytes; ++b) row[x * bytes + b] = BYTE(value >> (8 * b)); // little-endian
+      for (UINT b = 0; b < bytes; ++b)
+        row[x * bytes + b] = BYTE(value >> (8 * b)); // little-endian
     }
   }
 }
@@ -251,7 +275,8 @@ void readPixels(D3DFORMAT format, const BYTE* source, INT pitch, UINT width, UIN
     const BYTE* row = source + std::ptrdiff_t(y) * pitch;
     for (UINT x = 0; x < width; ++x) {
       std::uint32_t value = 0;
-      for (UINT b = 0; b < bytes; ++b) value |= std::uint32_t(row[x * bytes + b]) << (8 * b);
+      for (UINT b = 0; b < bytes; ++b)
+        value |= std::uint32_t(row[x * bytes + b]) << (8 * b);
       out[std::size_t(y) * width + x] = decodePixel(format, value);
     }
   }

@@ -14,8 +14,8 @@ bool canReadPixels(D3DFORMAT format); // the uncompressed ones
 // Writes a width x height block of pixels (rows `sourceStride` pixels apart) to `dest`, whose
 // rows are `pitch` bytes apart (rows of 4x4 blocks for DXT, where edge pixels are repeated
 // to fill partial blocks).
-void writePixels(D3DFORMAT format, const std::uint32_t* pixels, UINT width, UINT height, UINT sourceStride,
-                 BYTE* dest, INT pitch);
+void writePixels(D3DFORMAT format, const std::uint32_t* pixels, UINT width, UINT height, UINT sourceStride, BYTE* dest,
+                 INT pitch);
 // The reverse for uncompressed formats.
 void readPixels(D3DFORMAT format, const BYTE* source, INT pitch, UINT width, UINT height, std::uint32_t* out);
 

@@ -46,11 +46,16 @@ struct Decode {
 
 D3DFORMAT fileFormatOf(int colorType, bool transparency) {
   switch (colorType) {
-  case PNG_COLOR_TYPE_GRAY: return transparency ? D3DFMT_A8L8 : D3DFMT_L8;
-  case PNG_COLOR_TYPE_GRAY_ALPHA: return D3DFMT_A8L8;
-  case PNG_COLOR_TYPE_PALETTE: return D3DFMT_P8;
-  case PNG_COLOR_TYPE_RGB_ALPHA: return D3DFMT_A8R8G8B8;
-  default: return transparency ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8;
+  case PNG_COLOR_TYPE_GRAY:
+    return transparency ? D3DFMT_A8L8 : D3DFMT_L8;
+  case PNG_COLOR_TYPE_GRAY_ALPHA:
+    return D3DFMT_A8L8;
+  case PNG_COLOR_TYPE_PALETTE:
+    return D3DFMT_P8;
+  case PNG_COLOR_TYPE_RGB_ALPHA:
+    return D3DFMT_A8R8G8B8;
+  default:
+    return transparency ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8;
   }
 }
 

@@ -15,7 +15,8 @@ bool fail(std::string& error, const std::string& why) {
 
 std::uint32_t fromBytes(const BYTE* p, UINT bits, bool alphaBit) {
   switch (bits) {
-  case 8: return 0xFF000000u | (std::uint32_t(p[0]) << 16) | (p[0] << 8) | p[0];
+  case 8:
+    return 0xFF000000u | (std::uint32_t(p[0]) << 16) | (p[0] << 8) | p[0];
   case 15:
   case 16: {
     const std::uint32_t v = p[0] | (p[1] << 8);
@@ -23,8 +24,10 @@ std::uint32_t fromBytes(const BYTE* p, UINT bits, bool alphaBit) {
     const std::uint32_t a = (bits == 16 && alphaBit) ? ((v & 0x8000) ? 255 : 0) : 255;
     return (a << 24) | (((r * 255 + 15) / 31) << 16) | (((g * 255 + 15) / 31) << 8) | ((b * 255 + 15) / 31);
   }
-  case 24: return 0xFF000000u | (std::uint32_t(p[2]) << 16) | (p[1] << 8) | p[0];
-  default: return (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[2]) << 16) | (p[1] << 8) | p[0];
+  case 24:
+    return 0xFF000000u | (std::uint32_t(p[2]) << 16) | (p[1] << 8) | p[0];
+  default:
+    return (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[2]) << 16) | (p[1] << 8) | p[0];
   }
 }
 
@@ -56,7 +59,8 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
     const UINT entryBytes = (mapBits + 7) / 8;
     if (size < at || size - at < std::size_t(mapLength) * entryBytes) return fail(error, "the colour map is cut off");
     if (base == kColorMapped)
-      for (UINT i = 0; i < mapLength; ++i) map.push_back(fromBytes(data + at + i * entryBytes, mapBits, alphaBit));
+      for (UINT i = 0; i < mapLength; ++i)
+        map.push_back(fromBytes(data + at + i * entryBytes, mapBits, alphaBit));
     at += std::size_t(mapLength) * entryBytes;
   }
   const UINT pixelBytes = (bits + 7) / 8;
@@ -64,11 +68,15 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
   image.height = height;
   image.fileType = D3DXIFF_TGA;
   switch (base) {
-  case kColorMapped: image.fileFormat = D3DFMT_P8; break;
-  case kGrey: image.fileFormat = D3DFMT_L8; break;
+  case kColorMapped:
+    image.fileFormat = D3DFMT_P8;
+    break;
+  case kGrey:
+    image.fileFormat = D3DFMT_L8;
+    break;
   default:
-    image.fileFormat = bits == 32 ? D3DFMT_A8R8G8B8
-                       : bits == 24 ? D3DFMT_R8G8B8
+    image.fileFormat = bits == 32                 ? D3DFMT_A8R8G8B8
+                       : bits == 24               ? D3DFMT_R8G8B8
                        : (bits == 16 && alphaBit) ? D3DFMT_A1R5G5B5
                                                   : D3DFMT_X1R5G5B5;
   }
@@ -94,7 +102,8 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
     image.at(rightToLeft ? width - 1 - x : x, topDown ? y : height - 1 - y) = value;
   };
   if (!(type & kRle)) {
-    for (std::size_t n = 0; n < total; ++n) store(n, pixelAt(data + at + n * pixelBytes));
+    for (std::size_t n = 0; n < total; ++n)
+      store(n, pixelAt(data + at + n * pixelBytes));
     return true;
   }
   // Packets may run across rows.
@@ -111,7 +120,8 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
       image = Image();
       return fail(error, "the compressed pixels end early");
     }
-    for (std::size_t i = 0; i < count; ++i) store(n + i, pixelAt(data + at + ((packet & 0x80) ? 0 : i * pixelBytes)));
+    for (std::size_t i = 0; i < count; ++i)
+      store(n + i, pixelAt(data + at + ((packet & 0x80) ? 0 : i * pixelBytes)));
     at += needed;
     n += count;
   }

@@ -6,7 +6,8 @@ D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, fl
                        float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44)
     : D3DMATRIX{} {
   const float v[16] = {m11, m12, m13, m14, m21, m22, m23, m24, m31, m32, m33, m34, m41, m42, m43, m44};
-  for (int i = 0; i < 16; ++i) m[i / 4][i % 4] = v[i];
+  for (int i = 0; i < 16; ++i)
+    m[i / 4][i % 4] = v[i];
 }
 
 D3DXMATRIX D3DXMATRIX::operator*(const D3DXMATRIX& o) const {
@@ -49,10 +50,9 @@ D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECT
 }
 
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
-  const D3DXVECTOR4 r(v->x * m->_11 + v->y * m->_21 + v->z * m->_31 + m->_41,
-                      v->x * m->_12 + v->y * m->_22 + v->z * m->_32 + m->_42,
-                      v->x * m->_13 + v->y * m->_23 + v->z * m->_33 + m->_43,
-                      v->x * m->_14 + v->y * m->_24 + v->z * m->_34 + m->_44);
+  const D3DXVECTOR4 r(
+      v->x * m->_11 + v->y * m->_21 + v->z * m->_31 + m->_41, v->x * m->_12 + v->y * m->_22 + v->z * m->_32 + m->_42,
+      v->x * m->_13 + v->y * m->_23 + v->z * m->_33 + m->_43, v->x * m->_14 + v->y * m->_24 + v->z * m->_34 + m->_44);
   *out = r;
   return out;
 }
@@ -109,7 +109,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
 D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m) {
   D3DXMATRIX r;
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) r.m[i][j] = m->m[j][i];
+    for (int j = 0; j < 4; ++j)
+      r.m[i][j] = m->m[j][i];
   *out = r;
   return out;
 }
@@ -212,9 +213,9 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, flo
 
 D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q) {
   const float x = q->x, y = q->y, z = q->z, w = q->w;
-  *out = D3DXMATRIX(1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w), 0,  //
-                    2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w), 0,  //
-                    2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y), 0,  //
+  *out = D3DXMATRIX(1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w), 0, //
+                    2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w), 0, //
+                    2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y), 0, //
                     0, 0, 0, 1);
   return out;
 }
@@ -246,8 +247,7 @@ D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float l, float r, float 
   return out;
 }
 
-D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
-                               const D3DXVECTOR3* up) {
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up) {
   D3DXVECTOR3 zAxis = *at - *eye;
   D3DXVec3Normalize(&zAxis, &zAxis);
   D3DXVECTOR3 xAxis;
@@ -299,9 +299,9 @@ D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* out, const D3DXQUATERNION*
 D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2) {
   const D3DXQUATERNION& a = *q2;
   const D3DXQUATERNION& b = *q1;
-  const D3DXQUATERNION r(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,  //
-                         a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,  //
-                         a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w,  //
+  const D3DXQUATERNION r(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, //
+                         a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, //
+                         a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, //
                          a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
   *out = r;
   return out;
@@ -341,8 +341,7 @@ D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATR
   return out;
 }
 
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2,
-                                    float t) {
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2, float t) {
   float d = D3DXQuaternionDot(q1, q2);
   float sign = 1.0f;
   if (d < 0.0f) {
@@ -378,4 +377,6 @@ D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p) {
   return out;
 }
 
-float D3DXPlaneDotCoord(const D3DXPLANE* p, const D3DXVECTOR3* v) { return p->a * v->x + p->b * v->y + p->c * v->z + p->d; }
+float D3DXPlaneDotCoord(const D3DXPLANE* p, const D3DXVECTOR3* v) {
+  return p->a * v->x + p->b * v->y + p->c * v->z + p->d;
+}

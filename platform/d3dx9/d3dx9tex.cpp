@@ -54,7 +54,8 @@ bool readFile(LPCSTR path, std::vector<BYTE>& bytes, std::string& error) {
 
 UINT nextPowerOfTwo(UINT value) {
   UINT result = 1;
-  while (result < value) result <<= 1;
+  while (result < value)
+    result <<= 1;
   return result;
 }
 
@@ -75,13 +76,17 @@ bool hasAlpha(D3DFORMAT format) { return d3d9::formatInfo(format).hasAlpha; }
 // The texture format D3DX makes from a file's own format when none is requested.
 D3DFORMAT formatFromFile(const Image& image) {
   switch (image.fileFormat) {
-  case D3DFMT_R8G8B8: return D3DFMT_X8R8G8B8; // 24-bit textures are rare in hardware
+  case D3DFMT_R8G8B8:
+    return D3DFMT_X8R8G8B8; // 24-bit textures are rare in hardware
   case D3DFMT_P8: {
-    const bool alpha = std::any_of(image.pixels.begin(), image.pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
+    const bool alpha =
+        std::any_of(image.pixels.begin(), image.pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
     return alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   }
-  case D3DFMT_UNKNOWN: return D3DFMT_A8R8G8B8;
-  default: return image.fileFormat;
+  case D3DFMT_UNKNOWN:
+    return D3DFMT_A8R8G8B8;
+  default:
+    return image.fileFormat;
   }
 }
 
@@ -90,11 +95,16 @@ D3DFORMAT withAlpha(D3DFORMAT format) {
   switch (format) {
   case D3DFMT_X8R8G8B8:
   case D3DFMT_R8G8B8:
-  case D3DFMT_R5G6B5: return D3DFMT_A8R8G8B8;
-  case D3DFMT_X1R5G5B5: return D3DFMT_A1R5G5B5;
-  case D3DFMT_X4R4G4B4: return D3DFMT_A4R4G4B4;
-  case D3DFMT_L8: return D3DFMT_A8L8;
-  default: return format;
+  case D3DFMT_R5G6B5:
+    return D3DFMT_A8R8G8B8;
+  case D3DFMT_X1R5G5B5:
+    return D3DFMT_A1R5G5B5;
+  case D3DFMT_X4R4G4B4:
+    return D3DFMT_A4R4G4B4;
+  case D3DFMT_L8:
+    return D3DFMT_A8L8;
+  default:
+    return format;
   }
 }
 
@@ -103,8 +113,8 @@ bool deviceSupports(IDirect3DDevice9* device, D3DFORMAT format, DWORD usage) {
   if (FAILED(device->GetDirect3D(&d3d))) return false;
   D3DDISPLAYMODE mode{};
   device->GetDisplayMode(0, &mode);
-  const HRESULT result = d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, usage & D3DUSAGE_DYNAMIC,
-                                                D3DRTYPE_TEXTURE, format);
+  const HRESULT result =
+      d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, usage & D3DUSAGE_DYNAMIC, D3DRTYPE_TEXTURE, format);
   d3d->Release();
   return SUCCEEDED(result) && d3dx9::canWritePixels(format);
 }
@@ -137,7 +147,8 @@ void fitDevice(IDirect3DDevice9* device, D3DFORMAT format, UINT& width, UINT& he
       width = nextPowerOfTwo(width);
       height = nextPowerOfTwo(height);
     }
-    while (caps.MaxTextureWidth && width > caps.MaxTextureWidth) width = (width & (width - 1)) ? caps.MaxTextureWidth : width / 2;
+    while (caps.MaxTextureWidth && width > caps.MaxTextureWidth)
+      width = (width & (width - 1)) ? caps.MaxTextureWidth : width / 2;
     while (caps.MaxTextureHeight && height > caps.MaxTextureHeight)
       height = (height & (height - 1)) ? caps.MaxTextureHeight : height / 2;
   }
@@ -226,7 +237,8 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, const voi
                                             D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*, IDirect3DTexture9** ppTexture) {
   if (!pDevice || !pSrcData || SrcDataSize == 0 || !ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
-  if (!d3dx9::validFilter(Filter) || !d3dx9::validFilter(MipFilter == D3DX_DEFAULT ? MipFilter : MipFilter & 0x03FFFFFF))
+  if (!d3dx9::validFilter(Filter) ||
+      !d3dx9::validFilter(MipFilter == D3DX_DEFAULT ? MipFilter : MipFilter & 0x03FFFFFF))
     return invalidCall("texture from memory", "unknown filter");
   Image image;
   std::string error;
@@ -259,22 +271,20 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   std::string error;
   if (!readFile(pSrcFile, bytes, error)) return invalidData(pSrcFile, error);
   if (bytes.empty()) return invalidData(pSrcFile, "the file is empty");
-  return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), UINT(bytes.size()), Width, Height, MipLevels,
-                                             Usage, Format, Pool, Filter, MipFilter, ColorKey, pSrcInfo, pPalette,
-                                             ppTexture);
+  return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), UINT(bytes.size()), Width, Height, MipLevels, Usage,
+                                             Format, Pool, Filter, MipFilter, ColorKey, pSrcInfo, pPalette, ppTexture);
 }
 
 HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* pDevice, const void* pSrcData, UINT SrcDataSize,
                                           IDirect3DTexture9** ppTexture) {
-  return D3DXCreateTextureFromFileInMemoryEx(pDevice, pSrcData, SrcDataSize, D3DX_DEFAULT, D3DX_DEFAULT,
-                                             D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
-                                             D3DX_DEFAULT, 0, nullptr, nullptr, ppTexture);
+  return D3DXCreateTextureFromFileInMemoryEx(pDevice, pSrcData, SrcDataSize, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT,
+                                             0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                             nullptr, ppTexture);
 }
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, IDirect3DTexture9** ppTexture) {
-  return D3DXCreateTextureFromFileExA(pDevice, pSrcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                      D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
-                                      nullptr, ppTexture);
+  return D3DXCreateTextureFromFileExA(pDevice, pSrcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN,
+                                      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, ppTexture);
 }
 
 namespace {
@@ -288,8 +298,8 @@ HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* de
   if (!d3dx9::canWritePixels(desc.Format)) return invalidCall(what, "cannot write the surface's format");
   const RECT whole{0, 0, LONG(source.width), LONG(source.height)};
   const RECT from = sourceRect ? *sourceRect : whole;
-  if (from.left < 0 || from.top < 0 || from.left >= from.right || from.top >= from.bottom ||
-      from.right > whole.right || from.bottom > whole.bottom)
+  if (from.left < 0 || from.top < 0 || from.left >= from.right || from.top >= from.bottom || from.right > whole.right ||
+      from.bottom > whole.bottom)
     return invalidCall(what, "the source rectangle is outside the image");
   const RECT to = destRect ? *destRect : RECT{0, 0, LONG(desc.Width), LONG(desc.Height)};
   if (to.left < 0 || to.top < 0 || to.left >= to.right || to.top >= to.bottom || to.right > LONG(desc.Width) ||
@@ -297,7 +307,8 @@ HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* de
     return invalidCall(what, "the destination rectangle is outside the surface");
   Image part = d3dx9::blankImage(UINT(from.right - from.left), UINT(from.bottom - from.top));
   for (UINT y = 0; y < part.height; ++y)
-    for (UINT x = 0; x < part.width; ++x) part.at(x, y) = source.at(UINT(from.left) + x, UINT(from.top) + y);
+    for (UINT x = 0; x < part.width; ++x)
+      part.at(x, y) = source.at(UINT(from.left) + x, UINT(from.top) + y);
   d3dx9::applyColorKey(part, colorKey);
   const Image scaled = d3dx9::resizeImage(part, UINT(to.right - to.left), UINT(to.bottom - to.top), filter);
   D3DLOCKED_RECT locked;
@@ -344,7 +355,8 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* pDestSurface, const PALETTE
   // The source rectangle addresses the memory; read just that part.
   Image image = d3dx9::blankImage(UINT(r.right - r.left), UINT(r.bottom - r.top));
   const UINT bytes = d3d9::formatInfo(SrcFormat).bitsPerPixel / 8;
-  const BYTE* first = static_cast<const BYTE*>(pSrcMemory) + std::size_t(r.top) * SrcPitch + std::size_t(r.left) * bytes;
+  const BYTE* first =
+      static_cast<const BYTE*>(pSrcMemory) + std::size_t(r.top) * SrcPitch + std::size_t(r.left) * bytes;
   d3dx9::readPixels(SrcFormat, first, INT(SrcPitch), image.width, image.height, image.pixels.data());
   return loadSurface("surface from memory", pDestSurface, pDestRect, image, nullptr, Filter, ColorKey);
 }

@@ -137,8 +137,8 @@ ScopedClock::~ScopedClock() { g_clock = previous_; }
 
 SYSTEMTIME addMilliseconds(const SYSTEMTIME& time, LONGLONG milliseconds) {
   const LONGLONG days = daysFromCivil(time.wYear, time.wMonth, time.wDay);
-  const LONGLONG msOfDay = ((static_cast<LONGLONG>(time.wHour) * 60 + time.wMinute) * 60 + time.wSecond) * 1000 +
-                           time.wMilliseconds;
+  const LONGLONG msOfDay =
+      ((static_cast<LONGLONG>(time.wHour) * 60 + time.wMinute) * 60 + time.wSecond) * 1000 + time.wMilliseconds;
   const LONGLONG total = days * 86400000 + msOfDay + milliseconds;
   const LONGLONG newDays = floorDiv(total, 86400000);
   LONGLONG rest = total - newDays * 86400000;

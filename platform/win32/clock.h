@@ -34,7 +34,10 @@ public:
   void advance(LONGLONG milliseconds) { nowMs_ += milliseconds; }
   void setNow(LONGLONG milliseconds) { nowMs_ = milliseconds; }
   LONGLONG now() const { return nowMs_; }
-  void setLocalStart(const SYSTEMTIME& start) { localStart_ = start; localStartMs_ = nowMs_; }
+  void setLocalStart(const SYSTEMTIME& start) {
+    localStart_ = start;
+    localStartMs_ = nowMs_;
+  }
   void setCounterFrequency(LONGLONG countsPerSecond, bool present = true);
 
   bool performanceFrequency(LONGLONG& countsPerSecond) override;

@@ -69,7 +69,8 @@ namespace win32 {
 
 namespace {
 void put(std::string key, WORD id, const void* data, std::size_t size) {
-  table()[ResourceKey{std::move(key), id}] = std::make_unique<ResourceBlock>(ResourceBlock{data, static_cast<DWORD>(size)});
+  table()[ResourceKey{std::move(key), id}] =
+      std::make_unique<ResourceBlock>(ResourceBlock{data, static_cast<DWORD>(size)});
 }
 } // namespace
 

@@ -29,9 +29,9 @@ struct HandCase {
   const char* label;
   WORD hour;
   WORD minute;
-  const char* hand; // the node whose pixels are measured
-  float expectRight;  // the expected direction of the tip on screen: +1 right, -1 left
-  float expectDown;   // +1 down, -1 up
+  const char* hand;  // the node whose pixels are measured
+  float expectRight; // the expected direction of the tip on screen: +1 right, -1 left
+  float expectDown;  // +1 down, -1 up
 };
 
 void PrintTo(const HandCase& c, std::ostream* out) { *out << c.label; }
@@ -135,17 +135,17 @@ TEST_P(ClockFaceImageTest, TheHandTipLandsOnTheExpectedSideOfTheDialCentre) {
   const double reach = std::hypot(meanX, meanY);
   EXPECT_GT(reach, 8.0) << "the hand's pixels sit around the centre: " << meanX << ", " << meanY;
   // Within about 25 degrees of the expected direction.
-  const double along = (meanX * c.expectRight + meanY * c.expectDown) / (reach * std::hypot(c.expectRight, c.expectDown));
+  const double along =
+      (meanX * c.expectRight + meanY * c.expectDown) / (reach * std::hypot(c.expectRight, c.expectDown));
   EXPECT_GT(along, 0.9) << c.label << ": the hand's pixels lean to " << meanX << ", " << meanY;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hands, ClockFaceImageTest,
-    ::testing::Values(HandCase{"HourHandAtThree", 3, 0, "strelka_1big", 1, 0},
-                      HandCase{"HourHandAtNine", 21, 0, "strelka_1big", -1, 0},
-                      HandCase{"HourHandAtSix", 6, 0, "strelka_1big", 0, 1},
-                      HandCase{"MinuteHandAtAQuarterPast", 0, 15, "strelka_1min", 1, 0},
-                      HandCase{"MinuteHandOnTheHour", 9, 0, "strelka_1min", 0, -1}),
-    [](const ::testing::TestParamInfo<HandCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Hands, ClockFaceImageTest,
+                         ::testing::Values(HandCase{"HourHandAtThree", 3, 0, "strelka_1big", 1, 0},
+                                           HandCase{"HourHandAtNine", 21, 0, "strelka_1big", -1, 0},
+                                           HandCase{"HourHandAtSix", 6, 0, "strelka_1big", 0, 1},
+                                           HandCase{"MinuteHandAtAQuarterPast", 0, 15, "strelka_1min", 1, 0},
+                                           HandCase{"MinuteHandOnTheHour", 9, 0, "strelka_1min", 0, -1}),
+                         [](const ::testing::TestParamInfo<HandCase>& info) { return std::string(info.param.label); });
 
 } // namespace

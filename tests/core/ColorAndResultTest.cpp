@@ -43,6 +43,7 @@ TEST(Result, CombiningKeepsAFailure) {
   EXPECT_EQ(Result{6} & Result::success(), Result{6});
   EXPECT_TRUE((Result::success() & Result{3}).ok());
   Result all = Result::success();
-  for (bool ok : {true, false, true}) all &= Result::from(ok);
+  for (bool ok : {true, false, true})
+    all &= Result::from(ok);
   EXPECT_FALSE(all.ok());
 }

@@ -16,25 +16,42 @@ Matrix randomOfKind(MatrixKind kind, std::mt19937& rng) {
   D3DXMatrixIdentity(&m);
   auto fill3x3 = [&] {
     for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) m.m[r][c] = value(rng);
+      for (int c = 0; c < 3; ++c)
+        m.m[r][c] = value(rng);
   };
   auto fillDiagonal = [&] {
-    for (int i = 0; i < 3; ++i) m.m[i][i] = value(rng);
+    for (int i = 0; i < 3; ++i)
+      m.m[i][i] = value(rng);
   };
   auto fillTranslation = [&] {
-    for (int c = 0; c < 3; ++c) m.m[3][c] = value(rng);
+    for (int c = 0; c < 3; ++c)
+      m.m[3][c] = value(rng);
   };
   switch (kind) {
   case MatrixKind::General:
     for (auto& row : m.m)
-      for (float& x : row) x = value(rng);
+      for (float& x : row)
+        x = value(rng);
     break;
-  case MatrixKind::Identity: break;
-  case MatrixKind::Translation: fillTranslation(); break;
-  case MatrixKind::Scaling: fillDiagonal(); break;
-  case MatrixKind::Linear: fill3x3(); break;
-  case MatrixKind::Affine: fill3x3(); fillTranslation(); break;
-  case MatrixKind::ScaleTranslate: fillDiagonal(); fillTranslation(); break;
+  case MatrixKind::Identity:
+    break;
+  case MatrixKind::Translation:
+    fillTranslation();
+    break;
+  case MatrixKind::Scaling:
+    fillDiagonal();
+    break;
+  case MatrixKind::Linear:
+    fill3x3();
+    break;
+  case MatrixKind::Affine:
+    fill3x3();
+    fillTranslation();
+    break;
+  case MatrixKind::ScaleTranslate:
+    fillDiagonal();
+    fillTranslation();
+    break;
   case MatrixKind::Rotation: {
     D3DXVECTOR3 axis(value(rng), value(rng), value(rng) + 4.0f);
     D3DXMatrixRotationAxis(&m, &axis, value(rng));
@@ -48,16 +65,22 @@ bool satisfies(MatrixKind kind, const D3DXMATRIX& m) {
   if (kind == MatrixKind::General) return true;
   const MatrixKind actual = Matrix::classify(m);
   switch (kind) {
-  case MatrixKind::Identity: return actual == MatrixKind::Identity;
-  case MatrixKind::Translation: return actual == MatrixKind::Identity || actual == MatrixKind::Translation;
-  case MatrixKind::Scaling: return actual == MatrixKind::Identity || actual == MatrixKind::Scaling;
+  case MatrixKind::Identity:
+    return actual == MatrixKind::Identity;
+  case MatrixKind::Translation:
+    return actual == MatrixKind::Identity || actual == MatrixKind::Translation;
+  case MatrixKind::Scaling:
+    return actual == MatrixKind::Identity || actual == MatrixKind::Scaling;
   case MatrixKind::ScaleTranslate:
     return actual == MatrixKind::Identity || actual == MatrixKind::Scaling || actual == MatrixKind::Translation ||
            actual == MatrixKind::ScaleTranslate;
   case MatrixKind::Linear:
-  case MatrixKind::Rotation: return actual != MatrixKind::General && m._41 == 0 && m._42 == 0 && m._43 == 0;
-  case MatrixKind::Affine: return actual != MatrixKind::General;
-  default: return false;
+  case MatrixKind::Rotation:
+    return actual != MatrixKind::General && m._41 == 0 && m._42 == 0 && m._43 == 0;
+  case MatrixKind::Affine:
+    return actual != MatrixKind::General;
+  default:
+    return false;
   }
 }
 

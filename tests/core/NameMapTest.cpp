@@ -8,10 +8,10 @@
 using namespace engine;
 
 namespace {
-template <class Map>
-std::vector<std::string> insertionOrder(const Map& map) {
+template <class Map> std::vector<std::string> insertionOrder(const Map& map) {
   std::vector<std::string> names;
-  for (const auto& e : map) names.push_back(e.name);
+  for (const auto& e : map)
+    names.push_back(e.name);
   return names;
 }
 } // namespace
@@ -72,7 +72,8 @@ TEST(NameMap, EraseCopyAndCursor) {
   EXPECT_EQ(*moved.find("THREE"), "3");
 
   std::vector<std::string> seen;
-  for (NameMap<std::string>::Cursor c(moved); c.valid(); c.next()) seen.push_back(c.name() + "=" + c.value());
+  for (NameMap<std::string>::Cursor c(moved); c.valid(); c.next())
+    seen.push_back(c.name() + "=" + c.value());
   EXPECT_EQ(seen, (std::vector<std::string>{"one=1", "three=3"}));
   NameMap<std::string> empty;
   NameMap<std::string>::Cursor none(empty);

@@ -30,12 +30,12 @@ TEST(WideString, KnownByteSequences) {
 
 TEST(WideString, MalformedUtf8BecomesReplacementCharacters) {
   const char16_t R = kReplacementCharacter;
-  EXPECT_EQ(widen("a\xC3", TextEncoding::Utf8), std::u16string({u'a', R}));        // truncated tail
-  EXPECT_EQ(widen("\xC0\xAF", TextEncoding::Utf8), std::u16string({R, R}));         // overlong '/'
-  EXPECT_EQ(widen("\xED\xA0\x80", TextEncoding::Utf8), std::u16string({R, R, R}));  // encoded surrogate
+  EXPECT_EQ(widen("a\xC3", TextEncoding::Utf8), std::u16string({u'a', R}));               // truncated tail
+  EXPECT_EQ(widen("\xC0\xAF", TextEncoding::Utf8), std::u16string({R, R}));               // overlong '/'
+  EXPECT_EQ(widen("\xED\xA0\x80", TextEncoding::Utf8), std::u16string({R, R, R}));        // encoded surrogate
   EXPECT_EQ(widen("\xF4\x90\x80\x80", TextEncoding::Utf8), std::u16string({R, R, R, R})); // > 0x10FFFF
-  EXPECT_EQ(widen("\xE2\x82x", TextEncoding::Utf8), std::u16string({R, u'x'}));     // broken in the middle
-  EXPECT_EQ(widen("\x80", TextEncoding::Utf8), std::u16string({R}));                // lone continuation
+  EXPECT_EQ(widen("\xE2\x82x", TextEncoding::Utf8), std::u16string({R, u'x'}));           // broken in the middle
+  EXPECT_EQ(widen("\x80", TextEncoding::Utf8), std::u16string({R}));                      // lone continuation
 }
 
 TEST(WideString, TruncatedAndInvalidUnitsAreReplaced) {

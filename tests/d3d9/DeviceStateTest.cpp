@@ -75,7 +75,7 @@ TEST(DeviceState, EachSetterMarksTheGroupsItFeeds) {
 
 TEST(DeviceState, RejectsWhatIsNoDirect3D9State) {
   DeviceState state;
-  EXPECT_EQ(state.setRenderState(47, 1), Change::Invalid);  // D3D8's ZBIAS
+  EXPECT_EQ(state.setRenderState(47, 1), Change::Invalid); // D3D8's ZBIAS
   EXPECT_EQ(state.setRenderState(400, 1), Change::Invalid);
   EXPECT_EQ(state.setStageState(8, D3DTSS_COLOROP, D3DTOP_ADD), Change::Invalid);
   EXPECT_EQ(state.setStageState(0, 12, 0), Change::Invalid);
@@ -100,7 +100,8 @@ TEST(DeviceState, LightEnableOnAnUnsetIndexMakesTheDefaultLight) {
   EXPECT_EQ(light.Direction.z, 1.0f);
   EXPECT_FALSE(state.getLight(10, light));
   // At most eight lights are active, in index order.
-  for (DWORD i = 20; i < 30; ++i) state.enableLight(i, true);
+  for (DWORD i = 20; i < 30; ++i)
+    state.enableLight(i, true);
   const D3DLIGHT9* active[kMaxActiveLights];
   EXPECT_EQ(state.activeLights(active), kMaxActiveLights);
   D3DLIGHT9 first;
@@ -119,8 +120,8 @@ TEST(VertexLayout, ComponentsFollowEachOtherInBitOrder) {
   EXPECT_EQ(glyph.stride, 28u);
   EXPECT_EQ(glyph.diffuseOffset, 16u);
   EXPECT_EQ(glyph.position, PositionKind::XyzRhw);
-  const VertexLayout sized = describeFvf(D3DFVF_XYZ | D3DFVF_SPECULAR | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE1(0) |
-                                         D3DFVF_TEXCOORDSIZE4(1));
+  const VertexLayout sized =
+      describeFvf(D3DFVF_XYZ | D3DFVF_SPECULAR | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE1(0) | D3DFVF_TEXCOORDSIZE4(1));
   EXPECT_EQ(sized.texSize[0], 1u);
   EXPECT_EQ(sized.texSize[1], 4u);
   EXPECT_EQ(sized.stride, 12u + 4u + 4u + 16u);
@@ -151,7 +152,8 @@ FixedFunctionKey keyOf(const DeviceState& state, DWORD fvf) { return makeFixedFu
 TEST(FixedFunctionKey, DefaultStateIsAllZero) {
   DeviceState state;
   const FixedFunctionKey key = keyOf(state, 0);
-  for (std::uint32_t word : key.words) EXPECT_EQ(word, 0u);
+  for (std::uint32_t word : key.words)
+    EXPECT_EQ(word, 0u);
 }
 
 TEST(FixedFunctionKey, StatesThatCannotMatterDoNotSplitPrograms) {

@@ -94,15 +94,15 @@ TEST_P(Basics, TransformedQuadLandsOnTheSamePixelsAsOnDirect3D) {
 TEST_P(Basics, CullModeRemovesTheFacesItNames) {
   setPixelProjection(device);
   const float clockwise[6] = {10, 10, 50, 10, 10, 50};         // right, then down-left on screen
-  const float counterClockwise[6] = {90, 10, 90, 50, 130, 10};  // down, then up-right
+  const float counterClockwise[6] = {90, 10, 90, 50, 130, 10}; // down, then up-right
   const D3DCULL modes[3] = {D3DCULL_CCW, D3DCULL_CW, D3DCULL_NONE};
   for (int i = 0; i < 3; ++i) {
     device->SetRenderState(D3DRS_CULLMODE, modes[i]);
     const float dy = 40.0f * float(i);
-    const float cw[6] = {clockwise[0], clockwise[1] + dy, clockwise[2], clockwise[3] + dy, clockwise[4],
-                         clockwise[5] + dy};
-    const float ccw[6] = {counterClockwise[0], counterClockwise[1] + dy, counterClockwise[2],
-                          counterClockwise[3] + dy, counterClockwise[4], counterClockwise[5] + dy};
+    const float cw[6] = {clockwise[0],      clockwise[1] + dy, clockwise[2],
+                         clockwise[3] + dy, clockwise[4],      clockwise[5] + dy};
+    const float ccw[6] = {counterClockwise[0],      counterClockwise[1] + dy, counterClockwise[2],
+                          counterClockwise[3] + dy, counterClockwise[4],      counterClockwise[5] + dy};
     drawTriangle(device, cw, 10.0f, D3DCOLOR_XRGB(255, 255, 255));
     drawTriangle(device, ccw, 10.0f, D3DCOLOR_XRGB(255, 255, 255));
   }
@@ -158,9 +158,10 @@ TEST_P(Basics, TransformedDepthUsesDirect3DsZeroToOneRange) {
   device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.02f, 0);
   // Depth of z = 1.5 is (1.5 - 1) * 100 / 99 / 1.5 = 0.3367; of z = 1.01 it is 0.01.
-  const Vertex farther[3] = {{-1.5f, 1.5f, 1.5f, 0xFFFF0000}, {1.5f, 1.5f, 1.5f, 0xFFFF0000}, {-1.5f, -1.5f, 1.5f, 0xFFFF0000}};
-  const Vertex nearer[3] = {{-1.01f, 1.01f, 1.01f, 0xFF00FF00}, {1.01f, 1.01f, 1.01f, 0xFF00FF00},
-                            {-1.01f, -1.01f, 1.01f, 0xFF00FF00}};
+  const Vertex farther[3] = {
+      {-1.5f, 1.5f, 1.5f, 0xFFFF0000}, {1.5f, 1.5f, 1.5f, 0xFFFF0000}, {-1.5f, -1.5f, 1.5f, 0xFFFF0000}};
+  const Vertex nearer[3] = {
+      {-1.01f, 1.01f, 1.01f, 0xFF00FF00}, {1.01f, 1.01f, 1.01f, 0xFF00FF00}, {-1.01f, -1.01f, 1.01f, 0xFF00FF00}};
   device->SetFVF(kFvf);
   device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, farther, sizeof(Vertex)); // behind the cleared 0.02
   device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nearer, sizeof(Vertex));  // in front of it
@@ -182,7 +183,8 @@ TEST_P(Basics, GammaRampIsAppliedAtPresent) {
   EXPECT_EQ(gl.pixel(0, 0), (Rgba{155, 150, 100, 255}));
   // The back buffer itself is untouched: the identity ramp shows it as it was drawn.
   D3DGAMMARAMP identity;
-  for (int i = 0; i < 256; ++i) identity.red[i] = identity.green[i] = identity.blue[i] = WORD(i * 257);
+  for (int i = 0; i < 256; ++i)
+    identity.red[i] = identity.green[i] = identity.blue[i] = WORD(i * 257);
   device->SetGammaRamp(0, D3DSGR_NO_CALIBRATION, &identity);
   device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(100, 150, 200), 1.0f, 0);
   ASSERT_TRUE(gl.presentAndRead());

@@ -28,11 +28,11 @@ TEST_P(Blending, AlphaTestComparesTheEightBitAlphaWithTheReference) {
     bool drawn;
   };
   const Case cases[] = {
-      {D3DCMP_GREATEREQUAL, 1, 0, false},   {D3DCMP_GREATEREQUAL, 1, 1, true},
+      {D3DCMP_GREATEREQUAL, 1, 0, false},     {D3DCMP_GREATEREQUAL, 1, 1, true},
       {D3DCMP_GREATEREQUAL, 128, 127, false}, {D3DCMP_GREATEREQUAL, 128, 128, true},
-      {D3DCMP_GREATER, 128, 128, false},    {D3DCMP_LESS, 128, 127, true},
-      {D3DCMP_EQUAL, 77, 77, true},         {D3DCMP_NOTEQUAL, 77, 77, false},
-      {D3DCMP_NEVER, 0, 255, false},        {D3DCMP_ALWAYS, 255, 0, true},
+      {D3DCMP_GREATER, 128, 128, false},      {D3DCMP_LESS, 128, 127, true},
+      {D3DCMP_EQUAL, 77, 77, true},           {D3DCMP_NOTEQUAL, 77, 77, false},
+      {D3DCMP_NEVER, 0, 255, false},          {D3DCMP_ALWAYS, 255, 0, true},
       {D3DCMP_LESSEQUAL, 0x1FF, 0xFF, true}, // only the low 8 bits of the reference count
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -76,7 +76,8 @@ TEST_P(Blending, FactorsAndOperationsCombineSourceAndDestination) {
   auto expect = [&](std::size_t i, auto channel) {
     const Rgba got = gl.pixel(UINT(i * 10 + 2), 2);
     const int values[3] = {got.r, got.g, got.b};
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(values[c], channel(s[c], d[c]), 1) << "case " << i << " channel " << c;
+    for (int c = 0; c < 3; ++c)
+      EXPECT_NEAR(values[c], channel(s[c], d[c]), 1) << "case " << i << " channel " << c;
   };
   expect(0, [&](double sc, double dc) { return blendChannel(sc, dc, a, 1 - a); });
   expect(1, [&](double sc, double dc) { return blendChannel(sc, dc, a, 1); });

@@ -46,8 +46,10 @@ TEST_P(Device, IndexedDrawsUseBaseVertexAndBothIndexSizes) {
   IDirect3DVertexBuffer9* buffer = vertexBuffer(device, vertices);
   IDirect3DIndexBuffer9* small = nullptr;
   IDirect3DIndexBuffer9* large = nullptr;
-  ASSERT_EQ(device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &small, nullptr), D3D_OK);
-  ASSERT_EQ(device->CreateIndexBuffer(24, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED, &large, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &small, nullptr),
+            D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(24, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED, &large, nullptr),
+            D3D_OK);
   const WORD shortIndices[6] = {0, 1, 2, 2, 1, 3};
   const DWORD longIndices[6] = {0, 1, 2, 2, 1, 3};
   void* data = nullptr;
@@ -116,8 +118,9 @@ TEST_P(Device, DynamicBuffersHonourDiscardAndNoOverwrite) {
 
 TEST_P(Device, LinesPointsAndFans) {
   const Vertex line[2] = {{10, 10, 0.5f, 1, 0xFFFFFFFF}, {20, 10, 0.5f, 1, 0xFFFFFFFF}};
-  const Vertex points[3] = {{30, 30, 0.5f, 1, 0xFFFF0000}, {32, 30, 0.5f, 1, 0xFFFF0000}, {34, 30, 0.5f, 1, 0xFFFF0000}};
-  const std::vector<Vertex> fan = {{60, 60, 0.5f, 1, 0xFF00FF00}, {49.5f, 49.5f, 0.5f, 1, 0xFF00FF00},
+  const Vertex points[3] = {
+      {30, 30, 0.5f, 1, 0xFFFF0000}, {32, 30, 0.5f, 1, 0xFFFF0000}, {34, 30, 0.5f, 1, 0xFFFF0000}};
+  const std::vector<Vertex> fan = {{60, 60, 0.5f, 1, 0xFF00FF00},       {49.5f, 49.5f, 0.5f, 1, 0xFF00FF00},
                                    {69.5f, 49.5f, 0.5f, 1, 0xFF00FF00}, {69.5f, 69.5f, 0.5f, 1, 0xFF00FF00},
                                    {49.5f, 69.5f, 0.5f, 1, 0xFF00FF00}, {49.5f, 49.5f, 0.5f, 1, 0xFF00FF00}};
   device->SetFVF(kRhwFvf);
@@ -245,9 +248,9 @@ TEST(GlDirect3D, ReportsSdlDisplaysAndTheDriversAbilities) {
   EXPECT_EQ(caps.MaxActiveLights, 8u);
   EXPECT_TRUE(caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE);
   EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, desktop.Format, D3DFMT_A8R8G8B8, TRUE), D3D_OK);
-  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, desktop.Format, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                                   D3DFMT_D24S8),
-            D3D_OK);
+  EXPECT_EQ(
+      d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, desktop.Format, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8),
+      D3D_OK);
   EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, desktop.Format, 0, D3DRTYPE_TEXTURE, D3DFMT_V8U8),
             D3DERR_NOTAVAILABLE);
   EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);

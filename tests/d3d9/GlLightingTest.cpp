@@ -80,21 +80,26 @@ Rgba expectedLighting(const Scene& scene, const LitVertex& v, bool hasNormal) {
         const double rho = dot(L * -1.0, normalize(toV3(l.Direction)));
         const double cosTheta = std::cos(l.Theta / 2), cosPhi = std::cos(l.Phi / 2);
         double spot = 1.0;
-        if (rho <= cosPhi) spot = 0.0;
-        else if (rho <= cosTheta) spot = std::pow((rho - cosPhi) / (cosTheta - cosPhi), l.Falloff);
+        if (rho <= cosPhi)
+          spot = 0.0;
+        else if (rho <= cosTheta)
+          spot = std::pow((rho - cosPhi) / (cosTheta - cosPhi), l.Falloff);
         f *= spot;
       }
     }
     const double la[3] = {l.Ambient.r, l.Ambient.g, l.Ambient.b}, ld[3] = {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b},
                  ls[3] = {l.Specular.r, l.Specular.g, l.Specular.b};
-    for (int i = 0; i < 3; ++i) A[i] += la[i] * f;
+    for (int i = 0; i < 3; ++i)
+      A[i] += la[i] * f;
     if (!hasNormal) continue;
     const double NdotL = dot(N, L);
-    for (int i = 0; i < 3; ++i) Dsum[i] += ld[i] * std::max(NdotL, 0.0) * f;
+    for (int i = 0; i < 3; ++i)
+      Dsum[i] += ld[i] * std::max(NdotL, 0.0) * f;
     if (scene.specular && NdotL > 0) {
       const double NdotH = dot(N, normalize(L + Vdir));
       if (NdotH > 0)
-        for (int i = 0; i < 3; ++i) Ssum[i] += ls[i] * std::pow(NdotH, scene.material.Power) * f;
+        for (int i = 0; i < 3; ++i)
+          Ssum[i] += ls[i] * std::pow(NdotH, scene.material.Power) * f;
     }
   }
   const D3DCOLORVALUE &ma = scene.material.Ambient, &me = scene.material.Emissive, &ms = scene.material.Specular;
@@ -135,7 +140,8 @@ protected:
         D3DCOLOR diffuse;
       };
       std::vector<Plain> plain;
-      for (const LitVertex& v : vertices) plain.push_back({v.x, v.y, v.z, v.diffuse});
+      for (const LitVertex& v : vertices)
+        plain.push_back({v.x, v.y, v.z, v.diffuse});
       device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
       ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, UINT(plain.size()), plain.data(), sizeof(Plain)), D3D_OK);
     }
@@ -189,7 +195,7 @@ TEST_P(Lighting, PointLightAttenuatesAndStopsAtItsRange) {
   check(scene, {{60, 40, 0, 0, 0, -1, 0},
                 {80, 50, 0, 0, 0, -1, 0},
                 {100, 40, 0, -0.6f, 0, -0.8f, 0},
-                {60, 95, 0, 0, 0, -1, 0},   // 58.5 away: just inside
+                {60, 95, 0, 0, 0, -1, 0},  // 58.5 away: just inside
                 {60, 100, 0, 0, 0, -1, 0}, // 63.2 away: outside, not even ambient
                 {20, 40, 0, 1, 0, 0, 0}});
 }
@@ -214,7 +220,8 @@ TEST_P(Lighting, SpotLightHasAFullConeAPenumbraAndADarkOutside) {
   // 0.51 (beyond phi/2 = 0.45).
   std::vector<LitVertex> vertices;
   for (float cx : {40.0f, 120.0f})
-    for (float dx : {0.0f, 10.0f, 15.0f, 20.0f, 28.0f}) vertices.push_back({cx + dx, 60, 0, 0, 0, -1, 0});
+    for (float dx : {0.0f, 10.0f, 15.0f, 20.0f, 28.0f})
+      vertices.push_back({cx + dx, 60, 0, 0, 0, -1, 0});
   check(scene, vertices);
 }
 

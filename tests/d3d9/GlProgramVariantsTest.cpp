@@ -58,12 +58,13 @@ std::vector<std::pair<std::string, Setup>> variants() {
                      }});
   for (DWORD table : {D3DFOG_NONE, D3DFOG_EXP, D3DFOG_EXP2, D3DFOG_LINEAR})
     for (DWORD vertex : {D3DFOG_NONE, D3DFOG_EXP, D3DFOG_EXP2, D3DFOG_LINEAR})
-      out.push_back({"fog " + std::to_string(table) + " / " + std::to_string(vertex), [table, vertex](IDirect3DDevice9* d) {
-                       d->SetRenderState(D3DRS_FOGENABLE, TRUE);
-                       d->SetRenderState(D3DRS_FOGTABLEMODE, table);
-                       d->SetRenderState(D3DRS_FOGVERTEXMODE, vertex);
-                       d->SetRenderState(D3DRS_RANGEFOGENABLE, vertex == D3DFOG_EXP2);
-                     }});
+      out.push_back(
+          {"fog " + std::to_string(table) + " / " + std::to_string(vertex), [table, vertex](IDirect3DDevice9* d) {
+             d->SetRenderState(D3DRS_FOGENABLE, TRUE);
+             d->SetRenderState(D3DRS_FOGTABLEMODE, table);
+             d->SetRenderState(D3DRS_FOGVERTEXMODE, vertex);
+             d->SetRenderState(D3DRS_RANGEFOGENABLE, vertex == D3DFOG_EXP2);
+           }});
   for (DWORD func = D3DCMP_NEVER; func <= D3DCMP_ALWAYS; ++func)
     out.push_back({"alpha test " + std::to_string(func), [func](IDirect3DDevice9* d) {
                      d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -93,7 +94,8 @@ std::vector<std::pair<std::string, Setup>> variants() {
                    }});
   out.push_back({"flat shading", [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT); }});
   out.push_back({"every stage", [](IDirect3DDevice9* d) {
-                   for (DWORD s = 0; s < 8; ++s) d->SetTextureStageState(s, D3DTSS_COLOROP, D3DTOP_PREMODULATE);
+                   for (DWORD s = 0; s < 8; ++s)
+                     d->SetTextureStageState(s, D3DTSS_COLOROP, D3DTOP_PREMODULATE);
                  }});
   return out;
 }
@@ -105,8 +107,8 @@ TEST_P(ProgramVariants, EveryShapeOfProgramBuilds) {
   const Vertex triangle[3] = {{-0.5f, -0.5f, 2.0f, 0, 0, -1, 0xFFFFFFFF, 0xFF000000, {0, 0, 1}, {0, 0, 0, 1}},
                               {0.5f, -0.5f, 2.0f, 0, 0, -1, 0xFFFFFFFF, 0xFF000000, {1, 0, 1}, {1, 0, 0, 1}},
                               {-0.5f, 0.5f, 2.0f, 0, 0, -1, 0xFFFFFFFF, 0xFF000000, {0, 1, 1}, {0, 1, 0, 1}}};
-  const RhwTexVertex screen[3] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {10, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
-                                  {0, 10, 0.5f, 1, 0xFFFFFFFF, 0, 1}};
+  const RhwTexVertex screen[3] = {
+      {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {10, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}, {0, 10, 0.5f, 1, 0xFFFFFFFF, 0, 1}};
   d3d9::ReportCapture reports;
   int count = 0;
   for (const auto& [name, setup] : variants()) {
@@ -127,10 +129,12 @@ TEST_P(ProgramVariants, EveryShapeOfProgramBuilds) {
     EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(Vertex)), D3D_OK) << name;
     device->SetFVF(kRhwTexFvf);
     EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, screen, sizeof(RhwTexVertex)), D3D_OK) << name;
-    for (const std::string& line : reports.lines()) ADD_FAILURE() << name << ": " << line;
+    for (const std::string& line : reports.lines())
+      ADD_FAILURE() << name << ": " << line;
     ++count;
   }
-  for (DWORD s = 0; s < 8; ++s) device->SetTexture(s, nullptr);
+  for (DWORD s = 0; s < 8; ++s)
+    device->SetTexture(s, nullptr);
   texture->Release();
   finish();
   d3d9::DeviceStatistics statistics;

@@ -96,9 +96,8 @@ std::vector<Case> colorCases() {
              rgb([](int i) { return X[i] + (1 - X[3]) * D[i]; })),
       simple("MODULATEINVCOLOR_ADDALPHA", D3DTOP_MODULATEINVCOLOR_ADDALPHA, tex, dif,
              rgb([](int i) { return (1 - X[i]) * D[i] + X[3]; })),
-      simple("DOTPRODUCT3", D3DTOP_DOTPRODUCT3, tex, dif, all(4 * ((X[0] - 0.5) * (D[0] - 0.5) +
-                                                                    (X[1] - 0.5) * (D[1] - 0.5) +
-                                                                    (X[2] - 0.5) * (D[2] - 0.5)))),
+      simple("DOTPRODUCT3", D3DTOP_DOTPRODUCT3, tex, dif,
+             all(4 * ((X[0] - 0.5) * (D[0] - 0.5) + (X[1] - 0.5) * (D[1] - 0.5) + (X[2] - 0.5) * (D[2] - 0.5)))),
       simple("DOTPRODUCT3 of a colour with itself", D3DTOP_DOTPRODUCT3, fac, fac,
              all(4 * ((T[0] - 0.5) * (T[0] - 0.5) + (T[1] - 0.5) * (T[1] - 0.5) + (T[2] - 0.5) * (T[2] - 0.5)))),
       simple("MULTIPLYADD", D3DTOP_MULTIPLYADD, tex, dif, rgb([](int i) { return T[i] + X[i] * D[i]; }), fac),
@@ -210,11 +209,14 @@ TEST_P(StageOps, EveryOperationMatchesItsFormula) {
   IDirect3DTexture9* texture2 = solidTexture(device, 4, 4, kTexel2);
   ASSERT_TRUE(texture && texture2);
   device->SetRenderState(D3DRS_TEXTUREFACTOR, kFactor);
-  for (DWORD stage = 0; stage < 3; ++stage) device->SetTextureStageState(stage, D3DTSS_CONSTANT, kConstant);
+  for (DWORD stage = 0; stage < 3; ++stage)
+    device->SetTextureStageState(stage, D3DTSS_CONSTANT, kConstant);
   std::vector<Case> cases = colorCases();
-  for (Case& c : alphaCases()) cases.push_back(std::move(c));
+  for (Case& c : alphaCases())
+    cases.push_back(std::move(c));
   ASSERT_LE(cases.size(), 16u * 12u);
-  for (std::size_t i = 0; i < cases.size(); ++i) drawCell(int(i), texture, texture2, cases[i]);
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    drawCell(int(i), texture, texture2, cases[i]);
   device->SetTexture(0, nullptr);
   device->SetTexture(1, nullptr);
   texture->Release();

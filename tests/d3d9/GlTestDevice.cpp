@@ -69,8 +69,7 @@ int GlTestDevice::count(const Rgba& color, int tolerance) const {
   return n;
 }
 
-void drawRhwQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom, D3DCOLOR color,
-                 float z) {
+void drawRhwQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom, D3DCOLOR color, float z) {
   const RhwVertex v[4] = {{left - 0.5f, top - 0.5f, z, 1.0f, color},
                           {right - 0.5f, top - 0.5f, z, 1.0f, color},
                           {left - 0.5f, bottom - 0.5f, z, 1.0f, color},
@@ -79,8 +78,8 @@ void drawRhwQuad(IDirect3DDevice9* device, float left, float top, float right, f
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwVertex));
 }
 
-void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom,
-                         D3DCOLOR color, float z) {
+void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom, D3DCOLOR color,
+                         float z) {
   const RhwTexVertex v[4] = {{left - 0.5f, top - 0.5f, z, 1.0f, color, 0.0f, 0.0f},
                              {right - 0.5f, top - 0.5f, z, 1.0f, color, 1.0f, 0.0f},
                              {left - 0.5f, bottom - 0.5f, z, 1.0f, color, 0.0f, 1.0f},
@@ -100,8 +99,7 @@ void setPixelProjection(IDirect3DDevice9* device, float depth) {
   device->SetTransform(D3DTS_PROJECTION, &p);
 }
 
-IDirect3DTexture9* solidTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DCOLOR color,
-                                D3DFORMAT format) {
+IDirect3DTexture9* solidTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DCOLOR color, D3DFORMAT format) {
   IDirect3DTexture9* texture = nullptr;
   if (FAILED(device->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr))) return nullptr;
   D3DLOCKED_RECT locked;

@@ -68,15 +68,14 @@ private:
 };
 
 // Opens a test device or skips (fails with CI=true) the calling test.
-#define OPEN_GL_DEVICE_OR_SKIP(devicevar, params)                                                                    \
-  do {                                                                                                               \
-    std::string failure_;                                                                                            \
-    if (!(devicevar).open((params), failure_)) {                                                                     \
-      if (::testsupport::inCi()) FAIL() << "no OpenGL device (CI=true): " << failure_;                              \
-      GTEST_SKIP() << "no OpenGL device: " << failure_;                                                              \
-    }                                                                                                                \
+#define OPEN_GL_DEVICE_OR_SKIP(devicevar, params)                                                                      \
+  do {                                                                                                                 \
+    std::string failure_;                                                                                              \
+    if (!(devicevar).open((params), failure_)) {                                                                       \
+      if (::testsupport::inCi()) FAIL() << "no OpenGL device (CI=true): " << failure_;                                 \
+      GTEST_SKIP() << "no OpenGL device: " << failure_;                                                                \
+    }                                                                                                                  \
   } while (0)
-
 
 // Vertices for DrawPrimitiveUP.
 struct RhwVertex {
@@ -94,8 +93,8 @@ constexpr DWORD kRhwTexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // A screen quad covering pixels [left, right) x [top, bottom) the Direct3D way (edges - 0.5).
 void drawRhwQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom, D3DCOLOR color,
                  float z = 0.5f);
-void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom,
-                         D3DCOLOR color, float z = 0.5f);
+void drawRhwTexturedQuad(IDirect3DDevice9* device, float left, float top, float right, float bottom, D3DCOLOR color,
+                         float z = 0.5f);
 
 // An orthographic projection under which world units are Direct3D screen pixels (x right,
 // y down, the image's size) and view depth 0..`depth` maps to 0..1.

@@ -11,8 +11,7 @@ using namespace testsupport;
 namespace {
 
 // Fills level `level` row by row from 32-bit-or-smaller texel values.
-template <class Texel>
-void fill(IDirect3DTexture9* texture, UINT level, const std::vector<Texel>& texels, UINT width) {
+template <class Texel> void fill(IDirect3DTexture9* texture, UINT level, const std::vector<Texel>& texels, UINT width) {
   D3DLOCKED_RECT locked;
   ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
   const UINT height = UINT(texels.size()) / width;
@@ -22,8 +21,7 @@ void fill(IDirect3DTexture9* texture, UINT level, const std::vector<Texel>& texe
   texture->UnlockRect(0 + level);
 }
 
-IDirect3DTexture9* makeTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DFORMAT format,
-                               UINT levels = 1) {
+IDirect3DTexture9* makeTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DFORMAT format, UINT levels = 1) {
   IDirect3DTexture9* texture = nullptr;
   EXPECT_EQ(device->CreateTexture(width, height, levels, 0, format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
   return texture;
@@ -51,12 +49,22 @@ TEST_P(Textures, EveryFormatUploadsAsDirect3DLaysItOut) {
   struct Format {
     D3DFORMAT format;
     std::vector<BYTE> texels; // 2x1, little-endian as Direct3D stores them
-    Rgba left, right;          // colour seen
+    Rgba left, right;         // colour seen
     int leftAlpha, rightAlpha;
   };
   const std::vector<Format> formats = {
-      {D3DFMT_A8R8G8B8, {0x30, 0x20, 0x10, 0x80, 0xFF, 0xFF, 0xFF, 0x00}, {0x10, 0x20, 0x30, 255}, {255, 255, 255, 255}, 0x80, 0},
-      {D3DFMT_X8R8G8B8, {0x30, 0x20, 0x10, 0x00, 0x00, 0x00, 0xFF, 0x00}, {0x10, 0x20, 0x30, 255}, {255, 0, 0, 255}, 255, 255},
+      {D3DFMT_A8R8G8B8,
+       {0x30, 0x20, 0x10, 0x80, 0xFF, 0xFF, 0xFF, 0x00},
+       {0x10, 0x20, 0x30, 255},
+       {255, 255, 255, 255},
+       0x80,
+       0},
+      {D3DFMT_X8R8G8B8,
+       {0x30, 0x20, 0x10, 0x00, 0x00, 0x00, 0xFF, 0x00},
+       {0x10, 0x20, 0x30, 255},
+       {255, 0, 0, 255},
+       255,
+       255},
       {D3DFMT_R8G8B8, {0x30, 0x20, 0x10, 0x00, 0xFF, 0x00}, {0x10, 0x20, 0x30, 255}, {0, 255, 0, 255}, 255, 255},
       {D3DFMT_R5G6B5, {0x00, 0xF8, 0xE0, 0x07}, {255, 0, 0, 255}, {0, 255, 0, 255}, 255, 255},
       {D3DFMT_X1R5G5B5, {0x1F, 0x00, 0x00, 0x7C}, {0, 0, 255, 255}, {255, 0, 0, 255}, 255, 255},
@@ -190,8 +198,10 @@ TEST_P(Textures, AddressModesAndFiltersFollowTheSamplerStates) {
   device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  const RhwTexVertex mid[4] = {{9.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 0}, {10.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 0},
-                               {9.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 1},  {10.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 1}};
+  const RhwTexVertex mid[4] = {{9.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 0},
+                               {10.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 0},
+                               {9.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 1},
+                               {10.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.5f, 1}};
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, mid, sizeof(RhwTexVertex));
   device->SetTexture(0, nullptr);
   texture->Release();

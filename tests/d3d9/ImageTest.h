@@ -28,11 +28,9 @@ protected:
   IDirect3DDevice9* device = nullptr;
 };
 
-inline std::string cachingName(const ::testing::TestParamInfo<bool>& info) {
-  return info.param ? "Cached" : "Forced";
-}
+inline std::string cachingName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Cached" : "Forced"; }
 
-#define INSTANTIATE_IMAGE_TEST(fixture) \
+#define INSTANTIATE_IMAGE_TEST(fixture)                                                                                \
   INSTANTIATE_TEST_SUITE_P(StateCache, fixture, ::testing::Bool(), ::testsupport::cachingName)
 
 } // namespace testsupport

@@ -151,7 +151,8 @@ TEST_F(Recording, ResetRefusesWhileDefaultPoolResourcesLive) {
   {
     ReportCapture reports;
     EXPECT_EQ(device->Reset(&p), D3DERR_INVALIDCALL);
-    EXPECT_TRUE(reports.contains("Reset: 1 D3DPOOL_DEFAULT resources are still alive; release them before resetting\n"));
+    EXPECT_TRUE(
+        reports.contains("Reset: 1 D3DPOOL_DEFAULT resources are still alive; release them before resetting\n"));
   }
   buffer->Release();
   EXPECT_EQ(device->Reset(&p), D3D_OK); // managed resources survive a reset
@@ -304,20 +305,20 @@ TEST(RecordingSetupTest, QueriesAnswerFromTheSetup) {
   EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, FALSE), D3D_OK);
   EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, FALSE), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_REF, D3DFMT_R5G6B5, D3DFMT_R5G6B5, TRUE), D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                                   D3DFMT_D16),
-            D3D_OK);
-  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                                   D3DFMT_D15S1),
-            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(
+      d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D16),
+      D3D_OK);
+  EXPECT_EQ(
+      d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D15S1),
+      D3DERR_NOTAVAILABLE);
   DWORD levels = 0;
-  EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_4_SAMPLES,
-                                            &levels),
-            D3D_OK);
+  EXPECT_EQ(
+      d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_4_SAMPLES, &levels),
+      D3D_OK);
   EXPECT_EQ(levels, 1u);
-  EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_8_SAMPLES,
-                                            &levels),
-            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(
+      d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_8_SAMPLES, &levels),
+      D3DERR_NOTAVAILABLE);
   D3DCAPS9 caps;
   ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
   EXPECT_EQ(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0u);

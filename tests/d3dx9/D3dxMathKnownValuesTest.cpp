@@ -8,7 +8,8 @@
 namespace {
 
 void expectMatrix(const D3DXMATRIX& m, const float (&expected)[16], float tolerance = 1e-6f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(m.m[i / 4][i % 4], expected[i], tolerance) << "element " << i;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_NEAR(m.m[i / 4][i % 4], expected[i], tolerance) << "element " << i;
 }
 
 TEST(D3dxMathKnownValues, LookAtFromAboveLookingDown) {

@@ -102,7 +102,8 @@ std::vector<BYTE> bitmapHeader(std::int32_t width, std::int32_t height, int bits
                                std::uint32_t paletteEntries, std::uint32_t pixelOffset) {
   std::vector<BYTE> out = {'B', 'M'};
   auto put32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(BYTE(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+      out.push_back(BYTE(v >> (8 * i)));
   };
   auto put16 = [&](std::uint32_t v) {
     out.push_back(BYTE(v));
@@ -128,8 +129,10 @@ std::vector<BYTE> bitmapHeader(std::int32_t width, std::int32_t height, int bits
 TEST(ImageDecoder, PalettedAndRunLengthAndBitFieldBitmaps) {
   // 8-bit, two palette entries, top-down 4x2.
   std::vector<BYTE> paletted = bitmapHeader(4, -2, 8, 0, 2, 54 + 8);
-  for (BYTE b : {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00}) paletted.push_back(b); // blue, red
-  for (BYTE b : {0, 1, 0, 1, 1, 1, 0, 0}) paletted.push_back(b);
+  for (BYTE b : {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00})
+    paletted.push_back(b); // blue, red
+  for (BYTE b : {0, 1, 0, 1, 1, 1, 0, 0})
+    paletted.push_back(b);
   Image p = decoded(paletted);
   EXPECT_EQ(p.fileFormat, D3DFMT_P8);
   EXPECT_EQ(p.at(0, 0), 0xFFFF0000u); // B, G, R order in the palette: 00 00 FF is red
@@ -139,8 +142,10 @@ TEST(ImageDecoder, PalettedAndRunLengthAndBitFieldBitmaps) {
   // RLE8, bottom-up: the bottom row is a run of three 1s and a run of two 0s; the top row a
   // literal 1, 0, 1 (padded to an even length) and nothing more.
   std::vector<BYTE> rle = bitmapHeader(5, 2, 8, 1, 2, 54 + 8);
-  for (BYTE b : {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00}) rle.push_back(b);
-  for (BYTE b : {3, 1, 2, 0, 0, 0, 0, 3, 1, 0, 1, 0, 0, 1}) rle.push_back(b);
+  for (BYTE b : {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00})
+    rle.push_back(b);
+  for (BYTE b : {3, 1, 2, 0, 0, 0, 0, 3, 1, 0, 1, 0, 0, 1})
+    rle.push_back(b);
   Image r = decoded(rle);
   EXPECT_EQ(r.at(0, 1), 0xFF0000FFu);
   EXPECT_EQ(r.at(2, 1), 0xFF0000FFu);
@@ -152,8 +157,10 @@ TEST(ImageDecoder, PalettedAndRunLengthAndBitFieldBitmaps) {
   // 16-bit 5-6-5 through bit fields.
   std::vector<BYTE> fields = bitmapHeader(2, 1, 16, 3, 0, 54 + 12);
   for (std::uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu})
-    for (int i = 0; i < 4; ++i) fields.push_back(BYTE(mask >> (8 * i)));
-  for (BYTE b : {0x00, 0xF8, 0x1F, 0x00}) fields.push_back(b);
+    for (int i = 0; i < 4; ++i)
+      fields.push_back(BYTE(mask >> (8 * i)));
+  for (BYTE b : {0x00, 0xF8, 0x1F, 0x00})
+    fields.push_back(b);
   Image f = decoded(fields);
   EXPECT_EQ(f.fileFormat, D3DFMT_R5G6B5);
   EXPECT_EQ(f.at(0, 0), 0xFFFF0000u);
@@ -162,24 +169,23 @@ TEST(ImageDecoder, PalettedAndRunLengthAndBitFieldBitmaps) {
 
 TEST(ImageDecoder, ColourMappedAndSixteenBitTargas) {
   // Colour-mapped, 2 entries of 24 bits, 2x1, top-down.
-  const std::vector<BYTE> mapped = {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 1, 0, 8, 0x20,
-                                    0xFF, 0, 0, 0, 0xFF, 0, // blue, green
+  const std::vector<BYTE> mapped = {0, 1, 1, 0, 0, 2,    0,    24, 0, 0, 0,    0,
+                                    2, 0, 1, 0, 8, 0x20, 0xFF, 0,  0, 0, 0xFF, 0, // blue, green
                                     1, 0};
   Image m = decoded(mapped);
   EXPECT_EQ(m.fileFormat, D3DFMT_P8);
   EXPECT_EQ(m.at(0, 0), 0xFF00FF00u);
   EXPECT_EQ(m.at(1, 0), 0xFF0000FFu);
   // 16 bits with one alpha bit: A RRRRR GGGGG BBBBB.
-  const std::vector<BYTE> sixteen = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 16, 0x21,
-                                     0x00, 0xFC, 0x1F, 0x00};
+  const std::vector<BYTE> sixteen = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 16, 0x21, 0x00, 0xFC, 0x1F, 0x00};
   Image s = decoded(sixteen);
   EXPECT_EQ(s.fileFormat, D3DFMT_A1R5G5B5);
   EXPECT_EQ(s.at(0, 0), 0xFFFF0000u);
   EXPECT_EQ(s.at(1, 0), 0x000000FFu);
   // A true-colour image may carry a colour map of any entry size (here 20 bits, 3 bytes);
   // it is skipped, never read as colours (found by fuzzing: it once read past the file).
-  const std::vector<BYTE> withMap = {0, 1, 2, 0, 0, 2, 0, 20, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0,
-                                     9, 9, 9, 9, 9, 9, // the map
+  const std::vector<BYTE> withMap = {0,    1,    2,   0, 0,  2, 0, 20, 0, 0, 0, 0,
+                                     1,    0,    1,   0, 24, 0, 9, 9,  9, 9, 9, 9, // the map
                                      0x10, 0x20, 0x30};
   EXPECT_EQ(decoded(withMap).at(0, 0), 0xFF302010u);
 }
@@ -209,13 +215,15 @@ TEST(ImageDecoder, CorruptedBytesNeverCrashTheDecoders) {
   std::vector<BYTE> png, jpeg;
   ASSERT_TRUE(encodePng(source, true, png));
   ASSERT_TRUE(encodeJpeg(source, 80, false, jpeg));
-  const std::vector<std::vector<BYTE>> originals = {png, jpeg, encodeBmp(source, 32), encodeTga(source, 32, true, true)};
+  const std::vector<std::vector<BYTE>> originals = {png, jpeg, encodeBmp(source, 32),
+                                                    encodeTga(source, 32, true, true)};
   std::mt19937 random(1234);
   for (const std::vector<BYTE>& original : originals) {
     for (int round = 0; round < 200; ++round) {
       std::vector<BYTE> bytes = original;
       const int flips = 1 + int(random() % 8);
-      for (int i = 0; i < flips; ++i) bytes[random() % bytes.size()] ^= BYTE(1u << (random() % 8));
+      for (int i = 0; i < flips; ++i)
+        bytes[random() % bytes.size()] ^= BYTE(1u << (random() % 8));
       Image image;
       std::string error;
       if (decodeImage(bytes.data(), bytes.size(), image, error)) {

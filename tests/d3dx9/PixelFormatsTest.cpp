@@ -1,10 +1,10 @@
 // Pixel conversions: every uncompressed format survives a round trip within its precision,
 // and the DXT encoder's blocks decode (by the standard rules, written out here) close to
 // what went in.
+#include "platform/d3dx9/PixelFormats.h"
 #include "platform/d3d9/DeviceLoss.h"
 #include "platform/d3d9/FormatInfo.h"
 #include "platform/d3dx9/ImageFilters.h"
-#include "platform/d3dx9/PixelFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@ TEST(PixelFormats, UncompressedFormatsRoundTripWithinTheirPrecision) {
     D3DFORMAT format;
     int colourStep, alphaStep; // largest rounding error per channel (-1: the channel is not kept)
   };
-  const Case cases[] = {{D3DFMT_A8R8G8B8, 0, 0},  {D3DFMT_X8R8G8B8, 0, -1}, {D3DFMT_R8G8B8, 0, -1},
-                        {D3DFMT_R5G6B5, 5, -1},   {D3DFMT_X1R5G5B5, 5, -1}, {D3DFMT_A1R5G5B5, 5, 127},
-                        {D3DFMT_A4R4G4B4, 9, 9},  {D3DFMT_A8, -1, 0}};
+  const Case cases[] = {{D3DFMT_A8R8G8B8, 0, 0}, {D3DFMT_X8R8G8B8, 0, -1}, {D3DFMT_R8G8B8, 0, -1},
+                        {D3DFMT_R5G6B5, 5, -1},  {D3DFMT_X1R5G5B5, 5, -1}, {D3DFMT_A1R5G5B5, 5, 127},
+                        {D3DFMT_A4R4G4B4, 9, 9}, {D3DFMT_A8, -1, 0}};
   const std::uint32_t samples[] = {0x00000000, 0xFFFFFFFF, 0x80FF8000, 0x7F123456, 0xC0ABCDEF, 0x01020304};
   for (const Case& c : cases) {
     for (std::uint32_t pixel : samples) {
@@ -70,13 +70,15 @@ void decodeColorBlock(const BYTE* block, bool dxt1, std::uint32_t out[16]) {
   }
   std::uint32_t indices;
   std::memcpy(&indices, block + 4, 4);
-  for (int i = 0; i < 16; ++i) out[i] = palette[(indices >> (2 * i)) & 3];
+  for (int i = 0; i < 16; ++i)
+    out[i] = palette[(indices >> (2 * i)) & 3];
 }
 
 // Sixteen colours along one line of colour space, as a block of a smooth picture has.
 std::vector<std::uint32_t> gradient() {
   std::vector<std::uint32_t> pixels;
-  for (std::uint32_t i = 0; i < 16; ++i) pixels.push_back(0xFF000040u | (i * 16 << 16) | (i * 8 << 8));
+  for (std::uint32_t i = 0; i < 16; ++i)
+    pixels.push_back(0xFF000040u | (i * 16 << 16) | (i * 8 << 8));
   return pixels;
 }
 
@@ -100,7 +102,8 @@ TEST(PixelFormats, DxtBlocksDecodeCloseToTheirPixels) {
   EXPECT_EQ(channel(decoded[0], 24), 255);
   // DXT5: two alpha endpoints and 3-bit indices; the extremes come back exactly.
   std::vector<std::uint32_t> alpha = pixels;
-  for (int i = 0; i < 16; ++i) alpha[std::size_t(i)] = (alpha[std::size_t(i)] & 0xFFFFFF) | std::uint32_t(i * 17) << 24;
+  for (int i = 0; i < 16; ++i)
+    alpha[std::size_t(i)] = (alpha[std::size_t(i)] & 0xFFFFFF) | std::uint32_t(i * 17) << 24;
   writePixels(D3DFMT_DXT5, alpha.data(), 4, 4, 4, block, 16);
   EXPECT_EQ(block[0], 255); // the largest alpha
   EXPECT_EQ(block[1], 0);   // the smallest
@@ -112,7 +115,8 @@ TEST(PixelFormats, DxtBlocksDecodeCloseToTheirPixels) {
   const std::uint32_t small[4] = {0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000};
   writePixels(D3DFMT_DXT1, small, 2, 2, 2, block, 8);
   decodeColorBlock(block, true, decoded);
-  for (std::uint32_t p : decoded) EXPECT_EQ(p, 0xFFFF0000u);
+  for (std::uint32_t p : decoded)
+    EXPECT_EQ(p, 0xFFFF0000u);
 }
 
 TEST(ImageFilters, LinearInterpolatesAndWrapsOrMirrorsAtTheEdges) {
@@ -124,9 +128,9 @@ TEST(ImageFilters, LinearInterpolatesAndWrapsOrMirrorsAtTheEdges) {
   // side in, mirroring repeats the edge.
   const Image wrapped = resizeImage(source, 4, 1, D3DX_FILTER_LINEAR);
   const Image mirrored = resizeImage(source, 4, 1, D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR);
-  EXPECT_EQ(channel(wrapped.at(1, 0), 16), 64);   // 0.25 of the way to white
-  EXPECT_EQ(channel(wrapped.at(0, 0), 16), 64);   // 0.25 white from the wrapped right edge
-  EXPECT_EQ(channel(mirrored.at(0, 0), 16), 0);   // the edge pixel itself
+  EXPECT_EQ(channel(wrapped.at(1, 0), 16), 64); // 0.25 of the way to white
+  EXPECT_EQ(channel(wrapped.at(0, 0), 16), 64); // 0.25 white from the wrapped right edge
+  EXPECT_EQ(channel(mirrored.at(0, 0), 16), 0); // the edge pixel itself
   EXPECT_EQ(channel(mirrored.at(3, 0), 16), 255);
 }
 

@@ -40,7 +40,8 @@ protected:
               D3D_OK);
   }
   void TearDown() override {
-    for (IDirect3DTexture9* t : textures) t->Release();
+    for (IDirect3DTexture9* t : textures)
+      t->Release();
     device->Release();
     d3d->Release();
   }
@@ -80,7 +81,8 @@ protected:
 TEST_F(D3dxTextures, DefaultSizesRoundUpToPowersOfTwoAndNonPow2KeepsThem) {
   const std::vector<BYTE> bytes = png(solid(300, 200, 0xFF102030));
   D3DXIMAGE_INFO info{};
-  IDirect3DTexture9* rounded = create(bytes, 0, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, &info);
+  IDirect3DTexture9* rounded =
+      create(bytes, 0, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, &info);
   ASSERT_NE(rounded, nullptr);
   EXPECT_EQ(desc(rounded).Width, 512u);
   EXPECT_EQ(desc(rounded).Height, 256u);
@@ -109,7 +111,8 @@ TEST_F(D3dxTextures, BoxFilterBuildsTheMipLevels) {
   // A 4x4 checker of black and white averages to grey in level 1... and level 2.
   d3dx9::Image checker = solid(4, 4, 0);
   for (UINT y = 0; y < 4; ++y)
-    for (UINT x = 0; x < 4; ++x) checker.at(x, y) = ((x + y) % 2) ? 0xFFFFFFFF : 0xFF000000;
+    for (UINT x = 0; x < 4; ++x)
+      checker.at(x, y) = ((x + y) % 2) ? 0xFFFFFFFF : 0xFF000000;
   IDirect3DTexture9* texture = create(png(checker), 0, 0, 0, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE, D3DX_FILTER_BOX, 0);
   ASSERT_NE(texture, nullptr);
   ASSERT_EQ(texture->GetLevelCount(), 3u);
@@ -174,9 +177,8 @@ TEST_F(D3dxTextures, RequestedFormatsAreWrittenInTheirLayout) {
 }
 
 TEST_F(D3dxTextures, CompressedFormatsGetWholeBlocks) {
-  IDirect3DTexture9* texture =
-      create(png(solid(6, 6, 0xFFFF0000)), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, D3DFMT_DXT1,
-             D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0);
+  IDirect3DTexture9* texture = create(png(solid(6, 6, 0xFFFF0000)), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1,
+                                      D3DFMT_DXT1, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0);
   ASSERT_NE(texture, nullptr);
   EXPECT_EQ(desc(texture).Width, 8u); // rounded up to whole blocks
   D3DLOCKED_RECT locked;
@@ -201,8 +203,8 @@ TEST_F(D3dxTextures, DamagedBytesFailWithAReportedLine) {
   const BYTE garbage[5] = {1, 2, 3, 4, 5};
   EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, garbage, 5, &texture), D3DXERR_INVALIDDATA);
   EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, garbage, 0, &texture), D3DERR_INVALIDCALL);
-  EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, garbage, 5, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 9, 9, 0,
-                                                nullptr, nullptr, &texture),
+  EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, garbage, 5, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 9, 9,
+                                                0, nullptr, nullptr, &texture),
             D3DERR_INVALIDCALL); // no such filter
 }
 
@@ -283,7 +285,8 @@ TEST_F(D3dxTextures, FilterTextureRebuildsTheLevelsBelow) {
   D3DLOCKED_RECT locked;
   texture->LockRect(0, &locked, nullptr, 0);
   const std::uint32_t values[4] = {0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000};
-  for (int y = 0; y < 2; ++y) std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, values + 2 * y, 8);
+  for (int y = 0; y < 2; ++y)
+    std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, values + 2 * y, 8);
   texture->UnlockRect(0);
   ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX), D3D_OK);
   EXPECT_EQ(texel(texture, 1, 0, 0), 0xFF808080u);

@@ -240,7 +240,8 @@ TEST(MemFileArchive, WalkSkipsOtherBlocksAndStopsWhereTheFormatSays) {
   }
   {
     // An old sub-block right after a file block ends the walk.
-    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("first", "1")) + subBlock + fileBlock(storedFile("after", "x")));
+    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("first", "1")) + subBlock +
+                    fileBlock(storedFile("after", "x")));
     EXPECT_EQ(a.read("first"), "1");
     EXPECT_EQ(a.read("after"), std::nullopt);
   }
@@ -260,7 +261,8 @@ TEST(MemFileArchive, WalkSkipsOtherBlocksAndStopsWhereTheFormatSays) {
   }
   {
     // The first entry of a name wins.
-    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("dup", "first")) + fileBlock(storedFile("DUP", "second")));
+    OpenedArchive a(mark() + mainBlock() + fileBlock(storedFile("dup", "first")) +
+                    fileBlock(storedFile("DUP", "second")));
     EXPECT_EQ(a.read("dup"), "first");
   }
 }

@@ -35,13 +35,14 @@ protected:
 };
 
 TEST_F(MediaArchive, HoldsEveryFileTheProgramLoads) {
-  std::vector<std::string> wanted = {"Scene.props",    "clock.UDF",         "loading.jpg",
-                                     "sylfaen.fs",     "sylfaen_eng_14.css", "64font.fs",
-                                     "64font.css",     "ClockMusic.ogg",    "ClockRain.ogg",
-                                     "ClockGrom1.ogg", "ClockGrom2.ogg",    "ClockGrom3.ogg",
+  std::vector<std::string> wanted = {"Scene.props",        "clock.UDF",      "loading.jpg",    "sylfaen.fs",
+                                     "sylfaen_eng_14.css", "64font.fs",      "64font.css",     "ClockMusic.ogg",
+                                     "ClockRain.ogg",      "ClockGrom1.ogg", "ClockGrom2.ogg", "ClockGrom3.ogg",
                                      "ClockTicks.ogg"};
-  for (int i = 1; i <= 10; ++i) wanted.push_back("c" + std::to_string(i) + ".cam");
-  for (const std::string& name : wanted) EXPECT_EQ(files_.count("Media\\" + name), 1u) << name;
+  for (int i = 1; i <= 10; ++i)
+    wanted.push_back("c" + std::to_string(i) + ".cam");
+  for (const std::string& name : wanted)
+    EXPECT_EQ(files_.count("Media\\" + name), 1u) << name;
   for (const std::string& name : files_) {
     std::string bytes;
     EXPECT_TRUE(archive_.extract(name, bytes)) << name;
@@ -61,7 +62,8 @@ TEST_F(MediaArchive, BsdtarListsTheSameNames) {
   ASSERT_NE(pipe, nullptr);
   std::string out;
   char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    out.append(buffer, n);
   const int status = pclose(pipe);
   if (WIFEXITED(status) && WEXITSTATUS(status) == 127) GTEST_SKIP() << "bsdtar is not installed";
   ASSERT_EQ(status, 0);

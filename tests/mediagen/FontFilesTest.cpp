@@ -45,14 +45,16 @@ struct Charset {
   // The pixel rectangle the program samples for `c`, right and bottom exclusive.
   Rect glyph(unsigned char c) const {
     auto found = rects.find(c);
-    if (found != rects.end()) return {found->second.left, found->second.top, found->second.right + 1, found->second.bottom + 1};
+    if (found != rects.end())
+      return {found->second.left, found->second.top, found->second.right + 1, found->second.bottom + 1};
     const int i = c - start;
     const int x = (i % perLine) * cellWidth, y = (i / perLine) * cellHeight;
     return {x, y, x + width(c), y + cellHeight};
   }
   int textWidth(const std::string& text) const {
     int total = 0;
-    for (unsigned char c : text) total += glyph(c).right - glyph(c).left;
+    for (unsigned char c : text)
+      total += glyph(c).right - glyph(c).left;
     return total;
   }
 };
@@ -86,7 +88,8 @@ Charset loadFont(const std::string& fontFile, int expectedSize) {
                          key->children[1]->asInt() == 0 && key->children[2]->asInt() == 255;
   }
   if (const PropsNode* sizes = css.find("Sizes")) {
-    for (const auto& entry : sizes->children) charset.widths.push_back(entry->asInt());
+    for (const auto& entry : sizes->children)
+      charset.widths.push_back(entry->asInt());
   }
   if (const PropsNode* rects = css.find("Rects")) {
     for (const auto& entry : rects->children) {
@@ -94,7 +97,8 @@ Charset loadFont(const std::string& fontFile, int expectedSize) {
       EXPECT_EQ(entry->children.size(), 4u) << "Rects key " << entry->name;
       if (entry->name.size() != 3 || entry->children.size() != 4) continue;
       charset.rects[static_cast<unsigned char>(entry->name[1])] = {
-          entry->children[0]->asInt(), entry->children[1]->asInt(), entry->children[2]->asInt(), entry->children[3]->asInt()};
+          entry->children[0]->asInt(), entry->children[1]->asInt(), entry->children[2]->asInt(),
+          entry->children[3]->asInt()};
     }
   }
   std::string error;
@@ -143,7 +147,8 @@ void expectGlyphsInPlace(const Charset& charset, const std::string& mustHaveInk)
   }
 }
 
-const std::string kAsciiInk = "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+const std::string kAsciiInk =
+    "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 
 TEST(FontFiles, TextFontHasPositionalSizesForEveryCharacterOfItsSheet) {
   const Charset text = loadFont("sylfaen.fs", 14);
@@ -165,7 +170,8 @@ TEST(FontFiles, OverlayFontHasKeyedRectsForTheClockAndFitsTheLabels) {
     EXPECT_TRUE(overlay.rects.count(static_cast<unsigned char>(c))) << "no rectangle for '" << c << "'";
   }
   // Digits share a width, so the right-aligned time does not jitter as it counts.
-  for (char c = '1'; c <= '9'; ++c) EXPECT_EQ(overlay.width(c), overlay.width('0'));
+  for (char c = '1'; c <= '9'; ++c)
+    EXPECT_EQ(overlay.width(c), overlay.width('0'));
   // The labels are 350 (12-hour) and 290 (24-hour) pixels wide at 1024 and clip the rest.
   EXPECT_LE(overlay.textWidth("12:00:00 pm"), 350);
   EXPECT_LE(overlay.textWidth("23:59:59 "), 290);
@@ -173,15 +179,19 @@ TEST(FontFiles, OverlayFontHasKeyedRectsForTheClockAndFitsTheLabels) {
   EXPECT_TRUE(isKey(overlay.image.at(overlay.image.width - 1, overlay.image.height - 1)));
   bool white = false;
   for (int y = 64; y < 128 && !white; ++y)
-    for (int x = 0; x < 64 && !white; ++x) white = overlay.image.at(x, y)[0] == 255 && overlay.image.at(x, y)[1] == 255 && overlay.image.at(x, y)[3] == 255;
+    for (int x = 0; x < 64 && !white; ++x)
+      white = overlay.image.at(x, y)[0] == 255 && overlay.image.at(x, y)[1] == 255 && overlay.image.at(x, y)[3] == 255;
   EXPECT_TRUE(white) << "the '0' glyph has no white ink";
 }
 
 TEST(PropsReader, FollowsTheLanguageForTheFormsTheFontFilesUse) {
   PropsNode root;
   std::string error;
-  ASSERT_TRUE(mediatest::parseProps("// c\nA = array(1,\n// two\n2); Styles[0].Size = 64; Rects[\":\"] = array(1, 2, 3, 4);"
-                                    " Name = \"x;y\";", root, error)) << error;
+  ASSERT_TRUE(
+      mediatest::parseProps("// c\nA = array(1,\n// two\n2); Styles[0].Size = 64; Rects[\":\"] = array(1, 2, 3, 4);"
+                            " Name = \"x;y\";",
+                            root, error))
+      << error;
   ASSERT_NE(root.find("a"), nullptr);
   ASSERT_EQ(root.find("A")->children.size(), 2u);
   EXPECT_EQ(root.find("A")->children[1]->value, "2");

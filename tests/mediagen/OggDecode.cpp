@@ -25,7 +25,8 @@ bool decodeOgg(const std::string& path, DecodedSound& sound, std::string& error)
       return false;
     }
     for (int c = 0; c < sound.channels; ++c) {
-      sound.samples[static_cast<std::size_t>(c)].insert(sound.samples[static_cast<std::size_t>(c)].end(), pcm[c], pcm[c] + count);
+      sound.samples[static_cast<std::size_t>(c)].insert(sound.samples[static_cast<std::size_t>(c)].end(), pcm[c],
+                                                        pcm[c] + count);
     }
   }
   ov_clear(&file);

@@ -10,7 +10,7 @@ namespace mediatest {
 struct DecodedSound {
   long rate = 0;
   int channels = 0;
-  std::vector<std::vector<float>> samples;  // one vector per channel
+  std::vector<std::vector<float>> samples; // one vector per channel
   std::size_t frames() const { return samples.empty() ? 0 : samples[0].size(); }
 };
 

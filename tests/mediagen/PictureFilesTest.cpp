@@ -22,7 +22,9 @@ std::uint32_t read32(const std::string& bytes, std::size_t at) {
          static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 2])) << 16 |
          static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
 }
-std::uint16_t read16(const std::string& bytes, std::size_t at) { return static_cast<std::uint16_t>(read32(bytes, at) & 0xFFFF); }
+std::uint16_t read16(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(read32(bytes, at) & 0xFFFF);
+}
 
 struct Bitmap {
   int width = 0, height = 0;
@@ -36,7 +38,8 @@ struct Bitmap {
   double brightness(int x0, int y0, int x1, int y1) const {
     double sum = 0;
     for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) sum += channel(x, y, 0) + channel(x, y, 1) + channel(x, y, 2);
+      for (int x = x0; x < x1; ++x)
+        sum += channel(x, y, 0) + channel(x, y, 1) + channel(x, y, 2);
     return sum / (3.0 * (x1 - x0) * (y1 - y0));
   }
 };
@@ -71,12 +74,13 @@ TEST(PictureFiles, BitmapsHaveTheirPlacesSizesAndShowTheIvoryDialRightWayUp) {
   struct Expected {
     const char* name;
     int width, height;
-    double dialX, dialY;  // where the dial's face is, as parts of the picture
+    double dialX, dialY; // where the dial's face is, as parts of the picture
   };
   // 173: the classic preview window; 155: the settings dialog's 172 x 114 unit frame;
   // 141: the About box's picture.
-  for (const Expected& e : {Expected{"bitmap173.bmp", 152, 112, 0.5, 0.38}, Expected{"bitmap155.bmp", 258, 185, 0.58, 0.38},
-                            Expected{"bitmap141.bmp", 96, 96, 0.5, 0.5}}) {
+  for (const Expected& e :
+       {Expected{"bitmap173.bmp", 152, 112, 0.5, 0.38}, Expected{"bitmap155.bmp", 258, 185, 0.58, 0.38},
+        Expected{"bitmap141.bmp", 96, 96, 0.5, 0.5}}) {
     const Bitmap bitmap = expectBitmap(e.name, e.width, e.height);
     if (bitmap.width != e.width || bitmap.height != e.height) continue;
     const int x = static_cast<int>(e.dialX * e.width), y = static_cast<int>(e.dialY * e.height);

@@ -17,7 +17,8 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error) {
   image.pixels.clear();
   image.pixels.reserve(decoded.pixels.size() * 4);
   for (const std::uint32_t argb : decoded.pixels) {
-    for (const int shift : {16, 8, 0, 24}) image.pixels.push_back(static_cast<std::uint8_t>(argb >> shift));
+    for (const int shift : {16, 8, 0, 24})
+      image.pixels.push_back(static_cast<std::uint8_t>(argb >> shift));
   }
   return true;
 }

@@ -29,7 +29,8 @@ std::vector<std::string> statements(const std::string& text) {
     const char c = text[i];
     if (c == '/' && previous == '/') {
       current.pop_back();
-      while (i < text.size() && text[i] != '\n' && text[i] != '\r') ++i;
+      while (i < text.size() && text[i] != '\n' && text[i] != '\r')
+        ++i;
       previous = 0;
       continue;
     }
@@ -60,10 +61,14 @@ std::size_t topLevel(const std::string& text, char delimiter) {
       const std::size_t close = text.find(c, i + 1);
       if (close == std::string::npos) return std::string::npos;
       i = close;
-    } else if (c == '(') ++round;
-    else if (c == ')') --round;
-    else if (c == '[') ++square;
-    else if (c == ']') --square;
+    } else if (c == '(')
+      ++round;
+    else if (c == ')')
+      --round;
+    else if (c == '[')
+      ++square;
+    else if (c == ']')
+      --square;
   }
   return std::string::npos;
 }

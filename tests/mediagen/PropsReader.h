@@ -13,10 +13,10 @@ namespace mediatest {
 struct PropsNode {
   std::string name;
   std::string value;
-  std::vector<std::unique_ptr<PropsNode>> children;  // in insertion order
+  std::vector<std::unique_ptr<PropsNode>> children; // in insertion order
 
-  const PropsNode* find(const std::string& key) const;  // case-insensitive
-  PropsNode& child(const std::string& key);              // found or appended
+  const PropsNode* find(const std::string& key) const; // case-insensitive
+  PropsNode& child(const std::string& key);            // found or appended
   int asInt() const { return std::stoi(value); }
 };
 

@@ -36,7 +36,8 @@ double decibels(double value) { return value > 0 ? 20.0 * std::log10(value) : -2
 double peakOf(const DecodedSound& sound) {
   double peak = 0.0;
   for (const auto& channel : sound.samples)
-    for (float x : channel) peak = std::max(peak, static_cast<double>(std::fabs(x)));
+    for (float x : channel)
+      peak = std::max(peak, static_cast<double>(std::fabs(x)));
   return peak;
 }
 
@@ -44,7 +45,8 @@ double peakOf(const DecodedSound& sound) {
 double rmsOf(const DecodedSound& sound, std::size_t begin, std::size_t end) {
   double sum = 0.0;
   for (const auto& channel : sound.samples)
-    for (std::size_t n = begin; n < end; ++n) sum += static_cast<double>(channel[n]) * channel[n];
+    for (std::size_t n = begin; n < end; ++n)
+      sum += static_cast<double>(channel[n]) * channel[n];
   const double count = static_cast<double>((end - begin) * sound.samples.size());
   return count > 0 ? std::sqrt(sum / count) : 0.0;
 }
@@ -58,7 +60,9 @@ double loudestSecond(const DecodedSound& sound) {
   return loudest;
 }
 
-double seconds(const DecodedSound& sound) { return static_cast<double>(sound.frames()) / static_cast<double>(sound.rate); }
+double seconds(const DecodedSound& sound) {
+  return static_cast<double>(sound.frames()) / static_cast<double>(sound.rate);
+}
 
 void report(const std::string& name, const DecodedSound& sound) {
   std::printf("%-16s %7.3f s  %s  peak %6.1f dBFS  RMS %6.1f dBFS  loudest second %6.1f dBFS\n", name.c_str(),
@@ -83,7 +87,8 @@ void expectSeamless(const std::string& name) {
   for (std::size_t c = 0; c < sound.samples.size(); ++c) {
     const auto& x = sound.samples[c];
     double typical = 0.0;
-    for (std::size_t n = 1; n < x.size(); ++n) typical += std::fabs(x[n] - x[n - 1]);
+    for (std::size_t n = 1; n < x.size(); ++n)
+      typical += std::fabs(x[n] - x[n - 1]);
     typical /= static_cast<double>(x.size() - 1);
     const double seam = std::fabs(x.front() - x.back());
     EXPECT_LE(seam, typical) << name << " channel " << c << " clicks at the loop seam";
@@ -118,7 +123,7 @@ TEST(SoundFiles, TickingIsAMonoLoopOfExactlyTwoSecondsWithTickAndTock) {
   const DecodedSound& ticks = decoded("ClockTicks.ogg");
   ASSERT_EQ(ticks.frames(), 88200u);
   expectSeamless("ClockTicks.ogg");
-  const std::size_t ms = 44;  // frames per millisecond, near enough for windows
+  const std::size_t ms = 44; // frames per millisecond, near enough for windows
   // The strikes sit at 0 s and 1 s; between them the clock is quiet.
   const double tick = rmsOf(ticks, 0, 30 * ms);
   const double tock = rmsOf(ticks, 44100, 44100 + 30 * ms);
@@ -130,7 +135,8 @@ TEST(SoundFiles, TickingIsAMonoLoopOfExactlyTwoSecondsWithTickAndTock) {
   auto crossings = [&](std::size_t from) {
     int count = 0;
     const auto& x = ticks.samples[0];
-    for (std::size_t n = from + 1; n < from + 20 * ms; ++n) count += (x[n - 1] < 0) != (x[n] < 0);
+    for (std::size_t n = from + 1; n < from + 20 * ms; ++n)
+      count += (x[n - 1] < 0) != (x[n] < 0);
     return count;
   };
   EXPECT_LT(crossings(44100), crossings(0));
@@ -138,7 +144,7 @@ TEST(SoundFiles, TickingIsAMonoLoopOfExactlyTwoSecondsWithTickAndTock) {
 
 struct Thunder {
   const char* file;
-  double crackShare;  // how much of the first 300 ms lies above 2 kHz, relative to the peak
+  double crackShare; // how much of the first 300 ms lies above 2 kHz, relative to the peak
 };
 
 double brightOnset(const DecodedSound& sound) {

@@ -7,7 +7,8 @@
 namespace {
 void expectNear(const D3DXMATRIX& a, const D3DXMATRIX& b, float tolerance = 1e-5f) {
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(a.m[r][c], b.m[r][c], tolerance) << r << c;
+    for (int c = 0; c < 4; ++c)
+      EXPECT_NEAR(a.m[r][c], b.m[r][c], tolerance) << r << c;
 }
 } // namespace
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 
+#include "engine/data/udf/UdfNode.h"
 #include "engine/scene/AnimationController.h"
 #include "engine/scene/CameraPath.h"
-#include "engine/data/udf/UdfNode.h"
 
 namespace engine {
 namespace {
@@ -29,7 +29,8 @@ float angleAboutY(const D3DXQUATERNION& q) {
 
 Track vectorTrack(std::initializer_list<std::pair<float, float>> keys, std::uint32_t flags = 0) {
   Track track(TrackKind::Position);
-  for (auto [time, x] : keys) track.addKey(AnimationKey::vector(time, D3DXVECTOR3(x, 0.0f, 0.0f)));
+  for (auto [time, x] : keys)
+    track.addKey(AnimationKey::vector(time, D3DXVECTOR3(x, 0.0f, 0.0f)));
   track.setFlags(flags);
   return track;
 }
@@ -104,7 +105,7 @@ TEST(TrackTest, CyclicTracksTakeTheMissingNeighbourFromTheOtherEnd) {
 TEST(TrackTest, WrapFlagFoldsTimesIntoTheKeyRange) {
   const Track track = vectorTrack({{1.0f, 0.0f}, {3.0f, 20.0f}}, kTrackLinear | kTrackWrap);
   EXPECT_FLOAT_EQ(xAt(track, 4.0f), 10.0f);
-  EXPECT_FLOAT_EQ(xAt(track, 0.0f), 10.0f); // (0 - 1) mod 2 = 1
+  EXPECT_FLOAT_EQ(xAt(track, 0.0f), 10.0f);  // (0 - 1) mod 2 = 1
   EXPECT_FLOAT_EQ(xAt(track, -3.5f), 15.0f); // (-4.5) mod 2 = 1.5
 }
 
@@ -119,7 +120,8 @@ TEST(TrackTest, RotationsSlerpLinearlyAndSplinesKeepAnEvenTurnEven) {
 
   // Evenly spaced keys of an even turn: the spline stays on the even turn.
   Track spline(TrackKind::Rotation);
-  for (int i = 0; i < 4; ++i) spline.addKey(AnimationKey::rotation(float(i), aboutY(0.5f * float(i))));
+  for (int i = 0; i < 4; ++i)
+    spline.addKey(AnimationKey::rotation(float(i), aboutY(0.5f * float(i))));
   ASSERT_TRUE(spline.evaluateRotation(1.5f, q));
   EXPECT_NEAR(angleAboutY(q), 0.75f, 1e-3f);
   ASSERT_TRUE(spline.evaluateRotation(0.5f, q));

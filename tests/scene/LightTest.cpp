@@ -21,7 +21,7 @@ TEST(LightReachTest, PointLightsReachBoxesWithinTheirRange) {
   PointLight point;
   point.light().Position = D3DXVECTOR3(0, 0, 0);
   point.light().Range = 10.0f;
-  EXPECT_TRUE(point.reaches(BoundingBox{{14, 0, 0}, {8, 8, 8}}));   // touching counts: 2*14 = 20 + 8
+  EXPECT_TRUE(point.reaches(BoundingBox{{14, 0, 0}, {8, 8, 8}})); // touching counts: 2*14 = 20 + 8
   EXPECT_FALSE(point.reaches(BoundingBox{{14.5f, 0, 0}, {8, 8, 8}}));
   point.light().Range = 0.0f; // no "AttEnd": only boxes at the light itself
   EXPECT_TRUE(point.reaches(BoundingBox{{1, 0, 0}, {2, 2, 2}}));
@@ -122,9 +122,9 @@ TEST_F(LightTest, SlotsFollowTheSetOrderEveryFrame) {
     if (call.method == "SetLight" || call.method == "LightEnable")
       calls.push_back(call.method + " " + std::to_string(call.args[0]) +
                       (call.method == "LightEnable" ? " " + std::to_string(call.args[1]) : ""));
-  EXPECT_EQ(calls, (std::vector<std::string>{"SetLight 0", "SetLight 1", "SetLight 2", "LightEnable 0 1",
-                                             "LightEnable 1 0", "LightEnable 2 1", "LightEnable 0 0",
-                                             "LightEnable 1 0", "LightEnable 2 0"}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"SetLight 0", "SetLight 1", "SetLight 2", "LightEnable 0 1", "LightEnable 1 0",
+                                      "LightEnable 2 1", "LightEnable 0 0", "LightEnable 1 0", "LightEnable 2 0"}));
   EXPECT_EQ(lights.at(2).index(), 2u);
   EXPECT_FALSE(lights.at(1).enabled());
 }

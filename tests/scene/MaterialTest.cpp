@@ -198,15 +198,25 @@ TEST_F(MaterialTest, AlphaFactorOfAHalfTestsBlendsAndWritesTheFactor) {
   ASSERT_TRUE(s.apply(D3DFVF_XYZ | D3DFVF_NORMAL));
   std::vector<std::string> calls = callsSince(first);
   calls.erase(calls.begin() + 3); // the material
-  const std::vector<std::string> expected{
-      rs(D3DRS_CULLMODE, D3DCULL_CCW), rs(D3DRS_ZFUNC, D3DCMP_LESSEQUAL), rs(D3DRS_ZWRITEENABLE, 1),
-      rs(D3DRS_ALPHAREF, 1), rs(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL), rs(D3DRS_ALPHATESTENABLE, 1),
-      rs(D3DRS_ALPHABLENDENABLE, 1), rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
-      "GetRenderState(" + std::to_string(D3DRS_TEXTUREFACTOR) + ")", rs(D3DRS_TEXTUREFACTOR, 0x7FFFFFFF),
-      rs(D3DRS_LIGHTING, 1), rs(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL), tex(0, 0),
-      tss(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE), tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
-      tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1), tss(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR),
-      tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE)};
+  const std::vector<std::string> expected{rs(D3DRS_CULLMODE, D3DCULL_CCW),
+                                          rs(D3DRS_ZFUNC, D3DCMP_LESSEQUAL),
+                                          rs(D3DRS_ZWRITEENABLE, 1),
+                                          rs(D3DRS_ALPHAREF, 1),
+                                          rs(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL),
+                                          rs(D3DRS_ALPHATESTENABLE, 1),
+                                          rs(D3DRS_ALPHABLENDENABLE, 1),
+                                          rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+                                          rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+                                          "GetRenderState(" + std::to_string(D3DRS_TEXTUREFACTOR) + ")",
+                                          rs(D3DRS_TEXTUREFACTOR, 0x7FFFFFFF),
+                                          rs(D3DRS_LIGHTING, 1),
+                                          rs(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL),
+                                          tex(0, 0),
+                                          tss(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE),
+                                          tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
+                                          tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1),
+                                          tss(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR),
+                                          tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE)};
   EXPECT_EQ(calls, expected);
 }
 
@@ -333,9 +343,9 @@ TEST_F(MaterialTest, AdditiveBlendingWithoutAlphaStillBlends) {
   const std::size_t first = callCount();
   ASSERT_TRUE(settings.apply(D3DFVF_XYZ));
   const std::vector<std::string> states = statesSince(first);
-  const std::vector<std::string> blending{rs(D3DRS_ALPHATESTENABLE, 0), rs(D3DRS_ALPHABLENDENABLE, 1),
-                                          rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), rs(D3DRS_DESTBLEND, D3DBLEND_ONE),
-                                          rs(D3DRS_LIGHTING, 0), rs(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1)};
+  const std::vector<std::string> blending{
+      rs(D3DRS_ALPHATESTENABLE, 0),      rs(D3DRS_ALPHABLENDENABLE, 1), rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+      rs(D3DRS_DESTBLEND, D3DBLEND_ONE), rs(D3DRS_LIGHTING, 0),         rs(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1)};
   EXPECT_TRUE(std::search(states.begin(), states.end(), blending.begin(), blending.end()) != states.end());
 }
 

@@ -21,7 +21,8 @@ MeshRecipe strip(UINT vertices, UINT indices, int indexSize) {
   recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
   for (UINT v = 0; v < vertices; ++v)
     recipe.vertices.insert(recipe.vertices.end(), {float(v), 0, 0, 0, 0, 1, 0.25f, 0.5f, 0.75f, 1.0f});
-  for (UINT i = 0; i < indices; ++i) recipe.indices.push_back(i % vertices);
+  for (UINT i = 0; i < indices; ++i)
+    recipe.indices.push_back(i % vertices);
   recipe.indexSize = indexSize;
   return recipe;
 }
@@ -125,7 +126,8 @@ TEST_F(MeshTest, VertexAlign32RoundsTheStrideAndCopiesEachComponent) {
   EXPECT_EQ(second[9], 1.0f);
   float padding[6];
   std::memcpy(padding, bytes.data() + 64 + 40, sizeof padding);
-  for (float p : padding) EXPECT_EQ(p, 0.0f);
+  for (float p : padding)
+    EXPECT_EQ(p, 0.0f);
 }
 
 TEST_F(MeshTest, A32ByteVertexStaysAt32) {
@@ -146,10 +148,12 @@ TEST(VertexCopyTest, ComponentsTheSourceLacksAreLeftAlone) {
   const float source[2][5] = {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}};
   float target[2][10];
   for (auto& v : target)
-    for (float& f : v) f = -1.0f;
+    for (float& f : v)
+      f = -1.0f;
   copyVertices(target, D3DFVF_XYZ | D3DFVF_NORMAL | 0x300, 40, source, D3DFVF_XYZ | 0x200, 20, 2);
   const float expected[10] = {6, 7, 8, -1, -1, -1, -1, -1, 9, 10};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(target[1][i], expected[i]) << i;
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(target[1][i], expected[i]) << i;
   EXPECT_EQ(vertexSize(D3DFVF_XYZ | D3DFVF_NORMAL | 0x300), 40u);
   EXPECT_EQ(deviceFvf(0x312), DWORD(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2));
   EXPECT_EQ(deviceFvf(0x112), 0x112u);
@@ -228,8 +232,10 @@ TEST_F(MeshTest, PreTransformedVerticesDrawWithoutFog) {
   const std::string fogState = "SetRenderState(" + std::to_string(D3DRS_FOGENABLE) + ", ";
   std::vector<std::string> fog;
   for (const std::string& call : callsSince(first))
-    if (call.rfind(fogState, 0) == 0) fog.push_back(call);
-    else if (call.rfind("DrawIndexedPrimitive", 0) == 0) fog.push_back("draw");
+    if (call.rfind(fogState, 0) == 0)
+      fog.push_back(call);
+    else if (call.rfind("DrawIndexedPrimitive", 0) == 0)
+      fog.push_back("draw");
   EXPECT_EQ(fog, (std::vector<std::string>{fogState + "0)", "draw", fogState + "1)"}));
 }
 
@@ -275,7 +281,8 @@ Node skinnedStrip(std::vector<std::uint32_t> counts, std::vector<std::pair<std::
   recipe.indices = {0, 1, 2};
   Node node = meshNode(recipe);
   Node names = list("Node", "BoneNames");
-  for (const auto& [index, name] : bones) names->addChild(stringLeaf(index, name));
+  for (const auto& [index, name] : bones)
+    names->addChild(stringLeaf(index, name));
   node->addChild(std::move(names));
   const std::vector<std::uint32_t> offsets(3, 0);
   node->addChild(bytesLeaf("", "VertBoneOffs", offsets.data(), offsets.size() * 4));
@@ -312,9 +319,9 @@ TEST_F(MeshTest, SkinningMovesVerticesWithTheirBones) {
   const std::string bytes = vertexBytes(*mesh->vertices());
   float p[9];
   std::memcpy(p, bytes.data(), sizeof p);
-  EXPECT_FLOAT_EQ(p[0], 1.0f); // vertex 0: the arm did not move
+  EXPECT_FLOAT_EQ(p[0], 1.0f);        // vertex 0: the arm did not move
   EXPECT_FLOAT_EQ(p[4], 1.0f + 5.0f); // vertex 1: half of the hand's 10
-  EXPECT_FLOAT_EQ(p[6], 0.0f);  // vertex 2: no influence, the origin
+  EXPECT_FLOAT_EQ(p[6], 0.0f);        // vertex 2: no influence, the origin
   EXPECT_FLOAT_EQ(p[8], 0.0f);
   EXPECT_TRUE(D3DXMatrixIsIdentity(&mesh->world().m)); // positions are final
 }

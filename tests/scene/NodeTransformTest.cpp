@@ -8,7 +8,8 @@ namespace {
 
 void expectMatrixNear(const D3DXMATRIX& actual, const D3DXMATRIX& expected, float tolerance = 1e-5f) {
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(actual.m[r][c], expected.m[r][c], tolerance) << "at " << r << "," << c;
+    for (int c = 0; c < 4; ++c)
+      EXPECT_NEAR(actual.m[r][c], expected.m[r][c], tolerance) << "at " << r << "," << c;
 }
 
 D3DXMATRIX posed(float angle, float sx, float sy, float sz, float x, float y, float z) {
@@ -32,7 +33,8 @@ TEST(NodeTransformTest, ACleanFrameIsDecomposedAndRebuildsItsMatrix) {
 
 TEST(NodeTransformTest, AMirroredFrameHasANegativeXScaleAndKeepsItsPose) {
   D3DXMATRIX m = posed(0.4f, 1.5f, 1.0f, 1.0f, 1.0f, 2.0f, 3.0f);
-  for (int c = 0; c < 3; ++c) m.m[0][c] = -m.m[0][c];
+  for (int c = 0; c < 3; ++c)
+    m.m[0][c] = -m.m[0][c];
   auto transform = NodeTransform::fromNodeTM(m);
   ASSERT_TRUE(transform->isDecomposed());
   EXPECT_NEAR(transform->frame().scale.x, -1.5f, 1e-5f);
@@ -45,7 +47,8 @@ TEST(NodeTransformTest, AMirroredFrameHasANegativeXScaleAndKeepsItsPose) {
 
 TEST(NodeTransformTest, DegenerateOrSkewedMatricesAreKeptWhole) {
   D3DXMATRIX zeroRow = posed(0.3f, 1, 1, 1, 5, 6, 7);
-  for (int c = 0; c < 3; ++c) zeroRow.m[1][c] = 0.0f;
+  for (int c = 0; c < 3; ++c)
+    zeroRow.m[1][c] = 0.0f;
   D3DXMATRIX collapsed;
   D3DXMatrixScaling(&collapsed, 0.001f, 0.002f, 0.003f);
   D3DXMATRIX skewedZY;

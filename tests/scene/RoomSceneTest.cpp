@@ -37,7 +37,8 @@ protected:
 TEST_F(RoomSceneTest, TheNodesTheClockRoomLooksForAreThere) {
   for (const char* name : {"strelka_1big", "strelka_1min", "Clock glass", "Lamp lamp", "Curtain", "FonPlane01"})
     EXPECT_NE(scene().root().children().find(name), nullptr) << name << " is not a top-level node";
-  for (const char* name : {"Picture", "clock mayatnik", "STRELKA_1BIG"}) EXPECT_NE(&node(name), &scene().root());
+  for (const char* name : {"Picture", "clock mayatnik", "STRELKA_1BIG"})
+    EXPECT_NE(&node(name), &scene().root());
   EXPECT_NE(node("Picture").geometry(), nullptr);
 }
 

@@ -38,7 +38,8 @@ std::string fullScene() {
   recipe.name = "Board";
   recipe.material = "Wood";
   recipe.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | 0x300;
-  for (int v = 0; v < 4; ++v) recipe.vertices.insert(recipe.vertices.end(), {float(v), 1, 0, 0, 0, 1, 0, 0, 1, 1});
+  for (int v = 0; v < 4; ++v)
+    recipe.vertices.insert(recipe.vertices.end(), {float(v), 1, 0, 0, 0, 1, 0, 0, 1, 1});
   recipe.indices = {0, 1, 2, 0, 2, 3};
   Node board = meshNode(recipe);
   Node animation = list("Animation", "Animation");
@@ -98,7 +99,8 @@ TEST_F(SceneDamageTest, EveryDamagedVariantLoadsOrSaysWhyAndDrawsSafely) {
       bytes.resize(random() % bytes.size()); // cut short
     } else {
       const int flips = 1 + int(random() % 8);
-      for (int f = 0; f < flips; ++f) bytes[random() % bytes.size()] = char(random() & 0xFF);
+      for (int f = 0; f < flips; ++f)
+        bytes[random() % bytes.size()] = char(random() & 0xFF);
     }
     if (!loadAndDraw(bytes)) ++failed;
   }

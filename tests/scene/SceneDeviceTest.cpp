@@ -5,7 +5,8 @@ namespace scenetest {
 namespace {
 
 void put(std::string& out, std::size_t at, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out[at + std::size_t(i)] = char((value >> (8 * i)) & 0xFF);
+  for (int i = 0; i < bytes; ++i)
+    out[at + std::size_t(i)] = char((value >> (8 * i)) & 0xFF);
 }
 
 } // namespace
@@ -24,7 +25,8 @@ std::string bmp24(int width, int height, std::uint32_t rgb) {
   put(out, 26, 1, 2);
   put(out, 28, 24, 2);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) put(out, std::size_t(54 + y * stride + x * 3), rgb, 3);
+    for (int x = 0; x < width; ++x)
+      put(out, std::size_t(54 + y * stride + x * 3), rgb, 3);
   return out;
 }
 
@@ -35,7 +37,8 @@ std::string tga32(int width, int height, std::uint32_t argb) {
   put(out, 14, std::uint32_t(height), 2);
   out[16] = 32;
   out[17] = 8; // eight alpha bits
-  for (int i = 0; i < width * height; ++i) put(out, 18 + std::size_t(i) * 4, argb, 4);
+  for (int i = 0; i < width * height; ++i)
+    put(out, 18 + std::size_t(i) * 4, argb, 4);
   return out;
 }
 
@@ -63,7 +66,8 @@ void SceneDeviceTest::TearDown() {
 std::vector<std::string> SceneDeviceTest::callsSince(std::size_t first) const {
   std::vector<std::string> out;
   const auto& calls = log_->calls();
-  for (std::size_t i = first; i < calls.size(); ++i) out.push_back(calls[i].text());
+  for (std::size_t i = first; i < calls.size(); ++i)
+    out.push_back(calls[i].text());
   return out;
 }
 

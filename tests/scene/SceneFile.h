@@ -72,7 +72,7 @@ struct MeshRecipe {
   std::vector<float> vertices; // already laid out for the FVF
   std::vector<std::uint32_t> indices;
   int indexSize = 2;
-  int numVerts = -1;                  // -1: the count the vertices make
+  int numVerts = -1;                 // -1: the count the vertices make
   std::size_t indexBytes = SIZE_MAX; // fewer bytes of index data than the indices take
 };
 Node meshNode(const MeshRecipe& recipe, const D3DXMATRIX& nodeTM = identity());

@@ -26,7 +26,8 @@ std::string halves(std::uint32_t left, std::uint32_t right) {
   std::string out = bmp24(4, 4, left);
   for (int y = 0; y < 4; ++y)
     for (int x = 2; x < 4; ++x)
-      for (int c = 0; c < 3; ++c) out[std::size_t(54 + y * 12 + x * 3 + c)] = char((right >> (8 * c)) & 0xFF);
+      for (int c = 0; c < 3; ++c)
+        out[std::size_t(54 + y * 12 + x * 3 + c)] = char((right >> (8 * c)) & 0xFF);
   return out;
 }
 

@@ -34,7 +34,7 @@ TEST(SceneLoadTest, ARepeatedNameReusesTheFirstNodeWithoutMovingIt) {
   EXPECT_EQ(shade->name(), "Shade");
   EXPECT_EQ(shade->parent()->name(), "Lamp");
   EXPECT_EQ(translationOf(shade->localMatrix()), D3DXVECTOR3(0, 0, 7)); // re-read
-  ASSERT_NE(shade->findByName("Bulb"), nullptr);                          // its children load under it
+  ASSERT_NE(shade->findByName("Bulb"), nullptr);                        // its children load under it
   EXPECT_EQ(scene.root().findByName("Table")->children().size(), 0u);
 }
 
@@ -56,7 +56,8 @@ TEST(SceneLoadTest, CameraNodesLiveApartFromTheRoomTree) {
 TEST(SceneLoadTest, FindByNameIsPreOrderAndIgnoresCase) {
   SceneNode root("root");
   SceneNode* first = root.addChild(std::make_unique<SceneNode>("First"));
-  SceneNode* deep = first->addChild(std::make_unique<SceneNode>("Inner"))->addChild(std::make_unique<SceneNode>("lamp"));
+  SceneNode* deep =
+      first->addChild(std::make_unique<SceneNode>("Inner"))->addChild(std::make_unique<SceneNode>("lamp"));
   SceneNode* second = root.addChild(std::make_unique<SceneNode>("Lamp"));
   EXPECT_EQ(root.findByName("LAMP"), deep); // the earlier sibling's subtree wins
   EXPECT_EQ(second->findByName("lamp"), second);
@@ -123,7 +124,8 @@ TEST(SceneLoadTest, BindInversesUndoTheLoadTimeWorld) {
   const Matrix world = child->localMatrix() * child->parent()->localMatrix();
   const Matrix product = world * child->bindInverse();
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(product.m.m[r][c], r == c ? 1.0f : 0.0f, 1e-5f);
+    for (int c = 0; c < 4; ++c)
+      EXPECT_NEAR(product.m.m[r][c], r == c ? 1.0f : 0.0f, 1e-5f);
 }
 
 TEST(SceneLoadTest, AnimationSectionsBecomeTracks) {

@@ -23,10 +23,10 @@ Camera lookingAlongX() {
 TEST(FrustumTest, BoxesInsideOutsideAndAcrossTheFrustum) {
   Camera camera = lookingAlongX();
   const D3DXMATRIX& vp = camera.viewProjection().m;
-  EXPECT_FALSE(boxOutsideFrustum(BoundingBox{{10, 0, 0}, {1, 1, 1}}, vp));  // ahead
-  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{-10, 0, 0}, {1, 1, 1}}, vp));  // behind
-  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{10, 30, 0}, {1, 1, 1}}, vp));  // off to the side
-  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{200, 0, 0}, {1, 1, 1}}, vp));  // beyond the far plane
+  EXPECT_FALSE(boxOutsideFrustum(BoundingBox{{10, 0, 0}, {1, 1, 1}}, vp)); // ahead
+  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{-10, 0, 0}, {1, 1, 1}}, vp)); // behind
+  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{10, 30, 0}, {1, 1, 1}}, vp)); // off to the side
+  EXPECT_TRUE(boxOutsideFrustum(BoundingBox{{200, 0, 0}, {1, 1, 1}}, vp)); // beyond the far plane
   // A box around the frustum's edge at x = 10 (where the side plane is at y = 10, z = 10):
   // no corner is inside, but no single side has all eight corners beyond it.
   const BoundingBox corner{{10, 10.5f, 10.5f}, {0.8f, 2.0f, 2.0f}};
@@ -56,8 +56,10 @@ protected:
   }
   std::size_t queued() const {
     std::size_t n = 0;
-    for (const auto& [texture, group] : view_.opaqueQueue()) n += group.items().size();
-    for (const auto& [distance, group] : view_.transparentQueue()) n += group.items().size();
+    for (const auto& [texture, group] : view_.opaqueQueue())
+      n += group.items().size();
+    for (const auto& [distance, group] : view_.transparentQueue())
+      n += group.items().size();
     return n;
   }
 

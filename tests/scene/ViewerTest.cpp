@@ -124,8 +124,8 @@ TEST(ViewerRunTest, AWindowOnAnXServerDrawsUntilItsTimeIsUp) {
   // Leaks are the unit tests' business; the X libraries' would only change the exit code of
   // a sanitized build.
   const std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s '-screen 0 800x600x24' ") +
-                              TICKWOOD_VIEW_EXE +
-                              " clock.UDF --seconds 1 --size 320x240 2>" + (dir.path() / "stderr.txt").string();
+                              TICKWOOD_VIEW_EXE + " clock.UDF --seconds 1 --size 320x240 2>" +
+                              (dir.path() / "stderr.txt").string();
   const int status = std::system(command.c_str());
   errors = testsupport::TempDir::read(dir.path() / "stderr.txt");
   ASSERT_TRUE(WIFEXITED(status)) << errors;

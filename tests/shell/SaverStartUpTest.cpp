@@ -107,7 +107,7 @@ protected:
 
 #define REQUIRE_OPENGL()                                                                                               \
   if (!openGl()) {                                                                                                     \
-    if (testsupport::inCi()) FAIL() << "no OpenGL context can be made";                                               \
+    if (testsupport::inCi()) FAIL() << "no OpenGL context can be made";                                                \
     GTEST_SKIP() << "no OpenGL context can be made here; the image checks are not run";                                \
   }
 

@@ -42,7 +42,8 @@ LRESULT viewerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   case WM_DESTROY:
     PostQuitMessage(0);
     return 0;
-  default: return DefWindowProcA(window, message, wParam, lParam);
+  default:
+    return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
@@ -85,7 +86,8 @@ bool SceneViewer::open(const ViewerOptions& options, std::string& error) {
     if (!error.empty() && error.back() == '\n') error.pop_back();
     return false;
   }
-  for (const std::string& line : log.lines()) std::fprintf(stderr, "tickwood-view: %s", line.c_str());
+  for (const std::string& line : log.lines())
+    std::fprintf(stderr, "tickwood-view: %s", line.c_str());
   if (!scene_->lights().empty()) view_.setLights(&scene_->lights());
   if (!options.tour.empty() && !loadTour(error)) return false;
   startAnimations();
@@ -136,7 +138,7 @@ bool SceneViewer::openDevice(std::string& error) {
   D3DCAPS9 caps{};
   d3d_->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps);
   p.PresentationInterval = (caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE) ? D3DPRESENT_INTERVAL_IMMEDIATE
-                                                                                      : D3DPRESENT_INTERVAL_DEFAULT;
+                                                                                        : D3DPRESENT_INTERVAL_DEFAULT;
   if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
                                 &device_))) {
     device_ = nullptr;

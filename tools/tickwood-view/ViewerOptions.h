@@ -9,17 +9,17 @@
 namespace tools {
 
 struct ViewerOptions {
-  std::string file;           // a scene file on disk, or the name of one in the media archive
+  std::string file; // a scene file on disk, or the name of one in the media archive
   D3DXVECTOR3 eye{-200.0f, 100.0f, 0.0f};
   D3DXVECTOR3 direction{1.0f, 0.0f, 0.0f};
   D3DXVECTOR3 up{0.0f, 0.0f, 1.0f}; // the room's world has Z up
-  bool atTime = false;        // animation (and tour) time fixed at `atSeconds`
+  bool atTime = false;              // animation (and tour) time fixed at `atSeconds`
   double atSeconds = 0.0;
-  std::string screenshot;     // headless: one frame written here as PNG
+  std::string screenshot; // headless: one frame written here as PNG
   int width = 1024;
   int height = 768;
-  std::string tour;           // a camera path file the camera follows instead
-  double seconds = 0.0;       // windowed: close after this long (0: when asked to)
+  std::string tour;     // a camera path file the camera follows instead
+  double seconds = 0.0; // windowed: close after this long (0: when asked to)
   bool help = false;
   bool noCulling = false;
 };

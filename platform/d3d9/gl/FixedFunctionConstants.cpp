@@ -54,12 +54,14 @@ D3DMATRIX normalMatrix(const D3DMATRIX& m) {
   out._44 = 1.0f;
   if (std::fabs(det) < 1e-20f) {
     for (int r = 0; r < 3; ++r)
-      for (int col = 0; col < 3; ++col) out.m[r][col] = m.m[r][col];
+      for (int col = 0; col < 3; ++col)
+        out.m[r][col] = m.m[r][col];
     return out;
   }
   // inverse = adjugate / det = transpose(cofactor) / det, so inverse-transpose = cofactor / det.
   for (int r = 0; r < 3; ++r)
-    for (int col = 0; col < 3; ++col) out.m[r][col] = cofactor[r][col] / det;
+    for (int col = 0; col < 3; ++col)
+      out.m[r][col] = cofactor[r][col] / det;
   return out;
 }
 
@@ -79,7 +81,8 @@ void FixedFunctionConstants::changed(UniformGroup group) {
 }
 
 void FixedFunctionConstants::invalidate() {
-  for (auto& generation : generations_) ++generation;
+  for (auto& generation : generations_)
+    ++generation;
   forceChange_.fill(true);
 }
 
@@ -159,7 +162,8 @@ void FixedFunctionConstants::computeLights(const DeviceState& state) {
 
 void FixedFunctionConstants::computeTexMatrices(const DeviceState& state) {
   auto& v = values_[kUniformTexMatrices];
-  for (UINT stage = 0; stage < kStageCount; ++stage) putMatrix(v, std::size_t(stage) * 16, state.textureMatrix(stage));
+  for (UINT stage = 0; stage < kStageCount; ++stage)
+    putMatrix(v, std::size_t(stage) * 16, state.textureMatrix(stage));
   changed(kUniformTexMatrices);
 }
 

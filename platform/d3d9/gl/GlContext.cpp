@@ -36,7 +36,8 @@ bool framebufferWorks(GLenum color, GLenum depth, GLsizei samples) {
     const GLenum attachment = depth == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, buffers[1]);
   }
-  const bool complete = glGetError() == GL_NO_ERROR && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  const bool complete =
+      glGetError() == GL_NO_ERROR && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
   glDeleteRenderbuffers(2, buffers);
@@ -61,8 +62,8 @@ void probeCurrentContext(GlFeatures& f) {
   const GLubyte* renderer = glGetString(GL_RENDERER);
   f.renderer = renderer ? reinterpret_cast<const char*>(renderer) : "OpenGL";
 
-  for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
-                           D3DFMT_A2R10G10B10})
+  for (D3DFORMAT format :
+       {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A2R10G10B10})
     if (framebufferWorks(glColorBufferFormat(format), 0, 0)) f.backBufferFormats.push_back(format);
   for (D3DFORMAT format : {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D32})
     if (framebufferWorks(GL_RGBA8, glDepthBufferFormat(format), 0)) f.depthFormats.push_back(format);
@@ -137,8 +138,8 @@ bool probeGlFeatures(GlFeatures& features, std::string& failure) {
   // life of the process keeps the driver (and its own global state) loaded once.
   static const bool driverHeld = SDL_GL_LoadLibrary(nullptr) == 0;
   (void)driverHeld;
-  SDL_Window* window =
-      SDL_CreateWindow("probe", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window = SDL_CreateWindow("probe", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 16, 16,
+                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) {
     failure = std::string("no window: ") + SDL_GetError();
     return false;

@@ -21,10 +21,10 @@ struct GlFeatures {
   int maxTextureSize = 0;
   float maxPointSize = 1.0f;
   std::string renderer;
-  std::vector<UINT> sampleCounts;         // multisample counts above 1 usable for the back buffer
+  std::vector<UINT> sampleCounts;           // multisample counts above 1 usable for the back buffer
   std::vector<D3DFORMAT> backBufferFormats; // colour formats a framebuffer can render to
   std::vector<D3DFORMAT> depthFormats;      // depth formats a framebuffer can use
-  std::vector<UINT> swapIntervals;         // intervals the window system accepts (0 = immediate)
+  std::vector<UINT> swapIntervals;          // intervals the window system accepts (0 = immediate)
 };
 
 class GlContext {

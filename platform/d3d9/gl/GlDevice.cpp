@@ -15,12 +15,18 @@ namespace {
 
 GLenum primitiveMode(D3DPRIMITIVETYPE type) {
   switch (type) {
-  case D3DPT_POINTLIST: return GL_POINTS;
-  case D3DPT_LINELIST: return GL_LINES;
-  case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-  case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-  case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-  default: return GL_TRIANGLES;
+  case D3DPT_POINTLIST:
+    return GL_POINTS;
+  case D3DPT_LINELIST:
+    return GL_LINES;
+  case D3DPT_LINESTRIP:
+    return GL_LINE_STRIP;
+  case D3DPT_TRIANGLESTRIP:
+    return GL_TRIANGLE_STRIP;
+  case D3DPT_TRIANGLEFAN:
+    return GL_TRIANGLE_FAN;
+  default:
+    return GL_TRIANGLES;
   }
 }
 
@@ -136,7 +142,8 @@ void GlDevice::clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWOR
   if (count == 0) {
     clearRegion(left, top, right, bottom);
   } else {
-    for (DWORD i = 0; i < count; ++i) clearRegion(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+    for (DWORD i = 0; i < count; ++i)
+      clearRegion(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
   }
 }
 

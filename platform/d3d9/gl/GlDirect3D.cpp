@@ -27,14 +27,20 @@ D3DFORMAT displayFormat(Uint32 sdlFormat) {
   case SDL_PIXELFORMAT_RGBX8888:
   case SDL_PIXELFORMAT_BGRX8888:
   case SDL_PIXELFORMAT_RGB24:
-  case SDL_PIXELFORMAT_BGR24: return D3DFMT_X8R8G8B8;
+  case SDL_PIXELFORMAT_BGR24:
+    return D3DFMT_X8R8G8B8;
   case SDL_PIXELFORMAT_RGB565:
-  case SDL_PIXELFORMAT_BGR565: return D3DFMT_R5G6B5;
+  case SDL_PIXELFORMAT_BGR565:
+    return D3DFMT_R5G6B5;
   case SDL_PIXELFORMAT_RGB555:
-  case SDL_PIXELFORMAT_ARGB1555: return D3DFMT_X1R5G5B5;
-  case SDL_PIXELFORMAT_ARGB2101010: return D3DFMT_A2R10G10B10;
-  case SDL_PIXELFORMAT_UNKNOWN: return D3DFMT_X8R8G8B8; // drivers that do not say are true colour
-  default: return D3DFMT_UNKNOWN;
+  case SDL_PIXELFORMAT_ARGB1555:
+    return D3DFMT_X1R5G5B5;
+  case SDL_PIXELFORMAT_ARGB2101010:
+    return D3DFMT_A2R10G10B10;
+  case SDL_PIXELFORMAT_UNKNOWN:
+    return D3DFMT_X8R8G8B8; // drivers that do not say are true colour
+  default:
+    return D3DFMT_UNKNOWN;
   }
 }
 
@@ -62,10 +68,10 @@ D3DCAPS9 capsFrom(const GlFeatures& f) {
                  D3DPRASTERCAPS_COLORPERSPECTIVE | D3DPRASTERCAPS_SCISSORTEST | D3DPRASTERCAPS_SLOPESCALEDEPTHBIAS |
                  D3DPRASTERCAPS_DEPTHBIAS | D3DPRASTERCAPS_MULTISAMPLE_TOGGLE |
                  (f.anisotropy ? D3DPRASTERCAPS_ANISOTROPY : 0);
-  c.ZCmpCaps = c.AlphaCmpCaps = 0xFF; // every D3DCMPFUNC
+  c.ZCmpCaps = c.AlphaCmpCaps = 0xFF;        // every D3DCMPFUNC
   c.SrcBlendCaps = c.DestBlendCaps = 0x3FFF; // one bit per D3DBLEND value, bit (value - 1)
-  c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP |
-                  D3DPTEXTURECAPS_PROJECTED;
+  c.TextureCaps =
+      D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_PROJECTED;
   c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
                         D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR |
                         (f.anisotropy ? D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC : 0);
@@ -141,9 +147,8 @@ private:
       capabilities_.backBufferFormats = features.backBufferFormats;
       capabilities_.depthFormats = features.depthFormats;
       capabilities_.sampleCounts = features.sampleCounts;
-      capabilities_.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
-                                      D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R8G8B8,   D3DFMT_L8,
-                                      D3DFMT_A8,       D3DFMT_A8L8};
+      capabilities_.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
+                                      D3DFMT_A4R4G4B4, D3DFMT_R8G8B8,   D3DFMT_L8,     D3DFMT_A8,       D3DFMT_A8L8};
       if (features.s3tc)
         for (D3DFORMAT f : {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5})
           capabilities_.textureFormats.push_back(f);

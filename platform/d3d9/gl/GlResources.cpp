@@ -55,8 +55,8 @@ GlTexture::GlTexture(std::shared_ptr<GlRuntime> runtime, const TextureDescriptio
       gl.call(glCompressedTexImage2D, GL_TEXTURE_2D, static_cast<GLint>(level), format_.internalFormat, w, h, 0,
               static_cast<GLsizei>(levelSize(description.format, UINT(w), UINT(h))), zeros.data());
     } else {
-      gl.call(glTexImage2D, GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(format_.internalFormat), w,
-              h, 0, format_.format, format_.type, zeros.data());
+      gl.call(glTexImage2D, GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(format_.internalFormat), w, h,
+              0, format_.format, format_.type, zeros.data());
     }
   }
 }

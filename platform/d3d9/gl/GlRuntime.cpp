@@ -10,7 +10,8 @@ GlRuntime::GlRuntime(std::shared_ptr<GlContext> context) : context_(std::move(co
 
 GlRuntime::~GlRuntime() {
   makeCurrent();
-  for (auto& [key, array] : vertexArrays_) glDeleteVertexArrays(1, &array.name);
+  for (auto& [key, array] : vertexArrays_)
+    glDeleteVertexArrays(1, &array.name);
 }
 
 void GlRuntime::activeUnit(GLuint unit) {

@@ -19,13 +19,11 @@ namespace d3d9 {
 // can count them: `state` for state changes and bindings, `call` for everything else.
 class GlCounter {
 public:
-  template <class F, class... Args>
-  decltype(auto) call(F function, Args... args) {
+  template <class F, class... Args> decltype(auto) call(F function, Args... args) {
     ++calls;
     return function(args...);
   }
-  template <class F, class... Args>
-  decltype(auto) state(F function, Args... args) {
+  template <class F, class... Args> decltype(auto) state(F function, Args... args) {
     ++calls;
     ++stateCalls;
     return function(args...);

@@ -16,30 +16,49 @@ GLenum compareFunction(DWORD func) {
 
 GLenum blendFactor(DWORD blend) {
   switch (blend) {
-  case D3DBLEND_ZERO: return GL_ZERO;
-  case D3DBLEND_ONE: return GL_ONE;
-  case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-  case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-  case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-  case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-  case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-  case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-  case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-  case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-  case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-  case D3DBLEND_BLENDFACTOR: return GL_CONSTANT_COLOR;
-  case D3DBLEND_INVBLENDFACTOR: return GL_ONE_MINUS_CONSTANT_COLOR;
-  default: return GL_ONE;
+  case D3DBLEND_ZERO:
+    return GL_ZERO;
+  case D3DBLEND_ONE:
+    return GL_ONE;
+  case D3DBLEND_SRCCOLOR:
+    return GL_SRC_COLOR;
+  case D3DBLEND_INVSRCCOLOR:
+    return GL_ONE_MINUS_SRC_COLOR;
+  case D3DBLEND_SRCALPHA:
+    return GL_SRC_ALPHA;
+  case D3DBLEND_INVSRCALPHA:
+    return GL_ONE_MINUS_SRC_ALPHA;
+  case D3DBLEND_DESTALPHA:
+    return GL_DST_ALPHA;
+  case D3DBLEND_INVDESTALPHA:
+    return GL_ONE_MINUS_DST_ALPHA;
+  case D3DBLEND_DESTCOLOR:
+    return GL_DST_COLOR;
+  case D3DBLEND_INVDESTCOLOR:
+    return GL_ONE_MINUS_DST_COLOR;
+  case D3DBLEND_SRCALPHASAT:
+    return GL_SRC_ALPHA_SATURATE;
+  case D3DBLEND_BLENDFACTOR:
+    return GL_CONSTANT_COLOR;
+  case D3DBLEND_INVBLENDFACTOR:
+    return GL_ONE_MINUS_CONSTANT_COLOR;
+  default:
+    return GL_ONE;
   }
 }
 
 GLenum blendEquation(DWORD op) {
   switch (op) {
-  case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-  case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-  case D3DBLENDOP_MIN: return GL_MIN;
-  case D3DBLENDOP_MAX: return GL_MAX;
-  default: return GL_FUNC_ADD;
+  case D3DBLENDOP_SUBTRACT:
+    return GL_FUNC_SUBTRACT;
+  case D3DBLENDOP_REVSUBTRACT:
+    return GL_FUNC_REVERSE_SUBTRACT;
+  case D3DBLENDOP_MIN:
+    return GL_MIN;
+  case D3DBLENDOP_MAX:
+    return GL_MAX;
+  default:
+    return GL_FUNC_ADD;
   }
 }
 
@@ -56,31 +75,43 @@ void resolveBoth(DWORD& src, DWORD& dst) {
 
 GLenum stencilOp(DWORD op) {
   switch (op) {
-  case D3DSTENCILOP_ZERO: return GL_ZERO;
-  case D3DSTENCILOP_REPLACE: return GL_REPLACE;
-  case D3DSTENCILOP_INCRSAT: return GL_INCR;
-  case D3DSTENCILOP_DECRSAT: return GL_DECR;
-  case D3DSTENCILOP_INVERT: return GL_INVERT;
-  case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
-  case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
-  default: return GL_KEEP;
+  case D3DSTENCILOP_ZERO:
+    return GL_ZERO;
+  case D3DSTENCILOP_REPLACE:
+    return GL_REPLACE;
+  case D3DSTENCILOP_INCRSAT:
+    return GL_INCR;
+  case D3DSTENCILOP_DECRSAT:
+    return GL_DECR;
+  case D3DSTENCILOP_INVERT:
+    return GL_INVERT;
+  case D3DSTENCILOP_INCR:
+    return GL_INCR_WRAP;
+  case D3DSTENCILOP_DECR:
+    return GL_DECR_WRAP;
+  default:
+    return GL_KEEP;
   }
 }
 
 GLint addressMode(DWORD address, bool mirrorOnce) {
   switch (address) {
-  case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-  case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-  case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-  case D3DTADDRESS_MIRRORONCE: return mirrorOnce ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
-  default: return GL_REPEAT;
+  case D3DTADDRESS_MIRROR:
+    return GL_MIRRORED_REPEAT;
+  case D3DTADDRESS_CLAMP:
+    return GL_CLAMP_TO_EDGE;
+  case D3DTADDRESS_BORDER:
+    return GL_CLAMP_TO_BORDER;
+  case D3DTADDRESS_MIRRORONCE:
+    return mirrorOnce ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
+  default:
+    return GL_REPEAT;
   }
 }
 
 bool isPoint(DWORD filter) { return filter == D3DTEXF_NONE || filter == D3DTEXF_POINT; }
 
-template <class T>
-bool update(T& cached, const T& desired, bool force) {
+template <class T> bool update(T& cached, const T& desired, bool force) {
   if (!force && cached == desired) return false;
   cached = desired;
   return true;
@@ -105,13 +136,16 @@ void GlStateApplier::initialize(bool clipControl) {
   gl_.state(glFrontFace, clipControl ? GL_CW : GL_CCW);
   gl_.state(glProvokingVertex, GL_FIRST_VERTEX_CONVENTION); // flat shading uses the first vertex
   gl_.call(glGenSamplers, static_cast<GLsizei>(samplers_.size()), samplers_.data());
-  for (GLuint unit = 0; unit < samplers_.size(); ++unit) gl_.state(glBindSampler, unit, samplers_[unit]);
+  for (GLuint unit = 0; unit < samplers_.size(); ++unit)
+    gl_.state(glBindSampler, unit, samplers_[unit]);
 }
 
 void GlStateApplier::enable(GLenum capability, int& cached, bool on) {
   if (!update(cached, on ? 1 : 0, runtime_.forceAll())) return;
-  if (on) gl_.state(glEnable, capability);
-  else gl_.state(glDisable, capability);
+  if (on)
+    gl_.state(glEnable, capability);
+  else
+    gl_.state(glDisable, capability);
 }
 
 void GlStateApplier::apply(DeviceState& state, UINT depthBits) {
@@ -221,13 +255,18 @@ void GlStateApplier::applyStencil(const DeviceState& state) {
   const D3DRENDERSTATETYPE backFail = twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL;
   const D3DRENDERSTATETYPE backZFail = twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL;
   const D3DRENDERSTATETYPE backPass = twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS;
-  const std::array<GLint, 12> desired{
-      GLint(compareFunction(state.renderState(D3DRS_STENCILFUNC))), ref, mask,
-      GLint(stencilOp(state.renderState(D3DRS_STENCILFAIL))),       GLint(stencilOp(state.renderState(D3DRS_STENCILZFAIL))),
-      GLint(stencilOp(state.renderState(D3DRS_STENCILPASS))),       GLint(compareFunction(state.renderState(backFunc))),
-      ref,                                                          mask,
-      GLint(stencilOp(state.renderState(backFail))),                GLint(stencilOp(state.renderState(backZFail))),
-      GLint(stencilOp(state.renderState(backPass)))};
+  const std::array<GLint, 12> desired{GLint(compareFunction(state.renderState(D3DRS_STENCILFUNC))),
+                                      ref,
+                                      mask,
+                                      GLint(stencilOp(state.renderState(D3DRS_STENCILFAIL))),
+                                      GLint(stencilOp(state.renderState(D3DRS_STENCILZFAIL))),
+                                      GLint(stencilOp(state.renderState(D3DRS_STENCILPASS))),
+                                      GLint(compareFunction(state.renderState(backFunc))),
+                                      ref,
+                                      mask,
+                                      GLint(stencilOp(state.renderState(backFail))),
+                                      GLint(stencilOp(state.renderState(backZFail))),
+                                      GLint(stencilOp(state.renderState(backPass)))};
   const bool force = runtime_.forceAll() || !stencilKnown_;
   const std::array<GLint, 12> previous = stencilFunctions_;
   stencilFunctions_ = desired;
@@ -278,9 +317,12 @@ void GlStateApplier::applySampler(const DeviceState& state, UINT stage) {
   if (update(s.magFilter, GLint(isPoint(magFilter) ? GL_NEAREST : GL_LINEAR), force))
     gl_.state(glSamplerParameteri, sampler, GL_TEXTURE_MAG_FILTER, s.magFilter);
   GLint minGl;
-  if (mipFilter == D3DTEXF_NONE) minGl = isPoint(minFilter) ? GL_NEAREST : GL_LINEAR;
-  else if (mipFilter == D3DTEXF_POINT) minGl = isPoint(minFilter) ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
-  else minGl = isPoint(minFilter) ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+  if (mipFilter == D3DTEXF_NONE)
+    minGl = isPoint(minFilter) ? GL_NEAREST : GL_LINEAR;
+  else if (mipFilter == D3DTEXF_POINT)
+    minGl = isPoint(minFilter) ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+  else
+    minGl = isPoint(minFilter) ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
   if (update(s.minFilter, minGl, force)) gl_.state(glSamplerParameteri, sampler, GL_TEXTURE_MIN_FILTER, s.minFilter);
   if (update(s.lodBias, floatFromBits(state.samplerState(stage, D3DSAMP_MIPMAPLODBIAS)), force))
     gl_.state(glSamplerParameterf, sampler, GL_TEXTURE_LOD_BIAS, s.lodBias);
@@ -289,9 +331,9 @@ void GlStateApplier::applySampler(const DeviceState& state, UINT stage) {
   const GlFeatures& features = runtime_.context().features();
   if (features.anisotropy) {
     const bool anisotropic = magFilter == D3DTEXF_ANISOTROPIC || minFilter == D3DTEXF_ANISOTROPIC;
-    const float level = anisotropic ? std::clamp(float(state.samplerState(stage, D3DSAMP_MAXANISOTROPY)), 1.0f,
-                                                 features.maxAnisotropy)
-                                    : 1.0f;
+    const float level =
+        anisotropic ? std::clamp(float(state.samplerState(stage, D3DSAMP_MAXANISOTROPY)), 1.0f, features.maxAnisotropy)
+                    : 1.0f;
     if (update(s.anisotropy, level, force))
       gl_.state(glSamplerParameterf, sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, s.anisotropy);
   }
@@ -312,8 +354,9 @@ void GlStateApplier::setDepthMask(bool write) {
 void GlStateApplier::setColorMask(DWORD mask) {
   mask &= 0xF;
   if (update(colorMask_, mask, runtime_.forceAll()))
-    gl_.state(glColorMask, GLboolean(mask & D3DCOLORWRITEENABLE_RED), GLboolean((mask & D3DCOLORWRITEENABLE_GREEN) != 0),
-              GLboolean((mask & D3DCOLORWRITEENABLE_BLUE) != 0), GLboolean((mask & D3DCOLORWRITEENABLE_ALPHA) != 0));
+    gl_.state(glColorMask, GLboolean(mask & D3DCOLORWRITEENABLE_RED),
+              GLboolean((mask & D3DCOLORWRITEENABLE_GREEN) != 0), GLboolean((mask & D3DCOLORWRITEENABLE_BLUE) != 0),
+              GLboolean((mask & D3DCOLORWRITEENABLE_ALPHA) != 0));
   disturbed_ |= kDirtyColorMask;
 }
 

@@ -48,19 +48,27 @@ GLsizei samplesFor(const D3DPRESENT_PARAMETERS& params, const GlFeatures& featur
 
 UINT depthBitsOf(D3DFORMAT format) {
   switch (format) {
-  case D3DFMT_D16: return 16;
-  case D3DFMT_D32: return 32;
-  default: return 24;
+  case D3DFMT_D16:
+    return 16;
+  case D3DFMT_D32:
+    return 32;
+  default:
+    return 24;
   }
 }
 
 int swapIntervalFor(UINT presentationInterval) {
   switch (presentationInterval) {
-  case D3DPRESENT_INTERVAL_IMMEDIATE: return 0;
-  case D3DPRESENT_INTERVAL_TWO: return 2;
-  case D3DPRESENT_INTERVAL_THREE: return 3;
-  case D3DPRESENT_INTERVAL_FOUR: return 4;
-  default: return 1; // DEFAULT and ONE wait for one retrace
+  case D3DPRESENT_INTERVAL_IMMEDIATE:
+    return 0;
+  case D3DPRESENT_INTERVAL_TWO:
+    return 2;
+  case D3DPRESENT_INTERVAL_THREE:
+    return 3;
+  case D3DPRESENT_INTERVAL_FOUR:
+    return 4;
+  default:
+    return 1; // DEFAULT and ONE wait for one retrace
   }
 }
 

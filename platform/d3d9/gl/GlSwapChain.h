@@ -40,7 +40,7 @@ private:
   GlStateApplier& applier_;
   D3DPRESENT_PARAMETERS params_{};
   UINT depthBits_ = 0;
-  GLuint framebuffer_ = 0;      // what draws render into
+  GLuint framebuffer_ = 0;       // what draws render into
   GLuint colorTextures_[2] = {}; // without multisampling: back buffer and presented image, swapped
   GLuint multisampleColor_ = 0;  // with multisampling: the back buffer's colour
   GLuint depth_ = 0;

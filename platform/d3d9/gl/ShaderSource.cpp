@@ -90,20 +90,28 @@ std::string lightingCode(const DecodedKey& k) {
 std::string paddedSet(UINT set, UINT size) {
   const std::string a = "aTex" + str(set);
   switch (size) {
-  case 1: return "vec4(" + a + ".x, 1.0, 0.0, 0.0)";
-  case 2: return "vec4(" + a + ".xy, 1.0, 0.0)";
-  case 3: return "vec4(" + a + ".xyz, 1.0)";
-  default: return a;
+  case 1:
+    return "vec4(" + a + ".x, 1.0, 0.0, 0.0)";
+  case 2:
+    return "vec4(" + a + ".xy, 1.0, 0.0)";
+  case 3:
+    return "vec4(" + a + ".xyz, 1.0)";
+  default:
+    return a;
   }
 }
 
 std::string sampledSet(UINT set, UINT size) {
   const std::string a = "aTex" + str(set);
   switch (size) {
-  case 1: return "vec4(" + a + ".x, 0.0, 0.0, 1.0)";
-  case 2: return "vec4(" + a + ".xy, 0.0, 1.0)";
-  case 3: return "vec4(" + a + ".xyz, 1.0)";
-  default: return a;
+  case 1:
+    return "vec4(" + a + ".x, 0.0, 0.0, 1.0)";
+  case 2:
+    return "vec4(" + a + ".xy, 0.0, 1.0)";
+  case 3:
+    return "vec4(" + a + ".xyz, 1.0)";
+  default:
+    return a;
   }
 }
 
@@ -112,10 +120,18 @@ std::string texCoordCode(const DecodedKey& k, UINT s) {
   const bool transformed = st.transformCount != 0;
   std::string source;
   switch (st.texCoordGeneration) {
-  case D3DTSS_TCI_CAMERASPACENORMAL: source = "vec4(N, 1.0)"; break;
-  case D3DTSS_TCI_CAMERASPACEPOSITION: source = "vec4(P, 1.0)"; break;
-  case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR: source = "vec4(reflectionVector(), 1.0)"; break;
-  case D3DTSS_TCI_SPHEREMAP: source = "sphereMap()"; break;
+  case D3DTSS_TCI_CAMERASPACENORMAL:
+    source = "vec4(N, 1.0)";
+    break;
+  case D3DTSS_TCI_CAMERASPACEPOSITION:
+    source = "vec4(P, 1.0)";
+    break;
+  case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR:
+    source = "vec4(reflectionVector(), 1.0)";
+    break;
+  case D3DTSS_TCI_SPHEREMAP:
+    source = "sphereMap()";
+    break;
   default:
     if (st.texCoordSet < k.texCount)
       source = transformed ? paddedSet(st.texCoordSet, k.texSize[st.texCoordSet])
@@ -137,9 +153,12 @@ std::string fogFactor(DWORD mode, const std::string& distance) {
   case D3DFOG_LINEAR:
     return "(uFog[1].y == uFog[1].x ? (" + distance + " < uFog[1].y ? 1.0 : 0.0) : clamp((uFog[1].y - " + distance +
            ") / (uFog[1].y - uFog[1].x), 0.0, 1.0))";
-  case D3DFOG_EXP: return "exp(-" + distance + " * uFog[1].z)";
-  case D3DFOG_EXP2: return "exp(-pow(" + distance + " * uFog[1].z, 2.0))";
-  default: return "1.0";
+  case D3DFOG_EXP:
+    return "exp(-" + distance + " * uFog[1].z)";
+  case D3DFOG_EXP2:
+    return "exp(-pow(" + distance + " * uFog[1].z, 2.0))";
+  default:
+    return "1.0";
   }
 }
 
@@ -210,14 +229,30 @@ std::string vertexShader(const DecodedKey& k, bool clipControl) {
 std::string argument(DWORD arg, UINT stage) {
   std::string base;
   switch (arg & D3DTA_SELECTMASK) {
-  case D3DTA_DIFFUSE: base = "vDiffuse"; break;
-  case D3DTA_CURRENT: base = "current"; break;
-  case D3DTA_TEXTURE: base = "tex" + str(stage); break;
-  case D3DTA_TFACTOR: base = "uPixel[0]"; break;
-  case D3DTA_SPECULAR: base = "vSpecular"; break;
-  case D3DTA_TEMP: base = "temp"; break;
-  case D3DTA_CONSTANT: base = "uPixel[" + str(2 + stage) + "]"; break;
-  default: base = "current"; break;
+  case D3DTA_DIFFUSE:
+    base = "vDiffuse";
+    break;
+  case D3DTA_CURRENT:
+    base = "current";
+    break;
+  case D3DTA_TEXTURE:
+    base = "tex" + str(stage);
+    break;
+  case D3DTA_TFACTOR:
+    base = "uPixel[0]";
+    break;
+  case D3DTA_SPECULAR:
+    base = "vSpecular";
+    break;
+  case D3DTA_TEMP:
+    base = "temp";
+    break;
+  case D3DTA_CONSTANT:
+    base = "uPixel[" + str(2 + stage) + "]";
+    break;
+  default:
+    base = "current";
+    break;
   }
   if (arg & D3DTA_ALPHAREPLICATE) base = "vec4(" + base + ".a)";
   if (arg & D3DTA_COMPLEMENT) base = "(vec4(1.0) - " + base + ")";
@@ -231,49 +266,79 @@ std::string operation(DWORD op, const std::string& a0, const std::string& a1, co
   const std::string A0 = a0 + sw, A1 = a1 + sw, A2 = a2 + sw;
   auto blend = [&](const std::string& alpha) { return A1 + " * " + alpha + " + " + A2 + " * (1.0 - " + alpha + ")"; };
   switch (op) {
-  case D3DTOP_SELECTARG1: return A1;
-  case D3DTOP_SELECTARG2: return A2;
-  case D3DTOP_MODULATE: return A1 + " * " + A2;
-  case D3DTOP_MODULATE2X: return "2.0 * " + A1 + " * " + A2;
-  case D3DTOP_MODULATE4X: return "4.0 * " + A1 + " * " + A2;
-  case D3DTOP_ADD: return A1 + " + " + A2;
-  case D3DTOP_ADDSIGNED: return A1 + " + " + A2 + " - 0.5";
-  case D3DTOP_ADDSIGNED2X: return "2.0 * (" + A1 + " + " + A2 + " - 0.5)";
-  case D3DTOP_SUBTRACT: return A1 + " - " + A2;
-  case D3DTOP_ADDSMOOTH: return A1 + " + " + A2 + " * (1.0 - " + A1 + ")";
-  case D3DTOP_BLENDDIFFUSEALPHA: return blend("vDiffuse.a");
-  case D3DTOP_BLENDTEXTUREALPHA: return blend("tex" + str(stage) + ".a");
-  case D3DTOP_BLENDFACTORALPHA: return blend("uPixel[0].a");
-  case D3DTOP_BLENDCURRENTALPHA: return blend("current.a");
-  case D3DTOP_BLENDTEXTUREALPHAPM: return A1 + " + " + A2 + " * (1.0 - tex" + str(stage) + ".a)";
-  case D3DTOP_PREMODULATE: return A1;
+  case D3DTOP_SELECTARG1:
+    return A1;
+  case D3DTOP_SELECTARG2:
+    return A2;
+  case D3DTOP_MODULATE:
+    return A1 + " * " + A2;
+  case D3DTOP_MODULATE2X:
+    return "2.0 * " + A1 + " * " + A2;
+  case D3DTOP_MODULATE4X:
+    return "4.0 * " + A1 + " * " + A2;
+  case D3DTOP_ADD:
+    return A1 + " + " + A2;
+  case D3DTOP_ADDSIGNED:
+    return A1 + " + " + A2 + " - 0.5";
+  case D3DTOP_ADDSIGNED2X:
+    return "2.0 * (" + A1 + " + " + A2 + " - 0.5)";
+  case D3DTOP_SUBTRACT:
+    return A1 + " - " + A2;
+  case D3DTOP_ADDSMOOTH:
+    return A1 + " + " + A2 + " * (1.0 - " + A1 + ")";
+  case D3DTOP_BLENDDIFFUSEALPHA:
+    return blend("vDiffuse.a");
+  case D3DTOP_BLENDTEXTUREALPHA:
+    return blend("tex" + str(stage) + ".a");
+  case D3DTOP_BLENDFACTORALPHA:
+    return blend("uPixel[0].a");
+  case D3DTOP_BLENDCURRENTALPHA:
+    return blend("current.a");
+  case D3DTOP_BLENDTEXTUREALPHAPM:
+    return A1 + " + " + A2 + " * (1.0 - tex" + str(stage) + ".a)";
+  case D3DTOP_PREMODULATE:
+    return A1;
   // The next four are colour operations; as alpha operations they select argument 1.
-  case D3DTOP_MODULATEALPHA_ADDCOLOR: return sw == ".a" ? A1 : A1 + " + " + a1Full + ".a * " + A2;
-  case D3DTOP_MODULATECOLOR_ADDALPHA: return sw == ".a" ? A1 : A1 + " * " + A2 + " + " + a1Full + ".a";
-  case D3DTOP_MODULATEINVALPHA_ADDCOLOR: return sw == ".a" ? A1 : A1 + " + (1.0 - " + a1Full + ".a) * " + A2;
+  case D3DTOP_MODULATEALPHA_ADDCOLOR:
+    return sw == ".a" ? A1 : A1 + " + " + a1Full + ".a * " + A2;
+  case D3DTOP_MODULATECOLOR_ADDALPHA:
+    return sw == ".a" ? A1 : A1 + " * " + A2 + " + " + a1Full + ".a";
+  case D3DTOP_MODULATEINVALPHA_ADDCOLOR:
+    return sw == ".a" ? A1 : A1 + " + (1.0 - " + a1Full + ".a) * " + A2;
   case D3DTOP_MODULATEINVCOLOR_ADDALPHA:
     return sw == ".a" ? A1 : "(vec3(1.0) - " + A1 + ") * " + A2 + " + " + a1Full + ".a";
   case D3DTOP_DOTPRODUCT3: {
     const std::string d = "4.0 * dot(" + a1Full + ".rgb - 0.5, " + a2Full + ".rgb - 0.5)";
     return sw == ".a" ? d : "vec3(" + d + ")";
   }
-  case D3DTOP_MULTIPLYADD: return A0 + " + " + A1 + " * " + A2;
-  case D3DTOP_LERP: return A0 + " * " + A1 + " + (1.0 - " + A0 + ") * " + A2;
-  default: return "current" + sw; // bump mapping is not offered: the stage passes its input on
+  case D3DTOP_MULTIPLYADD:
+    return A0 + " + " + A1 + " * " + A2;
+  case D3DTOP_LERP:
+    return A0 + " * " + A1 + " + (1.0 - " + A0 + ") * " + A2;
+  default:
+    return "current" + sw; // bump mapping is not offered: the stage passes its input on
   }
 }
 
 std::string alphaTest(DWORD func) {
   const std::string a = "floor(color.a * 255.0 + 0.5)", r = "uPixel[1].x";
   switch (func) {
-  case D3DCMP_NEVER: return "  discard;\n";
-  case D3DCMP_LESS: return "  if (!(" + a + " < " + r + ")) discard;\n";
-  case D3DCMP_EQUAL: return "  if (!(" + a + " == " + r + ")) discard;\n";
-  case D3DCMP_LESSEQUAL: return "  if (!(" + a + " <= " + r + ")) discard;\n";
-  case D3DCMP_GREATER: return "  if (!(" + a + " > " + r + ")) discard;\n";
-  case D3DCMP_NOTEQUAL: return "  if (!(" + a + " != " + r + ")) discard;\n";
-  case D3DCMP_GREATEREQUAL: return "  if (!(" + a + " >= " + r + ")) discard;\n";
-  default: return "";
+  case D3DCMP_NEVER:
+    return "  discard;\n";
+  case D3DCMP_LESS:
+    return "  if (!(" + a + " < " + r + ")) discard;\n";
+  case D3DCMP_EQUAL:
+    return "  if (!(" + a + " == " + r + ")) discard;\n";
+  case D3DCMP_LESSEQUAL:
+    return "  if (!(" + a + " <= " + r + ")) discard;\n";
+  case D3DCMP_GREATER:
+    return "  if (!(" + a + " > " + r + ")) discard;\n";
+  case D3DCMP_NOTEQUAL:
+    return "  if (!(" + a + " != " + r + ")) discard;\n";
+  case D3DCMP_GREATEREQUAL:
+    return "  if (!(" + a + " >= " + r + ")) discard;\n";
+  default:
+    return "";
   }
 }
 
@@ -281,9 +346,9 @@ std::string stageCode(const DecodedKey& k, UINT s) {
   const StageKey& st = k.stages[s];
   std::string c = "  {\n";
   if (st.samplesTexture) {
-    const std::string coord = st.projected ? "vTex" + str(s) + ".xy / vTex" + str(s) + "[" +
-                                                 str(st.transformCount - 1) + "]"
-                                           : "vTex" + str(s) + ".xy";
+    const std::string coord = st.projected
+                                  ? "vTex" + str(s) + ".xy / vTex" + str(s) + "[" + str(st.transformCount - 1) + "]"
+                                  : "vTex" + str(s) + ".xy";
     c += "    vec4 tex" + str(s) + " = texture(uTexture" + str(s) + ", " + coord + ");\n";
     if (s > 0 && k.stages[s - 1].colorOp == D3DTOP_PREMODULATE) c += "    current *= tex" + str(s) + ";\n";
   }
@@ -311,7 +376,8 @@ std::string fragmentShader(const DecodedKey& k) {
     c += "in vec4 vTex" + str(s) + ";\nuniform sampler2D uTexture" + str(s) + ";\n";
   }
   c += "out vec4 fragColor;\nvoid main() {\n  vec4 current = vDiffuse;\n  vec4 temp = vec4(0.0);\n";
-  for (UINT s = 0; s < k.stageCount; ++s) c += stageCode(k, s);
+  for (UINT s = 0; s < k.stageCount; ++s)
+    c += stageCode(k, s);
   c += "  vec4 color = current;\n";
   if (k.specularEnable) c += "  color.rgb = clamp(color.rgb + vSpecular.rgb, 0.0, 1.0);\n";
   if (k.fog) {

@@ -7,8 +7,10 @@ namespace {
 
 std::vector<float> floatsOf(const void* data, std::size_t count) {
   std::vector<float> out(count);
-  if (data) std::memcpy(out.data(), data, count * sizeof(float));
-  else out.clear();
+  if (data)
+    std::memcpy(out.data(), data, count * sizeof(float));
+  else
+    out.clear();
   return out;
 }
 
@@ -247,8 +249,8 @@ HRESULT RecordingDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffe
                    [&] { return core_->SetStreamSource(StreamNumber, pStreamData, OffsetInBytes, Stride); });
 }
 
-HRESULT RecordingDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
-                                         UINT* pOffsetInBytes, UINT* pStride) {
+HRESULT RecordingDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData, UINT* pOffsetInBytes,
+                                         UINT* pStride) {
   return log_->run("GetStreamSource", {StreamNumber}, {},
                    [&] { return core_->GetStreamSource(StreamNumber, ppStreamData, pOffsetInBytes, pStride); });
 }
@@ -266,9 +268,8 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT Star
                    [&] { return core_->DrawPrimitive(PrimitiveType, StartVertex, PrimitiveCount); });
 }
 
-HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
-                                              UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
-                                              UINT primCount) {
+HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
+                                              UINT NumVertices, UINT startIndex, UINT primCount) {
   return log_->run("DrawIndexedPrimitive",
                    {u(PrimitiveType), s(BaseVertexIndex), MinVertexIndex, NumVertices, startIndex, primCount}, {}, [&] {
                      return core_->DrawIndexedPrimitive(PrimitiveType, BaseVertexIndex, MinVertexIndex, NumVertices,
@@ -283,10 +284,9 @@ HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Pr
   });
 }
 
-HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex,
-                                                UINT NumVertices, UINT PrimitiveCount, const void* pIndexData,
-                                                D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
-                                                UINT VertexStreamZeroStride) {
+HRESULT RecordingDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
+                                                UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
+                                                const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
   return log_->run(
       "DrawIndexedPrimitiveUP",
       {u(PrimitiveType), MinVertexIndex, NumVertices, PrimitiveCount, u(IndexDataFormat), VertexStreamZeroStride}, {},

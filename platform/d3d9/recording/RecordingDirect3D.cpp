@@ -140,10 +140,8 @@ public:
     args.insert(args.end(), present.begin(), present.end());
     return log_->run("CreateDevice", std::move(args), {}, [&] {
       IDirect3DDevice9* core = nullptr;
-      const HRESULT result =
-          inner_->CreateDevice(Adapter, DeviceType, hFocusWindow, BehaviorFlags, p, ppReturnedDeviceInterface
-                                                                                      ? &core
-                                                                                      : nullptr);
+      const HRESULT result = inner_->CreateDevice(Adapter, DeviceType, hFocusWindow, BehaviorFlags, p,
+                                                  ppReturnedDeviceInterface ? &core : nullptr);
       if (SUCCEEDED(result)) *ppReturnedDeviceInterface = new RecordingDevice(static_cast<DeviceCore*>(core), log_);
       return result;
     });

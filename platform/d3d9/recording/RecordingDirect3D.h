@@ -17,9 +17,9 @@
 namespace d3d9 {
 
 struct RecordedCall {
-  std::string method;                // "SetRenderState"
-  std::vector<std::uint64_t> args;   // integer arguments in order; resources by id (0 = none)
-  std::vector<float> floats;         // matrices, materials, lights, clear depth, in order
+  std::string method;              // "SetRenderState"
+  std::vector<std::uint64_t> args; // integer arguments in order; resources by id (0 = none)
+  std::vector<float> floats;       // matrices, materials, lights, clear depth, in order
   HRESULT result = D3D_OK;
 
   // "SetRenderState(137, 1)"; floats follow the integers.

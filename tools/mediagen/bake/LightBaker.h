@@ -12,17 +12,17 @@
 namespace tools {
 
 struct BakeSettings {
-    int lampSamples = 16;
-    int moonSamples = 6;
-    int hemisphereSamples = 24;
-    int threads = 2;
-    float exposure = 2.0f;   // scales the light before the display curve
-    float contrast = 0.65f;  // power applied to the light: below 1 lifts the dim corners
+  int lampSamples = 16;
+  int moonSamples = 6;
+  int hemisphereSamples = 24;
+  int threads = 2;
+  float exposure = 2.0f;  // scales the light before the display curve
+  float contrast = 0.65f; // power applied to the light: below 1 lifts the dim corners
 };
 
 struct BakeStats {
-    size_t texels = 0;
-    size_t rays = 0;
+  size_t texels = 0;
+  size_t rays = 0;
 };
 
 // Encoded light for a given irradiance (display curve with a soft shoulder, then halved).
@@ -31,4 +31,4 @@ float encodeLight(float irradiance, const BakeSettings& settings);
 std::vector<Image> bakeLightMaps(const SceneModel& model, const ChartLayout& layout, const BakeSettings& settings,
                                  BakeStats* stats = nullptr);
 
-}  // namespace tools
+} // namespace tools

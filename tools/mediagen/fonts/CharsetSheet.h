@@ -12,7 +12,7 @@
 namespace tools::fonts {
 
 struct PixelRect {
-  int left, top, right, bottom;  // both edges inclusive
+  int left, top, right, bottom; // both edges inclusive
 };
 
 struct CharsetSheet {
@@ -24,9 +24,9 @@ struct CharsetSheet {
   int cellWidth = 0;
   int cellHeight = 0;
   bool magentaKey = false;
-  std::vector<int> widths;             // one per character from startChar on
-  std::map<char, PixelRect> rects;     // explicit rectangles ("Rects")
-  std::string description;             // first comment line of the file
+  std::vector<int> widths;         // one per character from startChar on
+  std::map<char, PixelRect> rects; // explicit rectangles ("Rects")
+  std::string description;         // first comment line of the file
 
   int cellLeft(int code) const { return ((code - startChar) % charsPerLine) * cellWidth; }
   int cellTop(int code) const { return ((code - startChar) / charsPerLine) * cellHeight; }

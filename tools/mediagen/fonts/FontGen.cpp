@@ -25,7 +25,7 @@ using tools::media::Image;
 // times must fit with a little room to spare.
 constexpr int kTwelveHourExtent = 350;
 constexpr int kTwentyFourHourExtent = 290;
-constexpr int kOutline = 2;  // dark rim around the overlay glyphs, pixels
+constexpr int kOutline = 2; // dark rim around the overlay glyphs, pixels
 
 bool printable(int code) { return (code >= 32 && code < 127) || code >= 160; }
 
@@ -41,9 +41,11 @@ CharsetSheet makeTextSheet(GlyphRasterizer& font) {
   sheet.cellWidth = 14;
   sheet.cellHeight = 14;
   sheet.image = Image(256, 256, 4);
-  for (std::size_t i = 0; i < sheet.image.pixels.size(); i += 4) sheet.image.pixels[i] = sheet.image.pixels[i + 1] = sheet.image.pixels[i + 2] = 255;
+  for (std::size_t i = 0; i < sheet.image.pixels.size(); i += 4)
+    sheet.image.pixels[i] = sheet.image.pixels[i + 1] = sheet.image.pixels[i + 2] = 255;
   int size = 14;
-  while (size > 6 && (!font.setPixelSize(size) || font.ascender() + font.descender() > sheet.cellHeight)) --size;
+  while (size > 6 && (!font.setPixelSize(size) || font.ascender() + font.descender() > sheet.cellHeight))
+    --size;
   const int baseline = font.ascender();
   for (int code = sheet.startChar; code <= sheet.endChar; ++code) {
     Glyph glyph;
@@ -59,7 +61,9 @@ CharsetSheet makeTextSheet(GlyphRasterizer& font) {
     for (int y = 0; y < glyph.rows; ++y) {
       for (int x = 0; x < glyph.width; ++x) {
         const int px = x0 + x, py = y0 + y;
-        if (px >= sheet.cellLeft(code) + sheet.cellWidth || py < sheet.cellTop(code) || py >= sheet.cellTop(code) + sheet.cellHeight) continue;
+        if (px >= sheet.cellLeft(code) + sheet.cellWidth || py < sheet.cellTop(code) ||
+            py >= sheet.cellTop(code) + sheet.cellHeight)
+          continue;
         sheet.image.at(px, py)[3] = glyph.at(x, y);
       }
     }
@@ -70,15 +74,16 @@ CharsetSheet makeTextSheet(GlyphRasterizer& font) {
 // Widest text the overlays show, given one glyph width per character.
 int widestTime(const int* widthOf, bool twelveHour) {
   int digit = 0;
-  for (int c = '0'; c <= '9'; ++c) digit = std::max(digit, widthOf[c]);
+  for (int c = '0'; c <= '9'; ++c)
+    digit = std::max(digit, widthOf[c]);
   const int base = 6 * digit + 2 * widthOf[':'] + widthOf[' '];
   return twelveHour ? base + std::max(widthOf['a'], widthOf['p']) + widthOf['m'] : base;
 }
 
 struct PlacedGlyph {
   Glyph glyph;
-  int shift = 0;   // pen offset from the cell's left edge
-  int width = 0;   // advance in the sheet, outline included
+  int shift = 0; // pen offset from the cell's left edge
+  int width = 0; // advance in the sheet, outline included
 };
 
 PlacedGlyph placeOverlayGlyph(GlyphRasterizer& font, int code) {
@@ -118,14 +123,16 @@ bool makeOverlaySheet(GlyphRasterizer& font, CharsetSheet& sheet, std::string& e
     }
     // Digits share one width, so the time does not shift sideways as it counts.
     int digit = 0;
-    for (int c = '0'; c <= '9'; ++c) digit = std::max(digit, widths[c]);
+    for (int c = '0'; c <= '9'; ++c)
+      digit = std::max(digit, widths[c]);
     for (int c = '0'; c <= '9'; ++c) {
       PlacedGlyph& p = placed[static_cast<std::size_t>(c)];
       p.shift += (digit - p.width) / 2;
       p.width = widths[c] = digit;
     }
     if (fits && widestTime(widths, true) * 100 <= kTwelveHourExtent * 97 &&
-        widestTime(widths, false) * 100 <= kTwentyFourHourExtent * 97) break;
+        widestTime(widths, false) * 100 <= kTwentyFourHourExtent * 97)
+      break;
   }
   if (size < 32) {
     error = "no size of the font fits the overlay labels";
@@ -181,10 +188,12 @@ void drawSample(Image& canvas, const CharsetSheet& sheet, const std::string& tex
     for (int dy = 0; dy < sheet.cellHeight; ++dy) {
       for (int dx = 0; dx < width; ++dx) {
         const std::uint8_t* source = sheet.image.at(sheet.cellLeft(c) + dx, sheet.cellTop(c) + dy);
-        const bool keyed = sheet.magentaKey && source[0] == 255 && source[1] == 0 && source[2] == 255 && source[3] == 255;
+        const bool keyed =
+            sheet.magentaKey && source[0] == 255 && source[1] == 0 && source[2] == 255 && source[3] == 255;
         const double alpha = keyed ? 0.0 : source[3] / 255.0;
         std::uint8_t* target = canvas.at(x + dx, y + dy);
-        for (int k = 0; k < 3; ++k) target[k] = static_cast<std::uint8_t>(std::lround(target[k] * (1 - alpha) + source[k] * alpha));
+        for (int k = 0; k < 3; ++k)
+          target[k] = static_cast<std::uint8_t>(std::lround(target[k] * (1 - alpha) + source[k] * alpha));
       }
     }
     x += width;
@@ -234,7 +243,8 @@ int main(int argc, char** argv) {
   drawSample(preview, overlay, "23:47:05", 10, 76);
   drawSample(preview, overlay, "60", 420, 76);
   drawSample(preview, text, "The quick brown fox jumps over the lazy dog. 0123456789", 10, 160);
-  drawSample(preview, text, "Tickwood Settings - \xC0\xE9\xEE\xF5\xFC\xDF \xA9 2024 (*.jpg;*.png) [OK] {Cancel}", 10, 180);
+  drawSample(preview, text, "Tickwood Settings - \xC0\xE9\xEE\xF5\xFC\xDF \xA9 2024 (*.jpg;*.png) [OK] {Cancel}", 10,
+             180);
   drawSample(preview, text, "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~", 10, 200);
   if (!tools::media::writePng(std::string(argv[3]) + "/fonts-preview.png", preview, error)) {
     std::fprintf(stderr, "tickwood-fontgen: %s\n", error.c_str());

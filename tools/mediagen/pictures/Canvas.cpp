@@ -24,10 +24,13 @@ void Canvas::paint(const std::function<Color(double, double)>& shade) {
   }
 }
 
-void Canvas::blend(double left, double top, double right, double bottom, const std::function<float(double, double)>& alpha,
+void Canvas::blend(double left, double top, double right, double bottom,
+                   const std::function<float(double, double)>& alpha,
                    const std::function<Color(double, double)>& color) {
-  const int x0 = std::max(0, static_cast<int>(std::floor(left))), x1 = std::min(width(), static_cast<int>(std::ceil(right)));
-  const int y0 = std::max(0, static_cast<int>(std::floor(top))), y1 = std::min(height(), static_cast<int>(std::ceil(bottom)));
+  const int x0 = std::max(0, static_cast<int>(std::floor(left))),
+            x1 = std::min(width(), static_cast<int>(std::ceil(right)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(top))),
+            y1 = std::min(height(), static_cast<int>(std::ceil(bottom)));
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       const float a = std::clamp(alpha(x + 0.5, y + 0.5), 0.0f, 1.0f);
@@ -46,13 +49,14 @@ void Canvas::fillCircle(Point centre, double radius, Color color, float opacity)
 }
 
 void Canvas::fillRing(Point centre, double inner, double outer, Color color, float opacity) {
-  blend(centre.x - outer - 1, centre.y - outer - 1, centre.x + outer + 1, centre.y + outer + 1,
-        [&](double x, double y) {
-          const double d = std::hypot(x - centre.x, y - centre.y);
-          const double edge = std::min(outer - d, inner > 0 ? d - inner : 1.0);
-          return static_cast<float>(opacity * std::clamp(edge + 0.5, 0.0, 1.0));
-        },
-        [&](double, double) { return color; });
+  blend(
+      centre.x - outer - 1, centre.y - outer - 1, centre.x + outer + 1, centre.y + outer + 1,
+      [&](double x, double y) {
+        const double d = std::hypot(x - centre.x, y - centre.y);
+        const double edge = std::min(outer - d, inner > 0 ? d - inner : 1.0);
+        return static_cast<float>(opacity * std::clamp(edge + 0.5, 0.0, 1.0));
+      },
+      [&](double, double) { return color; });
 }
 
 void Canvas::fillPolygon(const std::vector<Point>& points, Color color, float opacity) {
@@ -63,22 +67,25 @@ void Canvas::fillPolygon(const std::vector<Point>& points, Color color, float op
     top = std::min(top, p.y);
     bottom = std::max(bottom, p.y);
   }
-  blend(left, top, right + 1, bottom + 1,
-        [&](double x, double y) {
-          bool inside = false;  // even-odd rule
-          for (std::size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
-            const Point& a = points[i];
-            const Point& b = points[j];
-            if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x) inside = !inside;
-          }
-          return inside ? opacity : 0.0f;
-        },
-        [&](double, double) { return color; });
+  blend(
+      left, top, right + 1, bottom + 1,
+      [&](double x, double y) {
+        bool inside = false; // even-odd rule
+        for (std::size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
+          const Point& a = points[i];
+          const Point& b = points[j];
+          if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x) inside = !inside;
+        }
+        return inside ? opacity : 0.0f;
+      },
+      [&](double, double) { return color; });
 }
 
 void Canvas::glow(Point centre, double radius, Color color, float strength) {
-  const int x0 = std::max(0, static_cast<int>(centre.x - radius)), x1 = std::min(width(), static_cast<int>(centre.x + radius) + 1);
-  const int y0 = std::max(0, static_cast<int>(centre.y - radius)), y1 = std::min(height(), static_cast<int>(centre.y + radius) + 1);
+  const int x0 = std::max(0, static_cast<int>(centre.x - radius)),
+            x1 = std::min(width(), static_cast<int>(centre.x + radius) + 1);
+  const int y0 = std::max(0, static_cast<int>(centre.y - radius)),
+            y1 = std::min(height(), static_cast<int>(centre.y + radius) + 1);
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       const double d = std::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y) / radius;
@@ -97,7 +104,7 @@ namespace {
 struct Coverage {
   int width = 0, height = 0, baselineY = 0;
   std::vector<float> values;
-  float at(double x, double y) const {  // bilinear
+  float at(double x, double y) const { // bilinear
     const int ix = static_cast<int>(std::floor(x - 0.5)), iy = static_cast<int>(std::floor(y - 0.5));
     const double fx = x - 0.5 - ix, fy = y - 0.5 - iy;
     auto get = [&](int px, int py) {
@@ -167,14 +174,15 @@ void Canvas::text(fonts::GlyphRasterizer& font, const std::string& text, int pix
     top = std::min(top, ty);
     bottom = std::max(bottom, ty);
   }
-  blend(left, top, right + 1, bottom + 1,
-        [&](double x, double y) {
-          // Turn back into the text's own frame.
-          const double dx = x - pivot.x, dy = y - pivot.y;
-          const double ux = pivot.x + dx * c + dy * s, uy = pivot.y - dx * s + dy * c;
-          return opacity * coverage.at(ux - origin.x, uy - origin.y + coverage.baselineY);
-        },
-        [&](double, double) { return color; });
+  blend(
+      left, top, right + 1, bottom + 1,
+      [&](double x, double y) {
+        // Turn back into the text's own frame.
+        const double dx = x - pivot.x, dy = y - pivot.y;
+        const double ux = pivot.x + dx * c + dy * s, uy = pivot.y - dx * s + dy * c;
+        return opacity * coverage.at(ux - origin.x, uy - origin.y + coverage.baselineY);
+      },
+      [&](double, double) { return color; });
 }
 
 void Canvas::cutOut(const std::function<float(double, double)>& inside) {
@@ -193,7 +201,8 @@ media::Image Canvas::toImage(bool withAlpha) const {
         for (int sx = 0; sx < scale_; ++sx) {
           const std::size_t i = static_cast<std::size_t>(y * scale_ + sy) * width() + (x * scale_ + sx);
           const float a = withAlpha ? alpha_[i] : 1.0f;
-          for (int k = 0; k < 3; ++k) sum[k] += rgb_[i * 3 + k] * a;
+          for (int k = 0; k < 3; ++k)
+            sum[k] += rgb_[i * 3 + k] * a;
           opacity += a;
         }
       }

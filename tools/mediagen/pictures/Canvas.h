@@ -27,13 +27,14 @@ public:
   // `width` x `height` final pixels, drawn at `supersample` times that resolution.
   Canvas(int width, int height, int supersample);
 
-  int width() const { return width_ * scale_; }   // drawing resolution
+  int width() const { return width_ * scale_; } // drawing resolution
   int height() const { return height_ * scale_; }
 
   // Paints every pixel with `shade(x, y)` (drawing coordinates) at full opacity.
   void paint(const std::function<Color(double x, double y)>& shade);
   // Blends `color` at opacity `alpha(x, y)` (0 ... 1) over the pixels of a bounding box.
-  void blend(double left, double top, double right, double bottom, const std::function<float(double x, double y)>& alpha,
+  void blend(double left, double top, double right, double bottom,
+             const std::function<float(double x, double y)>& alpha,
              const std::function<Color(double x, double y)>& color);
   void fillCircle(Point centre, double radius, Color color, float opacity = 1.0f);
   void fillRing(Point centre, double inner, double outer, Color color, float opacity = 1.0f);

@@ -12,7 +12,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 // Smooth lattice noise in 0 ... 1, seeded by integer hashing so it is the same everywhere.
 double hashNoise(int x, int y, std::uint32_t seed) {
-  std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
+  std::uint32_t h =
+      static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
   h = (h ^ (h >> 13)) * 1274126177u;
   return ((h ^ (h >> 16)) & 0xFFFFFF) / 16777215.0;
 }
@@ -45,7 +46,8 @@ Point turn(Point local, double angle, Point centre) {
   return {centre.x + local.x * c - local.y * s, centre.y + local.x * s + local.y * c};
 }
 
-std::vector<Point> turned(const std::vector<Point>& shape, double angle, Point centre, double scale, Point offset = {0, 0}) {
+std::vector<Point> turned(const std::vector<Point>& shape, double angle, Point centre, double scale,
+                          Point offset = {0, 0}) {
   std::vector<Point> out;
   for (const Point& p : shape) {
     const Point q = turn({p.x * scale, p.y * scale}, angle, centre);
@@ -58,11 +60,11 @@ const char* const kNumerals[12] = {"XII", "I", "II", "III", "IIII", "V", "VI", "
 
 void drawHands(Canvas& canvas, Point centre, double r, int hour, int minute) {
   // In units of the dial radius, pointing to twelve.
-  const std::vector<Point> hourHand{{0.0, -0.50}, {0.045, -0.43}, {0.0, -0.36}, {-0.045, -0.43},
-                                    {0.0, -0.50}, {-0.012, -0.36}, {-0.022, -0.30}, {-0.016, 0.10},
-                                    {0.016, 0.10}, {0.022, -0.30}, {0.012, -0.36}};
-  const std::vector<Point> minuteHand{{0.0, -0.75}, {0.010, -0.62}, {0.018, 0.0}, {0.012, 0.17},
-                                      {-0.012, 0.17}, {-0.018, 0.0}, {-0.010, -0.62}};
+  const std::vector<Point> hourHand{{0.0, -0.50},  {0.045, -0.43},  {0.0, -0.36},    {-0.045, -0.43},
+                                    {0.0, -0.50},  {-0.012, -0.36}, {-0.022, -0.30}, {-0.016, 0.10},
+                                    {0.016, 0.10}, {0.022, -0.30},  {0.012, -0.36}};
+  const std::vector<Point> minuteHand{{0.0, -0.75},   {0.010, -0.62}, {0.018, 0.0},   {0.012, 0.17},
+                                      {-0.012, 0.17}, {-0.018, 0.0},  {-0.010, -0.62}};
   const double hourAngle = ((hour % 12) + minute / 60.0) * kPi / 6.0;
   const double minuteAngle = minute * kPi / 30.0;
   const Color iron = rgb(26, 24, 28);
@@ -81,29 +83,31 @@ void drawHands(Canvas& canvas, Point centre, double r, int hour, int minute) {
 void drawDial(Canvas& canvas, Fonts& fonts, Point centre, double radius, int hour, int minute) {
   const double r = radius;
   // Brass bezel, lit from the upper left.
-  canvas.blend(centre.x - r - 1, centre.y - r - 1, centre.x + r + 1, centre.y + r + 1,
-               [&](double x, double y) {
-                 const double d = std::hypot(x - centre.x, y - centre.y);
-                 return static_cast<float>(std::clamp(r - d + 0.5, 0.0, 1.0));
-               },
-               [&](double x, double y) {
-                 const double angle = std::atan2(y - centre.y, x - centre.x);
-                 const double light = 0.5 + 0.5 * std::cos(angle + 0.75 * kPi);
-                 const double d = std::hypot(x - centre.x, y - centre.y) / r;
-                 const double bevel = 0.5 + 0.5 * std::sin((d - 0.86) / 0.14 * kPi);
-                 return mix(rgb(96, 66, 24), rgb(246, 214, 138), static_cast<float>(0.25 + 0.6 * light * bevel));
-               });
+  canvas.blend(
+      centre.x - r - 1, centre.y - r - 1, centre.x + r + 1, centre.y + r + 1,
+      [&](double x, double y) {
+        const double d = std::hypot(x - centre.x, y - centre.y);
+        return static_cast<float>(std::clamp(r - d + 0.5, 0.0, 1.0));
+      },
+      [&](double x, double y) {
+        const double angle = std::atan2(y - centre.y, x - centre.x);
+        const double light = 0.5 + 0.5 * std::cos(angle + 0.75 * kPi);
+        const double d = std::hypot(x - centre.x, y - centre.y) / r;
+        const double bevel = 0.5 + 0.5 * std::sin((d - 0.86) / 0.14 * kPi);
+        return mix(rgb(96, 66, 24), rgb(246, 214, 138), static_cast<float>(0.25 + 0.6 * light * bevel));
+      });
   canvas.fillRing(centre, 0.855 * r, 0.87 * r, rgb(70, 48, 18));
   // The painted dial: warm ivory, a little darker and aged towards its rim.
-  canvas.blend(centre.x - r, centre.y - r, centre.x + r, centre.y + r,
-               [&](double x, double y) {
-                 return static_cast<float>(std::clamp(0.855 * r - std::hypot(x - centre.x, y - centre.y) + 0.5, 0.0, 1.0));
-               },
-               [&](double x, double y) {
-                 const double d = std::hypot(x - centre.x, y - centre.y) / r;
-                 const double grain = fractal(x / r * 9.0, y / r * 9.0, 7, 4);
-                 return mix(rgb(246, 238, 216), rgb(206, 188, 150), static_cast<float>(0.9 * d * d + 0.15 * grain));
-               });
+  canvas.blend(
+      centre.x - r, centre.y - r, centre.x + r, centre.y + r,
+      [&](double x, double y) {
+        return static_cast<float>(std::clamp(0.855 * r - std::hypot(x - centre.x, y - centre.y) + 0.5, 0.0, 1.0));
+      },
+      [&](double x, double y) {
+        const double d = std::hypot(x - centre.x, y - centre.y) / r;
+        const double grain = fractal(x / r * 9.0, y / r * 9.0, 7, 4);
+        return mix(rgb(246, 238, 216), rgb(206, 188, 150), static_cast<float>(0.9 * d * d + 0.15 * grain));
+      });
   const Color ink = rgb(40, 34, 30);
   canvas.fillRing(centre, 0.775 * r, 0.785 * r, ink);
   canvas.fillRing(centre, 0.715 * r, 0.72 * r, ink);
@@ -112,7 +116,8 @@ void drawDial(Canvas& canvas, Fonts& fonts, Point centre, double radius, int hou
     const double angle = tick * kPi / 30.0;
     const bool five = tick % 5 == 0;
     const double w = (five ? 0.012 : 0.005) * r;
-    canvas.fillPolygon(turned({{-w, -0.78 * r}, {w, -0.78 * r}, {w, -0.72 * r}, {-w, -0.72 * r}}, angle, centre, 1.0), ink);
+    canvas.fillPolygon(turned({{-w, -0.78 * r}, {w, -0.78 * r}, {w, -0.72 * r}, {-w, -0.72 * r}}, angle, centre, 1.0),
+                       ink);
   }
   // Roman numerals standing on the chapter ring, their feet towards the centre.
   const int size = static_cast<int>(0.15 * r);
@@ -137,16 +142,22 @@ void drawNightScene(Canvas& canvas, Fonts& fonts, const NightScene& scene) {
   if (scene.window) {
     const double left = 0.05 * w, right = 0.27 * w, top = 0.1 * h, bottom = 0.74 * h;
     const double frame = 0.012 * h;
-    canvas.fillPolygon({{left - frame, top - frame}, {right + frame, top - frame}, {right + frame, bottom + frame}, {left - frame, bottom + frame}}, rgb(34, 22, 14));
+    canvas.fillPolygon({{left - frame, top - frame},
+                        {right + frame, top - frame},
+                        {right + frame, bottom + frame},
+                        {left - frame, bottom + frame}},
+                       rgb(34, 22, 14));
     // The night sky: clouds lit from behind by the moon, a glow above the town.
     const Point moon{left + 0.65 * (right - left), top + 0.22 * (bottom - top)};
-    canvas.blend(left, top, right, bottom, [](double, double) { return 1.0f; },
-                 [&](double x, double y) {
-                   const double clouds = fractal(x / h * 5.0, y / h * 9.0, 11, 5);
-                   const double moonLight = std::exp(-std::hypot(x - moon.x, y - moon.y) / (0.12 * h));
-                   const Color sky = mix(rgb(14, 20, 40), rgb(44, 52, 78), static_cast<float>((y - top) / (bottom - top)));
-                   return mix(sky, rgb(150, 160, 185), static_cast<float>(std::clamp(0.25 * clouds + 0.55 * moonLight * clouds, 0.0, 1.0)));
-                 });
+    canvas.blend(
+        left, top, right, bottom, [](double, double) { return 1.0f; },
+        [&](double x, double y) {
+          const double clouds = fractal(x / h * 5.0, y / h * 9.0, 11, 5);
+          const double moonLight = std::exp(-std::hypot(x - moon.x, y - moon.y) / (0.12 * h));
+          const Color sky = mix(rgb(14, 20, 40), rgb(44, 52, 78), static_cast<float>((y - top) / (bottom - top)));
+          return mix(sky, rgb(150, 160, 185),
+                     static_cast<float>(std::clamp(0.25 * clouds + 0.55 * moonLight * clouds, 0.0, 1.0)));
+        });
     canvas.glow(moon, 0.05 * h, rgb(220, 226, 240), 0.8f);
     // Roofs and a church tower far away.
     std::vector<Point> skyline{{left, bottom}};
@@ -160,18 +171,23 @@ void drawNightScene(Canvas& canvas, Fonts& fonts, const NightScene& scene) {
     canvas.fillPolygon(skyline, rgb(10, 12, 20));
     // Rain running down the glass.
     std::uint32_t state = 99;
-    auto next = [&]() { state = state * 1664525u + 1013904223u; return (state >> 8) / 16777216.0; };
+    auto next = [&]() {
+      state = state * 1664525u + 1013904223u;
+      return (state >> 8) / 16777216.0;
+    };
     for (int i = 0; i < 140; ++i) {
       const double x = left + next() * (right - left), y = top + next() * (bottom - top);
       const double length = std::min((0.02 + 0.06 * next()) * h, bottom - y), width = (0.0015 + 0.002 * next()) * h;
-      canvas.fillPolygon({{x, y}, {x + width, y}, {x + width + 0.1 * length, y + length}, {x + 0.1 * length, y + length}},
-                         rgb(170, 185, 210), static_cast<float>(0.12 + 0.18 * next()));
+      canvas.fillPolygon(
+          {{x, y}, {x + width, y}, {x + width + 0.1 * length, y + length}, {x + 0.1 * length, y + length}},
+          rgb(170, 185, 210), static_cast<float>(0.12 + 0.18 * next()));
     }
     // Mullions and transom.
     const double bar = 0.008 * h;
     const double mid = (left + right) / 2, cross = top + 0.45 * (bottom - top);
     canvas.fillPolygon({{mid - bar, top}, {mid + bar, top}, {mid + bar, bottom}, {mid - bar, bottom}}, rgb(34, 22, 14));
-    canvas.fillPolygon({{left, cross - bar}, {right, cross - bar}, {right, cross + bar}, {left, cross + bar}}, rgb(34, 22, 14));
+    canvas.fillPolygon({{left, cross - bar}, {right, cross - bar}, {right, cross + bar}, {left, cross + bar}},
+                       rgb(34, 22, 14));
     // Moonlight falling into the room.
     canvas.glow({right + 0.05 * w, bottom}, 0.5 * h, rgb(60, 70, 110), 0.18f);
   }
@@ -187,28 +203,35 @@ void drawNightScene(Canvas& canvas, Fonts& fonts, const NightScene& scene) {
     const double dx = (x - centre.x) / (half - inset), dy = (y - shoulder) / (arch - inset);
     return dx * dx + dy * dy <= 1.0;
   };
-  canvas.blend(centre.x - half, shoulder - arch, centre.x + half, centre.y + half * 1.08,
-               [&](double x, double y) { return inHood(x, y, 0) ? 1.0f : 0.0f; },
-               [&](double x, double y) {
-                 const double grain = fractal(x / h * 3.0, y / h * 60.0, 21, 4);
-                 const double light = std::clamp(0.45 + 0.55 * (x - centre.x + half) / (2 * half), 0.0, 1.0);
-                 return mix(rgb(30, 14, 8), rgb(112, 58, 30), static_cast<float>(light * (0.55 + 0.45 * grain)));
-               });
+  canvas.blend(
+      centre.x - half, shoulder - arch, centre.x + half, centre.y + half * 1.08,
+      [&](double x, double y) { return inHood(x, y, 0) ? 1.0f : 0.0f; },
+      [&](double x, double y) {
+        const double grain = fractal(x / h * 3.0, y / h * 60.0, 21, 4);
+        const double light = std::clamp(0.45 + 0.55 * (x - centre.x + half) / (2 * half), 0.0, 1.0);
+        return mix(rgb(30, 14, 8), rgb(112, 58, 30), static_cast<float>(light * (0.55 + 0.45 * grain)));
+      });
   // Brass moulding following the hood's outline, and the glazed door's frame.
   const double moulding = 0.06 * half, line = std::max(1.0, 0.012 * half);
-  canvas.blend(centre.x - half, shoulder - arch, centre.x + half, centre.y + half * 1.08,
-               [&](double x, double y) { return inHood(x, y, moulding) && !inHood(x, y, moulding + line) ? 0.7f : 0.0f; },
-               [](double, double) { return rgb(176, 132, 62); });
+  canvas.blend(
+      centre.x - half, shoulder - arch, centre.x + half, centre.y + half * 1.08,
+      [&](double x, double y) { return inHood(x, y, moulding) && !inHood(x, y, moulding + line) ? 0.7f : 0.0f; },
+      [](double, double) { return rgb(176, 132, 62); });
   const double door = 1.03 * r;
-  canvas.fillPolygon({{centre.x - door, centre.y - door}, {centre.x + door, centre.y - door}, {centre.x + door, centre.y + door}, {centre.x - door, centre.y + door}}, rgb(24, 10, 6), 0.55f);
+  canvas.fillPolygon({{centre.x - door, centre.y - door},
+                      {centre.x + door, centre.y - door},
+                      {centre.x + door, centre.y + door},
+                      {centre.x - door, centre.y + door}},
+                     rgb(24, 10, 6), 0.55f);
   drawDial(canvas, fonts, centre, r, 10, 9);
   // The door's glass catches the lamp in a soft diagonal sheen.
-  canvas.blend(centre.x - door, centre.y - door, centre.x + door, centre.y + door,
-               [&](double x, double y) {
-                 const double t = ((x - centre.x) - (y - centre.y)) / door;
-                 return static_cast<float>(0.10 * std::exp(-std::pow((t - 0.55) / 0.25, 2.0)));
-               },
-               [](double, double) { return rgb(255, 240, 220); });
+  canvas.blend(
+      centre.x - door, centre.y - door, centre.x + door, centre.y + door,
+      [&](double x, double y) {
+        const double t = ((x - centre.x) - (y - centre.y)) / door;
+        return static_cast<float>(0.10 * std::exp(-std::pow((t - 0.55) / 0.25, 2.0)));
+      },
+      [](double, double) { return rgb(255, 240, 220); });
   // Lamp light: warm, from the lower right; the only warm source in the room.
   canvas.glow({0.92 * w, 0.88 * h}, 0.75 * h, rgb(255, 170, 90), 0.35f);
   if (scene.title) {
@@ -219,16 +242,20 @@ void drawNightScene(Canvas& canvas, Fonts& fonts, const NightScene& scene) {
     if (scene.caption) {
       const int small = static_cast<int>(0.035 * h);
       const int captionWidth = Canvas::textWidth(fonts.regular, scene.caption, small);
-      canvas.text(fonts.regular, scene.caption, small, {centre.x - captionWidth / 2.0, baseline + 0.06 * h}, rgb(170, 160, 140));
+      canvas.text(fonts.regular, scene.caption, small, {centre.x - captionWidth / 2.0, baseline + 0.06 * h},
+                  rgb(170, 160, 140));
     }
   }
   // Darker corners draw the eye to the clock.
-  canvas.blend(0, 0, w, h,
-               [&](double x, double y) {
-                 const double d = std::hypot((x - w / 2) / (w / 2), (y - h / 2) / (h / 2));
-                 return static_cast<float>(std::clamp((d - 0.75) * 0.9, 0.0, 0.7));
-               },
-               [](double, double) { return Color{0, 0, 0}; });
+  canvas.blend(
+      0, 0, w, h,
+      [&](double x, double y) {
+        const double d = std::hypot((x - w / 2) / (w / 2), (y - h / 2) / (h / 2));
+        return static_cast<float>(std::clamp((d - 0.75) * 0.9, 0.0, 0.7));
+      },
+      [](double, double) {
+        return Color{0, 0, 0};
+      });
 }
 
 } // namespace tools::pictures

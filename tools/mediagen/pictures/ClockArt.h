@@ -16,12 +16,12 @@ struct Fonts {
 void drawDial(Canvas& canvas, Fonts& fonts, Point centre, double radius, int hour, int minute);
 
 struct NightScene {
-  bool window = true;      // a rainy window on the left
-  bool title = true;       // the product name under the dial
-  const char* caption = nullptr;  // a smaller line under the title
-  double dialRadius = 0.3; // of the picture's height
-  double dialY = 0.42;     // dial centre, of the picture's height
-  double dialX = 0.5;      // of the picture's width
+  bool window = true;            // a rainy window on the left
+  bool title = true;             // the product name under the dial
+  const char* caption = nullptr; // a smaller line under the title
+  double dialRadius = 0.3;       // of the picture's height
+  double dialY = 0.42;           // dial centre, of the picture's height
+  double dialX = 0.5;            // of the picture's width
 };
 
 // The study at night: dark wallpaper, a window with rain and a moon-lit sky, warm lamp

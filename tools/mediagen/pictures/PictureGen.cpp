@@ -23,9 +23,12 @@ struct Output {
 
 bool save(const Image& image, const std::string& path, const std::string& preview, std::string& error) {
   bool ok = true;
-  if (path.ends_with(".jpg")) ok = tools::media::writeJpeg(path, image, 92, error);
-  else if (path.ends_with(".bmp")) ok = tools::media::writeBmp(path, image, error);
-  else ok = tools::media::writePng(path, image, error);
+  if (path.ends_with(".jpg"))
+    ok = tools::media::writeJpeg(path, image, 92, error);
+  else if (path.ends_with(".bmp"))
+    ok = tools::media::writeBmp(path, image, error);
+  else
+    ok = tools::media::writePng(path, image, error);
   return ok && tools::media::writePng(preview, image, error);
 }
 
@@ -64,9 +67,8 @@ Image icon(Fonts& fonts) {
   const double radius = size * 0.48;
   canvas.paint([](double, double) { return Color{0, 0, 0}; });
   drawDial(canvas, fonts, centre, radius, 10, 9);
-  canvas.cutOut([&](double x, double y) {
-    return static_cast<float>(radius - std::hypot(x - centre.x, y - centre.y) + 0.5);
-  });
+  canvas.cutOut(
+      [&](double x, double y) { return static_cast<float>(radius - std::hypot(x - centre.x, y - centre.y) + 0.5); });
   return canvas.toImage(true);
 }
 
@@ -74,7 +76,9 @@ Image icon(Fonts& fonts) {
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fprintf(stderr, "usage: tickwood-picturegen <serif.ttf> <serif-bold.ttf> <media-folder> <linked-folder> <preview-folder>\n");
+    std::fprintf(
+        stderr,
+        "usage: tickwood-picturegen <serif.ttf> <serif-bold.ttf> <media-folder> <linked-folder> <preview-folder>\n");
     return 2;
   }
   std::string error;

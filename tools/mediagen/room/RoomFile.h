@@ -16,4 +16,4 @@ constexpr uint32_t kFvfLightMapped = 0x312;
 // `lightMapFile` names the atlas every light-mapped material reads on its second stage.
 bool writeRoomFile(const SceneModel& model, const std::string& lightMapFile, const std::string& path);
 
-}  // namespace tools
+} // namespace tools

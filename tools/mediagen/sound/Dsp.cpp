@@ -68,7 +68,10 @@ void Reverb::process(float inLeft, float inRight, float& outLeft, float& outRigh
   outRight = 0.0f;
   for (int i = 0; i < kLines; ++i) {
     const float sign = (i & 2) ? -1.0f : 1.0f;
-    if (i & 1) outRight += sign * taps[i]; else outLeft += sign * taps[i];
+    if (i & 1)
+      outRight += sign * taps[i];
+    else
+      outLeft += sign * taps[i];
     const float input = (i & 1) ? inRight : inLeft;
     const float fed = damping_[i].lowPass((taps[i] - mix) * gains_[i]) + input;
     lines_[i][positions_[i]] = fed;
@@ -113,7 +116,8 @@ void fadeOutTail(Sound& sound, double seconds) {
 
 void foldIntoLoop(Track& track, std::size_t loopFrames) {
   if (loopFrames == 0) return;
-  for (std::size_t n = loopFrames; n < track.size(); ++n) track[n % loopFrames] += track[n];
+  for (std::size_t n = loopFrames; n < track.size(); ++n)
+    track[n % loopFrames] += track[n];
   track.resize(loopFrames, 0.0f);
 }
 
@@ -129,35 +133,40 @@ void rotateToSmoothSeam(Sound& sound, std::size_t searchFrames) {
     const std::size_t before = (n + frames - 1) % frames;
     return std::fabs(track[n]) + 2.0f * std::fabs(track[n] - track[before]);
   };
-  auto stepAt = [&](std::size_t n) {
-    return edgeAt(sound.left, n) + (sound.stereo() ? edgeAt(sound.right, n) : 0.0f);
-  };
+  auto stepAt = [&](std::size_t n) { return edgeAt(sound.left, n) + (sound.stereo() ? edgeAt(sound.right, n) : 0.0f); };
   std::size_t best = 0;
   for (std::size_t n = 1; n < std::min(searchFrames, frames); ++n) {
     if (stepAt(n) < stepAt(best)) best = n;
   }
   std::rotate(sound.left.begin(), sound.left.begin() + static_cast<std::ptrdiff_t>(best), sound.left.end());
-  if (sound.stereo()) std::rotate(sound.right.begin(), sound.right.begin() + static_cast<std::ptrdiff_t>(best), sound.right.end());
+  if (sound.stereo())
+    std::rotate(sound.right.begin(), sound.right.begin() + static_cast<std::ptrdiff_t>(best), sound.right.end());
 }
 
 float peakOf(const Sound& sound) {
   float peak = 0.0f;
-  for (float x : sound.left) peak = std::max(peak, std::fabs(x));
-  for (float x : sound.right) peak = std::max(peak, std::fabs(x));
+  for (float x : sound.left)
+    peak = std::max(peak, std::fabs(x));
+  for (float x : sound.right)
+    peak = std::max(peak, std::fabs(x));
   return peak;
 }
 
 double rmsOf(const Sound& sound) {
   double sum = 0.0;
-  for (float x : sound.left) sum += static_cast<double>(x) * x;
-  for (float x : sound.right) sum += static_cast<double>(x) * x;
+  for (float x : sound.left)
+    sum += static_cast<double>(x) * x;
+  for (float x : sound.right)
+    sum += static_cast<double>(x) * x;
   const std::size_t count = sound.left.size() + sound.right.size();
   return count == 0 ? 0.0 : std::sqrt(sum / static_cast<double>(count));
 }
 
 void scale(Sound& sound, float gain) {
-  for (float& x : sound.left) x *= gain;
-  for (float& x : sound.right) x *= gain;
+  for (float& x : sound.left)
+    x *= gain;
+  for (float& x : sound.right)
+    x *= gain;
 }
 
 void normalizePeak(Sound& sound, float peak) {

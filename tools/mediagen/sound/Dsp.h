@@ -24,9 +24,7 @@ struct Sound {
   std::size_t frames() const { return left.size(); }
 };
 
-inline std::size_t secondsToFrames(double seconds) {
-  return static_cast<std::size_t>(seconds * kSampleRate + 0.5);
-}
+inline std::size_t secondsToFrames(double seconds) { return static_cast<std::size_t>(seconds * kSampleRate + 0.5); }
 
 // xorshift64*: fast, good enough for noise, and independent of the C++ library's
 // distributions, whose output may change between library versions.
@@ -57,7 +55,10 @@ public:
   OnePole() = default;
   explicit OnePole(double cutoffHz) { setCutoff(cutoffHz); }
   void setCutoff(double cutoffHz);
-  float lowPass(float x) { z_ += a_ * (x - z_); return z_; }
+  float lowPass(float x) {
+    z_ += a_ * (x - z_);
+    return z_;
+  }
 
 private:
   float a_ = 1.0f;

@@ -14,23 +14,23 @@ constexpr int kBeatsPerBar = 4;
 constexpr int kBarsPerSection = 8;
 
 struct Chord {
-  int bass;                 // MIDI note of the bass
-  std::vector<int> pad;     // MIDI notes of the sustained pad
-  std::vector<int> harp;    // MIDI notes the harp arpeggiates, low to high
+  int bass;              // MIDI note of the bass
+  std::vector<int> pad;  // MIDI notes of the sustained pad
+  std::vector<int> harp; // MIDI notes the harp arpeggiates, low to high
 };
 
 struct Note {
-  double beat;       // from the start of the piece
-  double beats;      // length
+  double beat;  // from the start of the piece
+  double beats; // length
   int midi;
-  float velocity;    // 0 ... 1
+  float velocity; // 0 ... 1
 };
 
 struct Section {
-  float pad, bass, harp, melody;  // levels of the four voices, 0 = silent
-  int melodyPhrase;               // 0 or 1
-  int melodyTranspose;            // semitones
-  bool sparseMelody;              // only the first note of every bar
+  float pad, bass, harp, melody; // levels of the four voices, 0 = silent
+  int melodyPhrase;              // 0 or 1
+  int melodyTranspose;           // semitones
+  bool sparseMelody;             // only the first note of every bar
 };
 
 const std::vector<Chord>& progression();

@@ -76,9 +76,8 @@ void playNote(Buses& buses, const Placement& place, double hz, const std::vector
 // overtones; high notes ring shorter.
 void musicBox(Buses& buses, Placement place, double hz, Random& random) {
   const double ring = 2.6 * std::pow(660.0 / hz, 0.35);
-  const std::vector<Partial> partials{{1.0, 1.0, ring},        {2.0, 0.16, ring * 0.45},
-                                      {3.0, 0.05, ring * 0.25}, {4.16, 0.09, 0.3},
-                                      {6.27, 0.05, 0.12},       {9.7, 0.02, 0.05}};
+  const std::vector<Partial> partials{{1.0, 1.0, ring},  {2.0, 0.16, ring * 0.45}, {3.0, 0.05, ring * 0.25},
+                                      {4.16, 0.09, 0.3}, {6.27, 0.05, 0.12},       {9.7, 0.02, 0.05}};
   playNote(buses, place, hz, partials, {0.002, ring * 3.0, 0.4}, random);
 }
 
@@ -98,7 +97,8 @@ void harp(Buses& buses, Placement place, double hz, Random& random) {
 // swell in and out slowly.
 void pad(Buses& buses, Placement place, double hz, double seconds, Random& random) {
   std::vector<Partial> partials;
-  for (int n = 1; n <= 6; ++n) partials.push_back({static_cast<double>(n), 1.0 / std::pow(n, 1.5), 0.0});
+  for (int n = 1; n <= 6; ++n)
+    partials.push_back({static_cast<double>(n), 1.0 / std::pow(n, 1.5), 0.0});
   const Envelope envelope{1.8, seconds, 2.4};
   for (const double cents : {-4.0, 4.0}) {
     playNote(buses, place, hz * std::exp2(cents / 1200.0), partials, envelope, random);
@@ -127,8 +127,8 @@ void arrangeSection(Buses& buses, const Section& section, int index, Random& ran
     }
     if (section.bass > 0) {
       bass(buses, {start, 0.16f * section.bass, 0.0f, 1.0f, 0.15f}, midiToHz(chord.bass), barSeconds * 0.8, random);
-      bass(buses, {start + 3 * kSecondsPerBeat, 0.05f * section.bass, 0.0f, 1.0f, 0.15f},
-           midiToHz(chord.bass + 12), kSecondsPerBeat * 0.6, random);
+      bass(buses, {start + 3 * kSecondsPerBeat, 0.05f * section.bass, 0.0f, 1.0f, 0.15f}, midiToHz(chord.bass + 12),
+           kSecondsPerBeat * 0.6, random);
     }
     if (section.harp > 0) {
       static constexpr int kPattern[8] = {0, 1, 2, 3, 4, 3, 2, 1};
@@ -137,7 +137,9 @@ void arrangeSection(Buses& buses, const Section& section, int index, Random& ran
         const float accent = eighth % 2 == 0 ? 1.0f : 0.7f;
         const auto jitter = static_cast<float>(random.range(0.9, 1.1));
         const auto pan = static_cast<float>(-0.4 + 0.2 * tone);
-        harp(buses, {start + eighth * 0.5 * kSecondsPerBeat + random.range(-0.006, 0.006), 0.085f * section.harp * accent * jitter, pan, 0.8f, 0.45f},
+        harp(buses,
+             {start + eighth * 0.5 * kSecondsPerBeat + random.range(-0.006, 0.006),
+              0.085f * section.harp * accent * jitter, pan, 0.8f, 0.45f},
              midiToHz(chord.harp[static_cast<std::size_t>(tone)]), random);
       }
     }
@@ -165,7 +167,8 @@ Sound makeMusic() {
     bus->right.assign(loop + tail, 0.0f);
   }
   Random random(0x6a22);
-  for (std::size_t s = 0; s < list.size(); ++s) arrangeSection(buses, list[s], static_cast<int>(s), random);
+  for (std::size_t s = 0; s < list.size(); ++s)
+    arrangeSection(buses, list[s], static_cast<int>(s), random);
 
   Reverb hall(3.4, 4200.0, 1.5);
   applyReverb(buses.send, hall, 0.0f, 1.0f);

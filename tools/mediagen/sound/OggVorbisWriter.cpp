@@ -70,7 +70,7 @@ public:
       vorbis_analysis_wrote(&dsp_, static_cast<int>(count));
       if (!drain()) return false;
     }
-    vorbis_analysis_wrote(&dsp_, 0);  // end of stream
+    vorbis_analysis_wrote(&dsp_, 0); // end of stream
     if (!drain()) return false;
     // Whatever is left after the final packet goes out on a last page.
     ogg_page page;
@@ -129,8 +129,7 @@ struct FileCloser {
 
 } // namespace
 
-bool writeOggVorbis(const std::string& path, const Sound& sound, const VorbisSettings& settings,
-                    std::string& error) {
+bool writeOggVorbis(const std::string& path, const Sound& sound, const VorbisSettings& settings, std::string& error) {
   if (sound.frames() == 0) {
     error = "no samples to encode";
     return false;

@@ -10,7 +10,7 @@
 namespace tools::sound {
 
 struct VorbisSettings {
-  float quality = 0.4f;  // libvorbisenc's VBR quality, -0.1 ... 1.0
+  float quality = 0.4f; // libvorbisenc's VBR quality, -0.1 ... 1.0
   std::uint32_t serial = 1;
   std::string title;
   // For loops: the encoder also sees the loop's start after its end (the stream is then cut
@@ -21,7 +21,6 @@ struct VorbisSettings {
 
 // Writes `sound` (mono or stereo, kSampleRate) to `path`. On failure answers false and
 // says why in `error`.
-bool writeOggVorbis(const std::string& path, const Sound& sound, const VorbisSettings& settings,
-                    std::string& error);
+bool writeOggVorbis(const std::string& path, const Sound& sound, const VorbisSettings& settings, std::string& error);
 
 } // namespace tools::sound

@@ -34,7 +34,8 @@ private:
   static constexpr int kWaves = 6;
   double raw(double phase) const {
     double sum = 0.0;
-    for (int k = 0; k < kWaves; ++k) sum += amplitudes_[k] * std::sin(2.0 * kPi * (k + 2) * phase + phases_[k]);
+    for (int k = 0; k < kWaves; ++k)
+      sum += amplitudes_[k] * std::sin(2.0 * kPi * (k + 2) * phase + phases_[k]);
     return sum;
   }
   double amplitudes_[kWaves] = {};
@@ -53,7 +54,7 @@ void addWash(Sound& sound, const Gusts& gusts) {
   Biquad roar[2] = {Biquad::bandPass(180, 0.6), Biquad::bandPass(180, 0.6)};
   OnePole soft[2] = {OnePole(900), OnePole(900)};
   for (int lap = 0; lap < 2; ++lap) {
-    Random noise(0xa11);  // the same noise on every lap
+    Random noise(0xa11); // the same noise on every lap
     for (std::size_t n = 0; n < loop; ++n) {
       const double gust = gusts.at(static_cast<double>(n) / loop);
       const float whiteLeft = noise.noise();
@@ -88,8 +89,8 @@ void addDrop(Track& track, std::size_t at, double hz, double decay, double chirp
 
 // Scatters drops over the loop; their rate follows the gusts. Positions wrap around the
 // loop end, so a drop that rings over the seam continues at the start.
-void addDrops(Sound& sound, const Gusts& gusts, Random& random, double perSecond, double lowHz,
-              double highHz, double decayLow, double decayHigh, double chirp, double level) {
+void addDrops(Sound& sound, const Gusts& gusts, Random& random, double perSecond, double lowHz, double highHz,
+              double decayLow, double decayHigh, double chirp, double level) {
   const std::size_t loop = sound.frames();
   const double maxRate = perSecond * 1.3;
   double t = 0.0;

@@ -23,9 +23,15 @@ struct Recipe {
 const Recipe kRecipes[] = {
     {"music", tools::sound::makeMusic, {0.35f, 0x7100, "Night Music", true}},
     {"rain", tools::sound::makeRain, {0.3f, 0x7101, "Rain", true}},
-    {"thunder1", [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Close); }, {0.3f, 0x7102, "Thunder (close)"}},
-    {"thunder2", [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Far); }, {0.3f, 0x7103, "Thunder (far)"}},
-    {"thunder3", [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Rolling); }, {0.3f, 0x7104, "Thunder (rolling)"}},
+    {"thunder1",
+     [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Close); },
+     {0.3f, 0x7102, "Thunder (close)"}},
+    {"thunder2",
+     [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Far); },
+     {0.3f, 0x7103, "Thunder (far)"}},
+    {"thunder3",
+     [] { return tools::sound::makeThunder(tools::sound::ThunderKind::Rolling); },
+     {0.3f, 0x7104, "Thunder (rolling)"}},
     {"ticks", tools::sound::makeTicks, {1.0f, 0x7105, "Clock Ticks"}},
 };
 

@@ -13,15 +13,15 @@ namespace {
 struct Recipe {
   std::uint64_t seed;
   double seconds;
-  double crackLevel;     // 0 = no crack (far away)
-  double crackCutoffHz;  // brightness of the crack
-  int crackles;          // branches crackling right after the main crack
+  double crackLevel;    // 0 = no crack (far away)
+  double crackCutoffHz; // brightness of the crack
+  int crackles;         // branches crackling right after the main crack
   double boomLevel;
-  double attackSeconds;  // how slowly the rumble swells in
-  double decaySeconds;   // how long the rumble lasts
+  double attackSeconds; // how slowly the rumble swells in
+  double decaySeconds;  // how long the rumble lasts
   double rumbleCutoffHz;
-  int rolls;             // separate swells of the rumble
-  double panTravel;      // how far the rolls wander across the sky (0 = centred)
+  int rolls;        // separate swells of the rumble
+  double panTravel; // how far the rolls wander across the sky (0 = centred)
   double peakDb;
 };
 
@@ -41,9 +41,8 @@ std::vector<Roll> makeRolls(const Recipe& recipe, Random& random) {
   for (int i = 0; i < recipe.rolls; ++i) {
     // Early rolls are close together and strong, later ones spread out and fade.
     const double position = std::pow((i + random.range(0.2, 0.8)) / recipe.rolls, 1.5);
-    rolls.push_back({recipe.attackSeconds + position * recipe.decaySeconds * 1.6,
-                     random.range(0.25, 0.7), random.range(0.6, 1.0) * std::exp(-1.2 * position),
-                     std::clamp(pan, -0.9, 0.9)});
+    rolls.push_back({recipe.attackSeconds + position * recipe.decaySeconds * 1.6, random.range(0.25, 0.7),
+                     random.range(0.6, 1.0) * std::exp(-1.2 * position), std::clamp(pan, -0.9, 0.9)});
     pan += direction * recipe.panTravel / recipe.rolls * random.range(0.5, 1.5);
   }
   return rolls;
@@ -68,7 +67,8 @@ void addCracks(Sound& sound, const Recipe& recipe, Random& random) {
     const std::size_t length = secondsToFrames(burst.decay * 8.0);
     for (std::size_t n = 0; n < length && start + n < sound.frames(); ++n) {
       const double t = static_cast<double>(n) / kSampleRate;
-      const double envelope = burst.level * recipe.crackLevel * (1.0 - std::exp(-t / 0.0008)) * std::exp(-t / burst.decay);
+      const double envelope =
+          burst.level * recipe.crackLevel * (1.0 - std::exp(-t / 0.0008)) * std::exp(-t / burst.decay);
       const float x = lowPass.process(highPass.process(random.noise())) * static_cast<float>(envelope);
       sound.left[start + n] += static_cast<float>(x * (1.0 - pan));
       sound.right[start + n] += static_cast<float>(x * (1.0 + pan));
@@ -115,7 +115,8 @@ void removeRumbleBelowHearing(Sound& sound) {
   for (Track* track : {&sound.left, &sound.right}) {
     Biquad first = Biquad::highPass(32, 0.7);
     Biquad second = Biquad::highPass(32, 0.7);
-    for (float& x : *track) x = second.process(first.process(x));
+    for (float& x : *track)
+      x = second.process(first.process(x));
   }
 }
 

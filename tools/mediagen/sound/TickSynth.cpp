@@ -41,13 +41,11 @@ Sound makeTicks() {
   Random random(0x71c4);
 
   // The tick: a bright, woody click with a short steel ring on top.
-  static constexpr Mode kTick[] = {
-      {310, 3.0, 1.6f}, {870, 9.0, 2.2f}, {1480, 14.0, 2.0f}, {2350, 20.0, 1.6f},
-      {3720, 90.0, 2.4f}, {5150, 110.0, 1.5f}, {6900, 70.0, 0.7f}};
+  static constexpr Mode kTick[] = {{310, 3.0, 1.6f},   {870, 9.0, 2.2f},    {1480, 14.0, 2.0f}, {2350, 20.0, 1.6f},
+                                   {3720, 90.0, 2.4f}, {5150, 110.0, 1.5f}, {6900, 70.0, 0.7f}};
   // The tock: the same mechanism a little lower and duller.
-  static constexpr Mode kTock[] = {
-      {265, 3.0, 1.9f}, {735, 9.0, 2.4f}, {1260, 14.0, 1.9f}, {2010, 20.0, 1.3f},
-      {3180, 90.0, 1.8f}, {4420, 110.0, 1.0f}, {5900, 70.0, 0.4f}};
+  static constexpr Mode kTock[] = {{265, 3.0, 1.9f},   {735, 9.0, 2.4f},    {1260, 14.0, 1.9f}, {2010, 20.0, 1.3f},
+                                   {3180, 90.0, 1.8f}, {4420, 110.0, 1.0f}, {5900, 70.0, 0.4f}};
   strike(sound.left, 0, kTick, 7, 1.0f, random);
   strike(sound.left, loop / 2, kTock, 7, 0.9f, random);
 

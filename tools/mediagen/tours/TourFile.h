@@ -10,4 +10,4 @@ namespace tools {
 
 bool writeTourFile(const Tour& tour, const std::string& path);
 
-}  // namespace tools
+} // namespace tools

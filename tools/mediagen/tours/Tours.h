@@ -12,15 +12,15 @@
 namespace tools {
 
 struct TourKey {
-    float time = 0;                 // tour units (the program plays 10 per second)
-    Vec3 position;
-    std::array<float, 4> rotation;  // quaternion x, y, z, w
+  float time = 0; // tour units (the program plays 10 per second)
+  Vec3 position;
+  std::array<float, 4> rotation; // quaternion x, y, z, w
 };
 
 struct Tour {
-    std::string file;  // "c1.cam" ...
-    std::vector<TourKey> keys;
-    float duration() const { return keys.empty() ? 0 : keys.back().time - keys.front().time; }
+  std::string file; // "c1.cam" ...
+  std::vector<TourKey> keys;
+  float duration() const { return keys.empty() ? 0 : keys.back().time - keys.front().time; }
 };
 
 // The quaternion whose rotation turns (0, 0, 1) into `forward` and (0, 1, 0) into the
@@ -37,9 +37,9 @@ Vec3 tourPosition(const Tour& tour, float time, bool fullEndTangent);
 // Smallest clearance along the flown curve (both end-tangent forms) between the camera and
 // the walls, floor, ceiling and furniture boxes; negative means a collision.
 struct Clearance {
-    float distance = 1e30f;
-    float time = 0;
+  float distance = 1e30f;
+  float time = 0;
 };
 Clearance tourClearance(const Tour& tour, const SceneModel& model);
 
-}  // namespace tools
+} // namespace tools
