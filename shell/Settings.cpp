@@ -25,6 +25,14 @@ const std::array<SettingDescriptor, 13> kSettingsTable = {{
     {"TimeStyle", &Settings::timeStyle, nullptr, 0, 0, 1},
 }};
 
+const SettingDescriptor& settingOf(int Settings::*number) {
+  const auto found = std::find_if(kSettingsTable.begin(), kSettingsTable.end(),
+                                  [&](const SettingDescriptor& d) { return d.number == number; });
+  // Every number field has its entry; a field without one is a programming error caught by
+  // the tests.
+  return found != kSettingsTable.end() ? *found : kSettingsTable.front();
+}
+
 Settings::Settings() {
   for (const SettingDescriptor& d : kSettingsTable) {
     if (d.flag) this->*d.flag = d.defaultValue != 0;

@@ -39,6 +39,9 @@ struct SettingDescriptor {
 // In the order the values are read and written.
 extern const std::array<SettingDescriptor, 13> kSettingsTable;
 
+// The table's entry of a number (its range is what the dialog's controls offer).
+const SettingDescriptor& settingOf(int Settings::*number);
+
 constexpr const char* kSettingsKey = "Software\\Brindle Studio\\Tickwood";
 constexpr const char* kPhotoPathValue = "PhotoPath";
 
