@@ -17,9 +17,15 @@ bool ClockApplication::loadSettings() {
   return SaverApplication::loadSettings();
 }
 
+INT_PTR ClockApplication::settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  pictureDialog_.handleMessage(window, message, wParam, lParam);
+  return SaverApplication::settingsDialogProc(window, message, wParam, lParam);
+}
+
 bool ClockApplication::saveSettings() {
-  writePhotoPath(settings_.photoPath);
-  return SaverApplication::saveSettings();
+  // The other values are written even when the photo's could not be.
+  const bool photoWritten = writePhotoPath(settings_.photoPath);
+  return SaverApplication::saveSettings() && photoWritten;
 }
 
 } // namespace saver

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "clockroom/ClockMechanism.h"
+#include "clockroom/ClockSettingsDialog.h"
 #include "shell/SaverApplication.h"
 
 namespace saver {
@@ -18,6 +19,8 @@ public:
   // Turns the hands to the local time (only in frames where the device is ready).
   bool updateScene() override;
   void readSceneExtras(const engine::PropsTree& properties) override;
+  // The picture controls (ClockSettingsDialog), then the base handles the message too.
+  INT_PTR settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // "PhotoPath" first, then the base values.
   bool loadSettings() override;
   bool saveSettings() override;
@@ -28,6 +31,7 @@ public:
 private:
   ClockMechanism clockMechanism_;
   WeatherTiming weatherTiming_;
+  ClockSettingsDialog pictureDialog_{settings_};
 };
 
 } // namespace saver

@@ -80,21 +80,23 @@ const dialogs::DialogTemplate& aboutDialogTemplate() {
 }
 
 const dialogs::DialogTemplate& graphicsMissingDialogTemplate() {
+  // Its procedure gives it 390 x 131 pixels; the controls fit that in fonts up to 7 x 15
+  // pixels of base units.
   static const dialogs::DialogTemplate dialog{
       kGraphicsMissingDialog,
       "Tickwood",
       kDialogFont,
       8,
-      260,
-      80,
+      222,
+      69,
       {
           control(IDC_STATIC, ControlKind::Static,
-                  "Tickwood draws its room with OpenGL 3.3, and no OpenGL 3.3 context can be made on this "
-                  "computer. Installing or updating the graphics drivers usually mends this.",
-                  10, 7, 240, 26),
-          control(kGraphicsFailureText, ControlKind::Static, "", 10, 35, 240, 18),
-          control(IDOK, ControlKind::DefaultButton, "Download OpenGL drivers", 62, 59, 110, 14),
-          control(IDCANCEL, ControlKind::PushButton, "Cancel", 180, 59, 70, 14),
+                  "Tickwood draws its room with OpenGL 3.3, and no OpenGL 3.3 context can be made here. "
+                  "Installing or updating the graphics drivers usually mends this.",
+                  8, 5, 206, 24),
+          control(kGraphicsFailureText, ControlKind::Static, "", 8, 31, 206, 16),
+          control(IDOK, ControlKind::DefaultButton, "Download OpenGL drivers", 58, 51, 104, 13),
+          control(IDCANCEL, ControlKind::PushButton, "Cancel", 166, 51, 48, 13),
       }};
   return dialog;
 }

@@ -8,6 +8,7 @@
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
+#include "shell/DialogTemplates.h"
 
 namespace saver {
 namespace {
@@ -101,7 +102,9 @@ bool SaverApplication::applyGamma() {
   return Application::restoreDeviceObjects();
 }
 
-INT_PTR SaverApplication::settingsDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR SaverApplication::settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return settingsDialog_.handleMessage(window, message, wParam, lParam);
+}
 
 bool SaverApplication::loadSettings() { return readSettings(settings_); }
 
@@ -208,8 +211,15 @@ void SaverApplication::readSceneProperties() {
   readSceneExtras(properties);
 }
 
-void SaverApplication::runSettingsDialog(HWND) {
-  std::fputs("tickwood: the settings dialog is not part of this build yet\n", stderr);
+void SaverApplication::runSettingsDialog(HWND owner) {
+  // The dialog manager calls a plain procedure; it reaches the one application object.
+  DLGPROC procedure = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+    SaverApplication* application = instance();
+    return application ? application->settingsDialogProc(window, message, wParam, lParam) : FALSE;
+  };
+  if (DialogBoxIndirectParamA(instance_, &settingsDialogTemplate(), owner, procedure, 0) == -1)
+    std::fprintf(stderr, "tickwood: the settings dialog cannot be shown: %s\n",
+                 dialogs::dialogsUnavailableReason().c_str());
 }
 
 void SaverApplication::advanceFrame() {

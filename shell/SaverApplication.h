@@ -19,6 +19,7 @@
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
+#include "shell/SettingsDialog.h"
 
 namespace saver {
 
@@ -45,7 +46,7 @@ public:
   virtual bool loadScene() { return true; }
   // 8. The scene properties the clock room reads beyond the base ones.
   virtual void readSceneExtras(const engine::PropsTree&) {}
-  // 9. The settings dialog's procedure.
+  // 9. The settings dialog's procedure (the dialog is SettingsDialog).
   virtual INT_PTR settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // 10-12.
   virtual void shutdownAudio() {}
@@ -145,6 +146,8 @@ protected:
   FrameLoop frameLoop_{*this};
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
+  SettingsDialog settingsDialog_{settings_, [this] { return saveSettings(); },
+                                 [this] { return direct3DFactory_ ? direct3DFactory_() : nullptr; }, displayMode_};
 };
 
 } // namespace saver

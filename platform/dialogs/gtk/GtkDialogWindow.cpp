@@ -84,10 +84,10 @@ GtkDialogWindow::GtkDialogWindow(Dialog& dialog, GtkWindow* owner) : dialog_(dia
   if (owner) gtk_window_set_transient_for(GTK_WINDOW(window_), owner);
   applyStyle(window_, dialog.dialogTemplate());
 
-  fixed_ = gtk_fixed_new();
-  const RECT client = dialog.clientRect();
-  gtk_widget_set_size_request(fixed_, client.right, client.bottom);
-  gtk_container_add(GTK_CONTAINER(window_), fixed_);
+  // A layout, unlike a fixed container, does not grow with what its children would like:
+  // the window keeps the template's size and text wraps inside each control's width.
+  layout_ = gtk_layout_new(nullptr, nullptr);
+  gtk_container_add(GTK_CONTAINER(window_), layout_);
 
   mirroring_ = true;
   for (Control& control : dialog.controls()) {
@@ -100,7 +100,7 @@ GtkDialogWindow::GtkDialogWindow(Dialog& dialog, GtkWindow* owner) : dialog_(dia
         control.spec.kind == ControlKind::DropDownList || control.spec.kind == ControlKind::StaticBitmap;
     gtk_widget_set_size_request(widget, control.spec.kind == ControlKind::StaticBitmap ? -1 : r.right - r.left,
                                 ownHeight ? -1 : r.bottom - r.top);
-    gtk_fixed_put(GTK_FIXED(fixed_), widget, r.left, r.top);
+    gtk_layout_put(GTK_LAYOUT(layout_), widget, r.left, r.top);
     controlChanged(control);
     connectSignals(control, widget);
   }
@@ -276,7 +276,9 @@ void GtkDialogWindow::showTrackbar(const Control& control, GtkWidget* widget) {
 void GtkDialogWindow::dialogMoved() {
   const RECT r = dialog_.windowRect();
   gtk_window_move(GTK_WINDOW(window_), r.left, r.top);
-  gtk_widget_set_size_request(fixed_, r.right - r.left, r.bottom - r.top);
+  gtk_widget_set_size_request(layout_, r.right - r.left, r.bottom - r.top);
+  gtk_layout_set_size(GTK_LAYOUT(layout_), static_cast<guint>(r.right - r.left), static_cast<guint>(r.bottom - r.top));
+  gtk_window_resize(GTK_WINDOW(window_), r.right - r.left, r.bottom - r.top);
 }
 
 int GtkDialogWindow::idOf(GtkWidget* widget) const {

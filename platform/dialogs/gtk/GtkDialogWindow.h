@@ -50,7 +50,7 @@ private:
 
   Dialog& dialog_;
   GtkWidget* window_ = nullptr;
-  GtkWidget* fixed_ = nullptr;
+  GtkWidget* layout_ = nullptr;
   std::map<HWND, GtkWidget*> widgets_;
   std::map<GtkWidget*, int> ids_;
   std::map<HWND, std::vector<std::string>> shownItems_; // a list's entries as its widget has them
