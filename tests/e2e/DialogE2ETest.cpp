@@ -40,21 +40,23 @@ class DialogOnX : public e2e::TickwoodOnX {
 protected:
   DialogOnX() { screen_ = "1024x768x24"; }
 
-  // The top-level window of that title, once one is mapped (0 after ten seconds).
+  // The shown top-level window of that title, or 0.
+  Window shownWindow(const std::string& title) {
+    Window found = 0;
+    for (Window w : children(DefaultRootWindow(display_))) {
+      char* name = nullptr;
+      XWindowAttributes attributes{};
+      const bool shown = XGetWindowAttributes(display_, w, &attributes) && attributes.map_state == IsViewable;
+      if (shown && XFetchName(display_, w, &name) && name && title == name) found = w;
+      if (name) XFree(name);
+    }
+    return found;
+  }
+
+  // The same, once it is shown (0 after ten seconds).
   Window windowNamed(const std::string& title) {
     Window found = 0;
-    eventually(
-        [&] {
-          for (Window w : children(DefaultRootWindow(display_))) {
-            char* name = nullptr;
-            XWindowAttributes attributes{};
-            const bool mapped = XGetWindowAttributes(display_, w, &attributes) && attributes.map_state == IsViewable;
-            if (mapped && XFetchName(display_, w, &name) && name && title == name) found = w;
-            if (name) XFree(name);
-          }
-          return found != 0;
-        },
-        10s);
+    eventually([&] { return (found = shownWindow(title)) != 0; }, 10s);
     return found;
   }
 
@@ -82,19 +84,16 @@ protected:
     settle();
   }
 
-  void key(KeySym symbol, bool shift = false) {
-    const KeyCode shiftKey = XKeysymToKeycode(display_, XK_Shift_L);
-    if (shift) XTestFakeKeyEvent(display_, shiftKey, True, 0);
+  void key(KeySym symbol) {
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), True, 0);
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), False, 0);
-    if (shift) XTestFakeKeyEvent(display_, shiftKey, False, 0);
     settle();
   }
 
-  // Lower-case letters, digits, '/', '.' and '-'.
+  // Lower-case letters, digits, '/' and '.'.
   void type(const std::string& text) {
     for (char c : text)
-      key(c == '/' ? XK_slash : c == '.' ? XK_period : c == '-' ? XK_minus : static_cast<KeySym>(c));
+      key(c == '/' ? XK_slash : c == '.' ? XK_period : static_cast<KeySym>(c));
   }
 
   // Lets the dialog take in what was sent before the next step.
@@ -114,12 +113,18 @@ protected:
 // Controls of the settings dialog, in dialog units.
 constexpr dialogs::DialogRect kVolume{75, 55, 119, 13};
 constexpr dialogs::DialogRect kTwentyFourHours{316, 149, 49, 8};
+constexpr dialogs::DialogRect kBrowse{12, 137, 58, 14};
 constexpr dialogs::DialogRect kPhotoPath{95, 138, 97, 12};
 constexpr dialogs::DialogRect kOk{248, 242, 59, 13};
 constexpr dialogs::DialogRect kCancel{312, 242, 59, 13};
 
 TEST_F(DialogOnX, TheSettingsDialogWritesWhatWasChangedOnOk) {
-  auto p = run({"/c"}, onX());
+  // The file dialog starts in the home folder, where the one picture is.
+  testsupport::TempDir home;
+  const std::string photo = home.write("tabby.png", "a picture").string();
+  Environment env = onX();
+  env["HOME"] = home.path().string();
+  auto p = run({"/c"}, env);
   const Window dialog = windowNamed("Tickwood Settings");
   ASSERT_NE(dialog, 0u) << p->err();
   measure(dialog, 382, 263);
@@ -130,13 +135,28 @@ TEST_F(DialogOnX, TheSettingsDialogWritesWhatWasChangedOnOk) {
   for (int i = 0; i < 35; ++i)
     key(XK_Right);
   click(kTwentyFourHours, 0.1);
-  click(kPhotoPath);
-  type("/tmp/photos/tabby.png");
+  click(kBrowse);
+  const Window chooser = windowNamed("Open");
+  ASSERT_NE(chooser, 0u);
+  // The folder is read in the background: choose its one file once it is listed.
+  // The folder is read in the background: Return opens its one file once it is listed and
+  // does nothing before. With the pointer away from every window, a Return that comes after
+  // the file dialog closed goes nowhere.
+  XTestFakeMotionEvent(display_, DefaultScreen(display_), 1, 1, 0);
+  const bool closed = eventually(
+      [&] {
+        XSetInputFocus(display_, chooser, RevertToPointerRoot, CurrentTime);
+        key(XK_Return);
+        return shownWindow("Open") == 0;
+      },
+      10s);
+  ASSERT_TRUE(closed);
+  XSetInputFocus(display_, dialog, RevertToPointerRoot, CurrentTime);
   click(kOk);
 
   EXPECT_EQ(p->wait(10s), 1);
   const std::string written = registry();
-  EXPECT_NE(written.find("\"PhotoPath\"=\"/tmp/photos/tabby.png\"\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"PhotoPath\"=\"" + photo + "\"\n"), std::string::npos) << written << p->err();
   EXPECT_NE(written.find("\"Volume\"=dword:00000023\n"), std::string::npos) << written;
   EXPECT_NE(written.find("\"TimeStyle\"=dword:00000001\n"), std::string::npos) << written;
   EXPECT_NE(written.find("\"ExitOnMM\"=dword:00000000\n"), std::string::npos) << written;

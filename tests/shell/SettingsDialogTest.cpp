@@ -32,7 +32,7 @@ protected:
     dialogs::setDialogHost(&host_);
     setup_ = d3d9::defaultRecordingSetup();
     adapter().desktop = mode(1024, 768, 60);
-    adapter().modes = {mode(320, 240, 60),  mode(640, 480, 60),  mode(800, 600, 60), mode(800, 600, 75),
+    adapter().modes = {mode(320, 240, 60),  mode(640, 480, 60),  mode(800, 600, 60),  mode(800, 600, 75),
                        mode(1024, 768, 60), mode(1024, 768, 75), mode(1280, 1024, 60)};
   }
   void TearDown() override {
@@ -46,8 +46,10 @@ protected:
   saver::ClockApplication& configure(dialogs::HeadlessDialogHost::Script script) {
     host_.onDialog(saver::kSettingsDialog, std::move(script));
     app_ = std::make_unique<saver::ClockApplication>();
-    if (direct3D_) app_->setDirect3DFactory([setup = setup_] { return d3d9::createRecordingDirect3D(setup); });
-    else app_->setDirect3DFactory([] { return static_cast<IDirect3D9*>(nullptr); });
+    if (direct3D_)
+      app_->setDirect3DFactory([setup = setup_] { return d3d9::createRecordingDirect3D(setup); });
+    else
+      app_->setDirect3DFactory([] { return static_cast<IDirect3D9*>(nullptr); });
     EXPECT_TRUE(app_->startUp(nullptr, RunMode::Configure, nullptr));
     return *app_;
   }
@@ -83,7 +85,7 @@ TEST_F(SettingsDialog, TheModeListHasOneEntryPerSizeAndDepthOfEveryAdapter) {
     d.click(IDCANCEL);
   });
   EXPECT_EQ(listed, (std::vector<std::string>{"640x480x32bit", "800x600x32bit", "800x600x16bit", "1024x768x32bit",
-                                               "1280x1024x32bit", "1600x1200x32bit"}));
+                                              "1280x1024x32bit", "1600x1200x32bit"}));
 }
 
 TEST_F(SettingsDialog, TheExactModeWinsOverAnEarlierDesktopMatchAndOkStoresIt) {

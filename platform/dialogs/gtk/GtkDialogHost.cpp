@@ -2,6 +2,7 @@
 // file chooser. GTK is started on first use, on the display the environment names.
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -32,7 +33,12 @@ template <typename Done, typename Cancel> void runUntil(Done done, Cancel cancel
 }
 
 // A GTK dialog's response, waited for without gtk_dialog_run so the signal check applies.
+// It shows over the window it belongs to (or in the middle of the screen), also where no
+// window manager places it.
 gint runDialog(GtkDialog* dialog) {
+  gtk_window_set_position(GTK_WINDOW(dialog), gtk_window_get_transient_for(GTK_WINDOW(dialog))
+                                                  ? GTK_WIN_POS_CENTER_ON_PARENT
+                                                  : GTK_WIN_POS_CENTER);
   gint response = GTK_RESPONSE_NONE;
   const gulong handler = g_signal_connect(
       dialog, "response", G_CALLBACK(+[](GtkDialog*, gint id, gpointer out) { *static_cast<gint*>(out) = id; }),
@@ -41,6 +47,20 @@ gint runDialog(GtkDialog* dialog) {
   runUntil([&] { return response != GTK_RESPONSE_NONE; }, [&] { response = GTK_RESPONSE_CANCEL; });
   g_signal_handler_disconnect(dialog, handler);
   return response;
+}
+
+// Gives a window that size, in the middle of its owner (or of the screen).
+void resizeOverOwner(GtkWindow* window, int width, int height) {
+  gtk_window_resize(window, width, height);
+  GdkRectangle area{0, 0, width, height};
+  if (GtkWindow* owner = gtk_window_get_transient_for(window)) {
+    gtk_window_get_position(owner, &area.x, &area.y);
+    gtk_window_get_size(owner, &area.width, &area.height);
+  } else if (GdkMonitor* monitor = gdk_display_get_monitor(gdk_display_get_default(), 0)) {
+    gdk_monitor_get_geometry(monitor, &area);
+  }
+  gtk_window_move(window, std::max(0, area.x + (area.width - width) / 2),
+                  std::max(0, area.y + (area.height - height) / 2));
 }
 
 // Lets GTK take down windows that were just destroyed before the caller goes on.
@@ -63,6 +83,24 @@ std::string caseInsensitive(const std::string& pattern) {
   return out;
 }
 
+// An open dialog starts at the given file, or else in the person's pictures (their home
+// when there is no such folder) rather than in a list of recent files.
+void startIn(GtkFileChooser* chooser, const std::string& initialName) {
+  if (!initialName.empty() && gtk_file_chooser_set_filename(chooser, initialName.c_str())) return;
+  const char* pictures = g_get_user_special_dir(G_USER_DIRECTORY_PICTURES);
+  gtk_file_chooser_set_current_folder(
+      chooser, pictures && g_file_test(pictures, G_FILE_TEST_IS_DIR) ? pictures : g_get_home_dir());
+}
+
+// GTK keeps what the file chooser remembers through the session bus; without one it would
+// complain on stderr at every change. Such a session keeps it in memory instead.
+void useMemorySettingsWithoutSessionBus() {
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS")) return;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && g_file_test((std::string(runtime) + "/bus").c_str(), G_FILE_TEST_EXISTS)) return;
+  g_setenv("GSETTINGS_BACKEND", "memory", FALSE);
+}
+
 class GtkDialogHost final : public DialogHost {
 public:
   std::string unavailableReason() override {
@@ -72,7 +110,7 @@ public:
       const char* wayland = std::getenv("WAYLAND_DISPLAY");
       if ((!x11 || !*x11) && (!wayland || !*wayland))
         reason_ = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
-      else if (!gtk_init_check(nullptr, nullptr))
+      else if (useMemorySettingsWithoutSessionBus(), !gtk_init_check(nullptr, nullptr))
         reason_ = std::string("the display ") + (x11 && *x11 ? x11 : wayland) + " cannot be opened";
     }
     return reason_;
@@ -160,7 +198,16 @@ public:
     GtkWidget* chooser =
         gtk_file_chooser_dialog_new(request.title.c_str(), windowOf(owner), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
                                     GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    // Modal like the dialog it comes from, whose own input grab would otherwise keep every
+    // click from it.
+    gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
+    // Its own default size can exceed the screen (it goes by what it last had, or by the
+    // screen); once shown, it takes a size that fits.
+    g_signal_connect_after(
+        chooser, "map", G_CALLBACK(+[](GtkWidget* window, gpointer) { resizeOverOwner(GTK_WINDOW(window), 720, 480); }),
+        nullptr);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
+    startIn(GTK_FILE_CHOOSER(chooser), request.initialName);
     for (const FileFilter& entry : request.filters) {
       GtkFileFilter* filter = gtk_file_filter_new();
       gtk_file_filter_set_name(filter, entry.description.c_str());
@@ -168,10 +215,9 @@ public:
         gtk_file_filter_add_pattern(filter, caseInsensitive(pattern).c_str());
       gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), filter);
     }
-    if (!request.initialName.empty())
-      gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), request.initialName.c_str());
+    // Open with no file chosen yet (the folder still being read) leaves the dialog open.
     std::optional<std::string> chosen;
-    if (runDialog(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+    while (!chosen && runDialog(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
       if (gchar* path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser))) {
         chosen = path;
         g_free(path);
