@@ -1,5 +1,7 @@
 #include "shell/AboutDialog.h"
 
+#include "shell/DialogTemplates.h"
+
 namespace saver {
 
 INT_PTR aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -11,11 +13,7 @@ INT_PTR aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return TRUE;
   }
   case WM_COMMAND:
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-      EndDialog(dialog, LOWORD(wParam));
-      return TRUE;
-    }
-    return FALSE;
+    return endOnOkOrCancel(dialog, wParam) ? TRUE : FALSE;
   default:
     return FALSE;
   }

@@ -17,6 +17,13 @@ dialogs::ControlTemplate control(int id, ControlKind kind, const char* text, int
 
 } // namespace
 
+bool endOnOkOrCancel(HWND dialog, WPARAM command) {
+  const WORD id = LOWORD(command);
+  if (id != IDOK && id != IDCANCEL) return false;
+  EndDialog(dialog, id);
+  return true;
+}
+
 const dialogs::DialogTemplate& settingsDialogTemplate() {
   static const dialogs::DialogTemplate dialog{
       kSettingsDialog,

@@ -39,6 +39,10 @@ enum SettingsControl : int {
 // The line of dialog 129 that names what failed.
 constexpr int kGraphicsFailureText = 1001;
 
+// For the small dialogs that only close: ends `dialog` with OK or Cancel when the command
+// is one of them (answers whether it was).
+bool endOnOkOrCancel(HWND dialog, WPARAM command);
+
 const dialogs::DialogTemplate& settingsDialogTemplate();
 const dialogs::DialogTemplate& aboutDialogTemplate();
 const dialogs::DialogTemplate& graphicsMissingDialogTemplate();

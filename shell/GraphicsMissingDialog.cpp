@@ -16,11 +16,7 @@ INT_PTR graphicsMissingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
                       (std::string("(") + reinterpret_cast<const char*>(lParam) + ")").c_str());
     return TRUE;
   case WM_COMMAND:
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-      EndDialog(dialog, LOWORD(wParam));
-      return TRUE;
-    }
-    return FALSE;
+    return endOnOkOrCancel(dialog, wParam) ? TRUE : FALSE;
   default:
     return FALSE;
   }

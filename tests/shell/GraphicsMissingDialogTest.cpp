@@ -21,9 +21,9 @@ protected:
   void SetUp() override {
     dialogs::setDialogHost(&host_);
     // A stand-in browser opener on the PATH writes down the address it was given.
-    const std::filesystem::path opener = bin_.write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" +
-                                                                  opened_.string() + ".part'\nmv '" +
-                                                                  opened_.string() + ".part' '" + opened_.string() + "'\n");
+    const std::filesystem::path opener =
+        bin_.write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened_.string() + ".part'\nmv '" +
+                                   opened_.string() + ".part' '" + opened_.string() + "'\n");
     chmod(opener.c_str(), 0755);
     path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (bin_.path().string() + ":" + path_).c_str(), 1);
