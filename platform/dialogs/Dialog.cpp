@@ -42,18 +42,18 @@ Dialog::Dialog(const DialogTemplate& dialogTemplate, DLGPROC procedure, HWND own
   rect_ = RECT{origin.x, origin.y, origin.x + horizontalPixels(template_.width, font_),
                origin.y + verticalPixels(template_.height, font_)};
   controls_.reserve(template_.controls.size());
-  for (const ControlTemplate& spec : template_.controls) {
+  for (const ControlTemplate& definition : template_.controls) {
     Control control;
     control.handle = newHandle();
-    control.spec = spec;
-    control.text = spec.text;
-    control.rect = toPixels(spec.rect, font_);
+    control.definition = definition;
+    control.text = definition.text;
+    control.rect = toPixels(definition.rect, font_);
     controls_.push_back(std::move(control));
   }
 }
 
 Control* Dialog::control(int id) {
-  auto it = std::find_if(controls_.begin(), controls_.end(), [&](const Control& c) { return c.spec.id == id; });
+  auto it = std::find_if(controls_.begin(), controls_.end(), [&](const Control& c) { return c.definition.id == id; });
   return it == controls_.end() ? nullptr : &*it;
 }
 
@@ -75,13 +75,13 @@ LRESULT Dialog::send(Control& control, UINT message, WPARAM wParam, LPARAM lPara
   default:
     break;
   }
-  switch (control.spec.kind) {
+  switch (control.definition.kind) {
   case ControlKind::DropDownList:
     return listMessage(control, message, wParam, lParam);
   case ControlKind::Trackbar:
     return trackbarMessage(control, message, wParam, lParam);
   default:
-    return isButton(control.spec.kind) ? buttonMessage(control, message, wParam) : 0;
+    return isButton(control.definition.kind) ? buttonMessage(control, message, wParam) : 0;
   }
 }
 
@@ -224,21 +224,21 @@ Control* Dialog::usable(int id) {
 }
 
 void Dialog::command(const Control& control, WORD notification) {
-  deliver(WM_COMMAND, MAKEWPARAM(control.spec.id, notification), reinterpret_cast<LPARAM>(control.handle));
+  deliver(WM_COMMAND, MAKEWPARAM(control.definition.id, notification), reinterpret_cast<LPARAM>(control.handle));
 }
 
 bool Dialog::click(int id) {
   Control* target = usable(id);
-  if (!target || !isButton(target->spec.kind)) return false;
-  if (target->spec.kind == ControlKind::CheckBox) {
+  if (!target || !isButton(target->definition.kind)) return false;
+  if (target->definition.kind == ControlKind::CheckBox) {
     setCheck(*target, target->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-  } else if (target->spec.kind == ControlKind::RadioButton) {
+  } else if (target->definition.kind == ControlKind::RadioButton) {
     // The group: the run of radio buttons around this one, in template order.
     auto at = controls_.begin() + (target - controls_.data());
     auto first = at;
-    while (first != controls_.begin() && std::prev(first)->spec.kind == ControlKind::RadioButton)
+    while (first != controls_.begin() && std::prev(first)->definition.kind == ControlKind::RadioButton)
       --first;
-    for (auto it = first; it != controls_.end() && it->spec.kind == ControlKind::RadioButton; ++it)
+    for (auto it = first; it != controls_.end() && it->definition.kind == ControlKind::RadioButton; ++it)
       if (it != at && it->check != BST_UNCHECKED) setCheck(*it, BST_UNCHECKED);
     if (target->check != BST_CHECKED) setCheck(*target, BST_CHECKED);
   }
@@ -248,19 +248,19 @@ bool Dialog::click(int id) {
 
 bool Dialog::moveTrackbar(int id, int position) {
   Control* target = usable(id);
-  if (!target || target->spec.kind != ControlKind::Trackbar) return false;
+  if (!target || target->definition.kind != ControlKind::Trackbar) return false;
   target->position = std::clamp(position, target->rangeMin, std::max(target->rangeMin, target->rangeMax));
   changed(*target);
   const auto handle = reinterpret_cast<LPARAM>(target->handle);
   deliver(WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, target->position), handle);
-  NMHDR header{target->handle, static_cast<UINT_PTR>(target->spec.id), NM_RELEASEDCAPTURE};
-  deliver(WM_NOTIFY, static_cast<WPARAM>(target->spec.id), reinterpret_cast<LPARAM>(&header));
+  NMHDR header{target->handle, static_cast<UINT_PTR>(target->definition.id), NM_RELEASEDCAPTURE};
+  deliver(WM_NOTIFY, static_cast<WPARAM>(target->definition.id), reinterpret_cast<LPARAM>(&header));
   return true;
 }
 
 bool Dialog::selectItem(int id, int index) {
   Control* target = usable(id);
-  if (!target || target->spec.kind != ControlKind::DropDownList) return false;
+  if (!target || target->definition.kind != ControlKind::DropDownList) return false;
   if (index < 0 || index >= static_cast<int>(target->items.size())) return false;
   target->selection = index;
   changed(*target);
@@ -270,7 +270,7 @@ bool Dialog::selectItem(int id, int index) {
 
 bool Dialog::typeText(int id, const std::string& text) {
   Control* target = usable(id);
-  if (!target || target->spec.kind != ControlKind::Edit) return false;
+  if (!target || target->definition.kind != ControlKind::Edit) return false;
   target->text = text;
   changed(*target);
   command(*target, EN_CHANGE);
@@ -279,7 +279,7 @@ bool Dialog::typeText(int id, const std::string& text) {
 
 void Dialog::pressEnter() {
   for (const Control& c : controls_)
-    if (c.spec.kind == ControlKind::DefaultButton) {
+    if (c.definition.kind == ControlKind::DefaultButton) {
       if (c.enabled) command(c, BN_CLICKED);
       return;
     }

@@ -18,7 +18,7 @@ struct ComboItem {
 
 struct Control {
   HWND handle = nullptr;
-  ControlTemplate spec;
+  ControlTemplate definition;
   std::string text;
   bool enabled = true;
   UINT check = BST_UNCHECKED;

@@ -139,7 +139,7 @@ HWND GetDlgItem(HWND dialog, int id) {
 
 int GetDlgCtrlID(HWND control) {
   dialogs::Control* found = dialogs::manager().control(control);
-  return found ? found->spec.id : 0;
+  return found ? found->definition.id : 0;
 }
 
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -160,8 +160,8 @@ BOOL CheckRadioButton(HWND dialog, int first, int last, int check) {
   dialogs::Dialog* found = dialogs::findDialog(dialog);
   if (!found) return FALSE;
   for (dialogs::Control& control : found->controls())
-    if (control.spec.id >= first && control.spec.id <= last)
-      found->send(control, BM_SETCHECK, control.spec.id == check ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (control.definition.id >= first && control.definition.id <= last)
+      found->send(control, BM_SETCHECK, control.definition.id == check ? BST_CHECKED : BST_UNCHECKED, 0);
   return TRUE;
 }
 

@@ -93,12 +93,12 @@ GtkDialogWindow::GtkDialogWindow(Dialog& dialog, GtkWindow* owner) : dialog_(dia
   for (Control& control : dialog.controls()) {
     GtkWidget* widget = makeWidget(control);
     widgets_[control.handle] = widget;
-    ids_[widget] = control.spec.id;
+    ids_[widget] = control.definition.id;
     const RECT& r = control.rect;
     // A drop-down list's rectangle includes its open list; the closed box takes its own height.
     const bool ownHeight =
-        control.spec.kind == ControlKind::DropDownList || control.spec.kind == ControlKind::StaticBitmap;
-    gtk_widget_set_size_request(widget, control.spec.kind == ControlKind::StaticBitmap ? -1 : r.right - r.left,
+        control.definition.kind == ControlKind::DropDownList || control.definition.kind == ControlKind::StaticBitmap;
+    gtk_widget_set_size_request(widget, control.definition.kind == ControlKind::StaticBitmap ? -1 : r.right - r.left,
                                 ownHeight ? -1 : r.bottom - r.top);
     gtk_layout_put(GTK_LAYOUT(layout_), widget, r.left, r.top);
     controlChanged(control);
@@ -122,8 +122,8 @@ void GtkDialogWindow::show() { gtk_widget_show_all(window_); }
 
 GtkWidget* GtkDialogWindow::makeWidget(Control& control) {
   const char* text = control.text.c_str();
-  lastWasRadio_ = lastWasRadio_ && control.spec.kind == ControlKind::RadioButton;
-  switch (control.spec.kind) {
+  lastWasRadio_ = lastWasRadio_ && control.definition.kind == ControlKind::RadioButton;
+  switch (control.definition.kind) {
   case ControlKind::GroupBox:
     return gtk_frame_new(text);
   case ControlKind::CheckBox:
@@ -175,10 +175,10 @@ GtkWidget* GtkDialogWindow::makeRadioButton(Control& control) {
 }
 
 GtkWidget* GtkDialogWindow::makeBitmap(const Control& control) {
-  GdkPixbuf* pixbuf = pixbufOfBitmap(control.spec.bitmap);
+  GdkPixbuf* pixbuf = pixbufOfBitmap(control.definition.bitmap);
   if (!pixbuf) {
     win32::reportDiagnostic("Dialog " + std::to_string(dialog_.dialogTemplate().id) + ": bitmap " +
-                            std::to_string(control.spec.bitmap) + " is missing");
+                            std::to_string(control.definition.bitmap) + " is missing");
     return gtk_image_new();
   }
   GtkWidget* image = gtk_image_new_from_pixbuf(pixbuf);
@@ -189,7 +189,7 @@ GtkWidget* GtkDialogWindow::makeBitmap(const Control& control) {
 }
 
 void GtkDialogWindow::connectSignals(Control& control, GtkWidget* widget) {
-  switch (control.spec.kind) {
+  switch (control.definition.kind) {
   case ControlKind::PushButton:
   case ControlKind::DefaultButton:
     g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), this);
@@ -219,14 +219,14 @@ void GtkDialogWindow::controlChanged(const Control& control) {
   const bool wasMirroring = mirroring_;
   mirroring_ = true;
   gtk_widget_set_sensitive(widget, control.enabled);
-  switch (control.spec.kind) {
+  switch (control.definition.kind) {
   case ControlKind::GroupBox:
     gtk_frame_set_label(GTK_FRAME(widget), control.text.c_str());
     break;
   case ControlKind::CheckBox:
   case ControlKind::RadioButton:
     // A radio group always has one button checked: clearing one happens by checking another.
-    if (control.check == BST_CHECKED || control.spec.kind == ControlKind::CheckBox)
+    if (control.check == BST_CHECKED || control.definition.kind == ControlKind::CheckBox)
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), control.check == BST_CHECKED);
     gtk_button_set_label(GTK_BUTTON(widget), control.text.c_str());
     break;
@@ -299,7 +299,7 @@ void GtkDialogWindow::onToggled(GtkToggleButton* button, gpointer self) {
   if (!control) return;
   // A radio button reports the one it left as well; only the one checked was clicked.
   const bool active = gtk_toggle_button_get_active(button);
-  if (control->spec.kind == ControlKind::RadioButton && !active) return;
+  if (control->definition.kind == ControlKind::RadioButton && !active) return;
   if ((control->check == BST_CHECKED) != active) window->dialog_.click(id);
 }
 
