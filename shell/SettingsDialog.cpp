@@ -8,11 +8,11 @@
 namespace saver {
 namespace {
 
-// A mode list entry keeps its mode in its item data: width, height, bits and adapter.
-LPARAM packMode(UINT width, UINT height, UINT bits, UINT adapter) {
-  return static_cast<LPARAM>(
-      static_cast<std::uint64_t>(width & 0xFFFF) | static_cast<std::uint64_t>(height & 0xFFFF) << 16 |
-      static_cast<std::uint64_t>(bits & 0xFF) << 32 | static_cast<std::uint64_t>(adapter & 0xFF) << 40);
+// A mode list entry keeps its mode in its item data: width, height and bits.
+LPARAM packMode(UINT width, UINT height, UINT bits) {
+  return static_cast<LPARAM>(static_cast<std::uint64_t>(width & 0xFFFF) |
+                             static_cast<std::uint64_t>(height & 0xFFFF) << 16 |
+                             static_cast<std::uint64_t>(bits & 0xFF) << 32);
 }
 
 struct ListedMode {
@@ -148,8 +148,7 @@ void SettingsDialog::fillModeList(HWND dialog, const engine::DeviceEnumeration& 
         continue;
       const auto index = static_cast<WPARAM>(
           SendDlgItemMessageA(dialog, kModeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-      SendDlgItemMessageA(dialog, kModeList, CB_SETITEMDATA, index,
-                          packMode(mode.Width, mode.Height, bits, adapter.ordinal));
+      SendDlgItemMessageA(dialog, kModeList, CB_SETITEMDATA, index, packMode(mode.Width, mode.Height, bits));
       const bool exact =
           static_cast<int>(mode.Width) == settings_.width && static_cast<int>(mode.Height) == settings_.height &&
           static_cast<int>(bits) == settings_.depth && static_cast<int>(adapter.ordinal) == settings_.adapter;

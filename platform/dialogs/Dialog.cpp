@@ -38,16 +38,16 @@ LRESULT copyOut(const std::string& text, WPARAM size, LPARAM buffer) {
 
 Dialog::Dialog(const DialogTemplate& dialogTemplate, DLGPROC procedure, HWND owner, const FontMetrics& font,
                POINT origin, HWND (*newHandle)())
-    : template_(dialogTemplate), procedure_(procedure), handle_(newHandle()), owner_(owner), font_(font) {
-  rect_ = RECT{origin.x, origin.y, origin.x + horizontalPixels(template_.width, font_),
-               origin.y + verticalPixels(template_.height, font_)};
+    : template_(dialogTemplate), procedure_(procedure), handle_(newHandle()), owner_(owner) {
+  rect_ = RECT{origin.x, origin.y, origin.x + horizontalPixels(template_.width, font),
+               origin.y + verticalPixels(template_.height, font)};
   controls_.reserve(template_.controls.size());
   for (const ControlTemplate& definition : template_.controls) {
     Control control;
     control.handle = newHandle();
     control.definition = definition;
     control.text = definition.text;
-    control.rect = toPixels(definition.rect, font_);
+    control.rect = toPixels(definition.rect, font);
     controls_.push_back(std::move(control));
   }
 }

@@ -42,7 +42,7 @@ protected:
 
 class Dialog {
 public:
-  // `handles` gives the dialog and each control a window handle of its own. The dialog's
+  // `newHandle` gives the dialog and each control a window handle of its own. The dialog's
   // window starts at `origin` (screen pixels), its size taken from the template.
   Dialog(const DialogTemplate& dialogTemplate, DLGPROC procedure, HWND owner, const FontMetrics& font, POINT origin,
          HWND (*newHandle)());
@@ -52,7 +52,6 @@ public:
   HWND handle() const { return handle_; }
   HWND owner() const { return owner_; }
   const DialogTemplate& dialogTemplate() const { return template_; }
-  const FontMetrics& font() const { return font_; }
   std::vector<Control>& controls() { return controls_; }
   Control* control(int id);
   Control* control(HWND handle);
@@ -98,7 +97,6 @@ private:
   DLGPROC procedure_;
   HWND handle_;
   HWND owner_;
-  FontMetrics font_;
   std::vector<Control> controls_;
   RECT rect_{};
   bool ended_ = false;

@@ -137,11 +137,6 @@ HWND GetDlgItem(HWND dialog, int id) {
   return control ? control->handle : nullptr;
 }
 
-int GetDlgCtrlID(HWND control) {
-  dialogs::Control* found = dialogs::manager().control(control);
-  return found ? found->definition.id : 0;
-}
-
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
   dialogs::Dialog* owner = nullptr;
   dialogs::Control* control = dialogs::dialogControl(dialog, id, &owner);

@@ -68,7 +68,6 @@ INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, const dialogs::DialogTemplat
 BOOL EndDialog(HWND dialog, INT_PTR result);
 
 HWND GetDlgItem(HWND dialog, int id);
-int GetDlgCtrlID(HWND control);
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
