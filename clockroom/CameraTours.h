@@ -4,8 +4,8 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/app/Stopwatch.h"

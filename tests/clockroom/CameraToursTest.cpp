@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -41,7 +40,8 @@ private:
 
 std::vector<std::string> tenTourNames() {
   std::vector<std::string> names;
-  for (int i = 1; i <= 10; ++i) names.push_back("c" + std::to_string(i) + ".cam");
+  for (int i = 1; i <= 10; ++i)
+    names.push_back("c" + std::to_string(i) + ".cam");
   return names;
 }
 
@@ -75,7 +75,8 @@ std::vector<std::string> tourOrder(unsigned seed, int changes) {
   win32::ManualClock clock;
   win32::ScopedClock useClock(clock);
   TourFiles files;
-  for (const std::string& name : tenTourNames()) files.add(name, {0.0f, 20.0f});
+  for (const std::string& name : tenTourNames())
+    files.add(name, {0.0f, 20.0f});
   CameraTours tours(files.reader());
   std::srand(seed);
   tours.setTourNames(tenTourNames());
@@ -90,6 +91,9 @@ std::vector<std::string> tourOrder(unsigned seed, int changes) {
     if (changed) {
       order.push_back(tours.currentTour());
       EXPECT_EQ(tours.played().size() + tours.toPlay().size(), 10u);
+      if (order.size() == 2) {
+        EXPECT_EQ(tours.played(), std::vector<std::string>{order[0]});
+      }
     }
   }
   return order;
@@ -106,18 +110,6 @@ TEST(CameraTourOrder, TenToursVisitTenFilesBeforeAnyRepeats) {
   // The order comes from rand(): another seed, another order.
   EXPECT_NE(tourOrder(1, 9), tourOrder(2, 9));
   EXPECT_EQ(tourOrder(1, 9), tourOrder(1, 9));
-}
-
-TEST_F(CameraToursTest, PlayedToursWaitUntilEveryTourHasPlayed) {
-  for (const std::string& name : tenTourNames()) files_.add(name, {0.0f, 20.0f});
-  begin(tenTourNames());
-  EXPECT_EQ(tours_.toPlay().size(), 10u);
-  EXPECT_TRUE(tours_.played().empty());
-  const std::string first = tours_.currentTour();
-  while (!changed_) frame(100);
-  EXPECT_EQ(tours_.toPlay().size(), 9u);
-  EXPECT_EQ(tours_.played(), std::vector<std::string>{first});
-  EXPECT_EQ(std::count(tours_.toPlay().begin(), tours_.toPlay().end(), first), 0);
 }
 
 TEST_F(CameraToursTest, ASingleTourRepeats) {
@@ -152,7 +144,8 @@ TEST_F(CameraToursTest, ALongFrameStartsTheNextTourAtItsOwnStart) {
   const bool aFirst = tours_.currentTour() == "a.cam";
   const float end = aFirst ? 100.0f : 130.0f;
   // Tour time starts at 0 whatever the first key's time.
-  for (float t = 0.0f; t < end - 5.0f; t += 1.0f) frame(100);
+  for (float t = 0.0f; t < end - 5.0f; t += 1.0f)
+    frame(100);
   EXPECT_EQ(tours_.tourTime(), end - 5.0f);
 
   ASSERT_TRUE(frame(2000)); // 20 units: 15 past the end
@@ -207,7 +200,8 @@ TEST_F(CameraToursTest, AMissingFileAfterAGoodOneEndsTheToursAtTheLastPose) {
   }
   begin({"good.cam", "gone.cam"}, seed);
   ASSERT_EQ(tours_.currentTour(), "good.cam");
-  while (!changed_) ASSERT_TRUE(frame(100));
+  while (!changed_)
+    ASSERT_TRUE(frame(100));
   EXPECT_EQ(tours_.currentTour(), "gone.cam");
   EXPECT_FLOAT_EQ(pose_.eye.x, 20.0f); // where the free camera takes over
   EXPECT_FALSE(frame(100));

@@ -18,7 +18,8 @@ using saver::WeatherTiming;
 
 D3DGAMMARAMP identityRamp() {
   D3DGAMMARAMP ramp{};
-  for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>(256 * i);
+  for (int i = 0; i < 256; ++i)
+    ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>(256 * i);
   return ramp;
 }
 
@@ -33,7 +34,8 @@ bool sameRamp(const D3DGAMMARAMP& a, const D3DGAMMARAMP& b) {
 std::vector<int> draws(unsigned seed, int count) {
   std::srand(seed);
   std::vector<int> values;
-  for (int i = 0; i < count; ++i) values.push_back(std::rand());
+  for (int i = 0; i < count; ++i)
+    values.push_back(std::rand());
   return values;
 }
 
@@ -132,7 +134,8 @@ TEST_F(WeatherTest, LightningFollowsTheSeededLaw) {
 TEST_F(WeatherTest, DoubleFlashFollowsAtOnceAndQueuesTheLampEvenWithoutThunder) {
   unsigned seed = 1;
   std::vector<int> r;
-  do r = draws(++seed, 5);
+  do
+    r = draws(++seed, 5);
   while (r[2] % 5 != 0);
   startAt(seed, {3000, 1000}, false);
   run(1000);
@@ -173,7 +176,8 @@ TEST_F(WeatherTest, ClapsOfADoubleFlashOverlap) {
   // waiting at once.
   unsigned seed = 1;
   std::vector<int> r;
-  do r = draws(++seed, 5);
+  do
+    r = draws(++seed, 5);
   while (r[2] % 5 != 0 || r[0] % 400 + 300 + r[3] % 100 >= 499);
   startAt(seed, {3000, 1000}, true);
   run(1000 + 500);
@@ -270,7 +274,8 @@ TEST_F(WeatherTest, TimingBelowOneCountsAsOne) {
   EXPECT_EQ(weather_.lamp().winkTime(), 1);
   run(20000); // a division by zero would end the test here
   ASSERT_GE(flashes_.size(), 10u);
-  for (const Flash& flash : flashes_) EXPECT_LE(flash.interval, 99);
+  for (const Flash& flash : flashes_)
+    EXPECT_LE(flash.interval, 99);
 }
 
 TEST_F(WeatherTest, TheLargestTimingDoesNotOverflow) {
