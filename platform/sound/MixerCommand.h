@@ -1,0 +1,74 @@
+// What the frame loop asks of the mixer. Calls are checked and answered on the caller's
+// thread; what they change reaches the mixer as one of these, in call order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+
+#include "platform/sound/LoadedSample.h"
+#include "platform/sound/Spatial.h"
+#include "platform/sound/Voice.h"
+
+namespace sound {
+
+// One channel of one sample in one use (see the status word of LoadedSample).
+struct ChannelRef {
+  std::uint32_t sample = 0; // index in load order
+  std::uint32_t slot = 0;   // 0 ... maxChannels - 1
+  std::uint32_t generation = 0;
+};
+
+// The voices come along so that the mixer's thread never allocates while the frame loop
+// may be decoding (and holding the allocator).
+struct AddSample {
+  std::shared_ptr<const LoadedSample> sample;
+  std::unique_ptr<Voice[]> voices;
+};
+struct PlayChannel {
+  ChannelRef channel;
+  bool restart = true;
+};
+// -1 leaves a value unchanged.
+struct SetChannelAttributes {
+  ChannelRef channel;
+  int frequency = -1;
+  int volume = -1;
+  int pan = -1;
+};
+// Fields marked unchanged keep their value; applied at the next Apply3D.
+struct SetChannel3DAttributes {
+  ChannelRef channel;
+  int mode = -1;
+  float minDistance = 0.0f; // 0 or less: unchanged
+  float maxDistance = 0.0f;
+  int insideAngle = -1;
+  int outsideAngle = -1;
+  int outsideVolume = -1;
+};
+struct SetChannel3DPosition {
+  ChannelRef channel;
+  bool hasPosition = false;
+  Vec3 position;
+  bool hasOrientation = false;
+  Vec3 orientation;
+};
+struct SetListener {
+  bool hasPosition = false;
+  Vec3 position;
+  bool hasOrientation = false;
+  Vec3 front;
+  Vec3 top;
+};
+struct SetRolloff {
+  float rolloff = 1.0f;
+};
+struct SetGlobalVolume {
+  int volume = 100; // 0 ... 100
+};
+struct Apply3D {};
+
+using MixerCommand = std::variant<AddSample, PlayChannel, SetChannelAttributes, SetChannel3DAttributes,
+                                  SetChannel3DPosition, SetListener, SetRolloff, SetGlobalVolume, Apply3D>;
+
+} // namespace sound
