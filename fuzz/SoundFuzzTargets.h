@@ -38,8 +38,8 @@ inline void checkDecoded(const std::uint8_t* data, std::size_t size, bool mono) 
 inline void playLoaded(const std::uint8_t* data, std::size_t size) {
   sound::loadLibrary();
   BASS_Init(0, 44100, BASS_DEVICE_3D, nullptr, nullptr);
-  const HSAMPLE sample = BASS_SampleLoad(TRUE, data, 0, static_cast<DWORD>(size), 2,
-                                         BASS_SAMPLE_MONO | BASS_SAMPLE_LOOP | BASS_SAMPLE_3D);
+  const HSAMPLE sample =
+      BASS_SampleLoad(TRUE, data, 0, static_cast<DWORD>(size), 2, BASS_SAMPLE_MONO | BASS_SAMPLE_LOOP | BASS_SAMPLE_3D);
   if (sample) {
     requireSound(BASS_ChannelPlay(BASS_SampleGetChannel(sample, TRUE), TRUE));
     std::vector<float> block(2 * 512);

@@ -172,15 +172,14 @@ HCHANNEL AudioLibrary::sampleGetChannel(HSAMPLE handle, BOOL onlynew) {
     if (stateOf(word) != ChannelState::Free) continue;
     const std::uint32_t generation = nextGeneration(generationOf(word));
     // Only this thread hands channels out, but the mixer may free others meanwhile.
-    if (status.compare_exchange_strong(word, statusWord(generation, ChannelState::Reserved),
-                                       std::memory_order_acq_rel))
+    if (status.compare_exchange_strong(word, statusWord(generation, ChannelState::Reserved), std::memory_order_acq_rel))
       return channelHandle(firstChannel_[index] + static_cast<std::uint32_t>(slot), generation);
   }
   return refuse(call, "all " + std::to_string(sample->maxChannels) + " channels are playing");
 }
 
 std::optional<AudioLibrary::ChannelTarget> AudioLibrary::channelOf(DWORD handle, std::string_view call,
-                                                                     bool needs3D) const {
+                                                                   bool needs3D) const {
   if (!mixer_) {
     refuse(call, "not initialised");
     return std::nullopt;

@@ -43,15 +43,14 @@ TEST_F(SoundLibrary, SampleAtAnotherRateIsResampledAndLoopsWithoutAClick) {
   sine.rate = kRate / 2;
   sine.channels = 1;
   for (int i = 0; i < 200; ++i)
-    sine.pcm.push_back(static_cast<std::int16_t>(
-        std::lround(kAmplitude * 32767.0f * std::sin(2.0f * std::numbers::pi_v<float> * static_cast<float>(i) / 50.0f))));
+    sine.pcm.push_back(static_cast<std::int16_t>(std::lround(
+        kAmplitude * 32767.0f * std::sin(2.0f * std::numbers::pi_v<float> * static_cast<float>(i) / 50.0f))));
   const HSAMPLE sample = library_->addSample(std::move(sine), 1, BASS_SAMPLE_LOOP);
   ASSERT_NE(start(sample), 0u);
 
   const std::vector<float> out = pull(1000); // two and a half loops
   for (int frame = 0; frame < 1000; ++frame) {
-    const float expected =
-        kAmplitude * std::sin(2.0f * std::numbers::pi_v<float> * static_cast<float>(frame) / 100.0f);
+    const float expected = kAmplitude * std::sin(2.0f * std::numbers::pi_v<float> * static_cast<float>(frame) / 100.0f);
     // Linear interpolation of a sine 50 frames long stays within a few thousandths.
     ASSERT_NEAR(out[2 * frame], expected, 2e-3f) << "frame " << frame;
     ASSERT_EQ(out[2 * frame], out[2 * frame + 1]);

@@ -57,7 +57,8 @@ TEST_F(SampleLoad, TruncatedDamagedOrForeignBytesGiveHandleZeroAndALogLine) {
   for (const auto& c : cases) {
     soundtest::diagnostics().clear();
     EXPECT_EQ(load(c.bytes), 0u) << c.line;
-    EXPECT_TRUE(logged(c.line)) << c.line << " got " << (soundtest::diagnostics().empty() ? "" : soundtest::diagnostics()[0]);
+    EXPECT_TRUE(logged(c.line)) << c.line << " got "
+                                << (soundtest::diagnostics().empty() ? "" : soundtest::diagnostics()[0]);
   }
   EXPECT_EQ(BASS_SampleLoad(TRUE, whole.data(), 0, 0, 20, 0), 0u);
   EXPECT_EQ(BASS_SampleLoad(FALSE, "/tmp/file.ogg", 0, 13, 20, 0), 0u);

@@ -22,7 +22,9 @@ protected:
   void listenFrom(BASS_3DVECTOR position, BASS_3DVECTOR front, BASS_3DVECTOR top) {
     ASSERT_TRUE(BASS_Set3DPosition(&position, nullptr, &front, &top));
   }
-  void placeSource(BASS_3DVECTOR position) { ASSERT_TRUE(BASS_ChannelSet3DPosition(channel_, &position, nullptr, nullptr)); }
+  void placeSource(BASS_3DVECTOR position) {
+    ASSERT_TRUE(BASS_ChannelSet3DPosition(channel_, &position, nullptr, nullptr));
+  }
   std::pair<float, float> heard() {
     BASS_Apply3D();
     return settledFrame();
