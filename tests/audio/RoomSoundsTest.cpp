@@ -119,8 +119,7 @@ TEST_F(RoomSoundsTest, VolumeZeroKeepsTheRoomSilentAlthoughTheSoundsPlay) {
 }
 
 TEST_F(RoomSoundsTest, MusicAndSoundSettingsDecideWhichSamplesLoad) {
-  provide({"ClockMusic.ogg", "ClockRain.ogg", "ClockGrom1.ogg", "ClockGrom2.ogg", "ClockGrom3.ogg",
-           "ClockTicks.ogg"});
+  provide({"ClockMusic.ogg", "ClockRain.ogg", "ClockGrom1.ogg", "ClockGrom2.ogg", "ClockGrom3.ogg", "ClockTicks.ogg"});
   loadRoom({false, true, 80});
   EXPECT_EQ(sounds_.musicSample(), 0u);
   EXPECT_NE(sounds_.rainSample(), 0u);
