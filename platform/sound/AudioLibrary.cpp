@@ -25,16 +25,14 @@ HCHANNEL channelHandle(std::uint32_t number, std::uint32_t generation) { return 
 bool finite(const BASS_3DVECTOR& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 bool zero(const BASS_3DVECTOR& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
 Vec3 toVec3(const BASS_3DVECTOR& v) { return {v.x, v.y, v.z}; }
+std::optional<Vec3> given(const BASS_3DVECTOR* v) { return v ? std::optional<Vec3>(toVec3(*v)) : std::nullopt; }
 
 // -1 (unchanged) or a value in [low, high].
 bool unchangedOr(int value, int low, int high) { return value == -1 || (value >= low && value <= high); }
 
 // A negative factor is left unchanged; a new one must lie in (0, high] or [0, high].
-bool acceptFactor(float value, float& factor, bool zeroAllowed, float high) {
-  if (value < 0.0f) return true;
-  if (!(value <= high) || (!zeroAllowed && value == 0.0f)) return false;
-  factor = value;
-  return true;
+bool factorValid(float value, bool zeroAllowed, float high) {
+  return value < 0.0f || (value <= high && (zeroAllowed || value > 0.0f));
 }
 
 } // namespace
@@ -78,16 +76,9 @@ BOOL AudioLibrary::setConfig(DWORD option, DWORD value) {
 BOOL AudioLibrary::set3DFactors(float distf, float rollf, float doppf) {
   constexpr std::string_view call = "BASS_Set3DFactors";
   if (!mixer_) return refuse(call, "not initialised");
-  float distance = distanceFactor_;
-  float rolloff = rolloff_;
-  float doppler = dopplerFactor_;
-  if (!acceptFactor(distf, distance, false, 1.0e6f) || !acceptFactor(rollf, rolloff, true, 10.0f) ||
-      !acceptFactor(doppf, doppler, true, 10.0f))
+  if (!factorValid(distf, false, 1.0e6f) || !factorValid(rollf, true, 10.0f) || !factorValid(doppf, true, 10.0f))
     return refuse(call, "factor out of range");
-  distanceFactor_ = distance;
-  rolloff_ = rolloff;
-  dopplerFactor_ = doppler;
-  queue_.post(SetRolloff{rolloff_});
+  if (rollf >= 0.0f) queue_.post(SetRolloff{rollf});
   return TRUE;
 }
 
@@ -100,17 +91,7 @@ BOOL AudioLibrary::set3DPosition(const BASS_3DVECTOR* pos, const BASS_3DVECTOR* 
   if ((pos && !finite(*pos)) || (front && (!finite(*front) || !finite(*top))))
     return refuse(call, "a vector is not finite");
   if (front && !usableOrientation(toVec3(*front), toVec3(*top))) return refuse(call, "front and top are parallel");
-  SetListener command;
-  if (pos) {
-    command.hasPosition = true;
-    command.position = toVec3(*pos);
-  }
-  if (front) {
-    command.hasOrientation = true;
-    command.front = toVec3(*front);
-    command.top = toVec3(*top);
-  }
-  queue_.post(command);
+  queue_.post(SetListener{given(pos), given(front), given(top)});
   return TRUE;
 }
 
@@ -241,17 +222,7 @@ BOOL AudioLibrary::channelSet3DPosition(DWORD handle, const BASS_3DVECTOR* pos, 
   if (!target) return FALSE;
   if (vel && !zero(*vel)) return refuse(call, "velocities are not supported");
   if ((pos && !finite(*pos)) || (orient && !finite(*orient))) return refuse(call, "a vector is not finite");
-  SetChannel3DPosition command;
-  command.channel = target->ref;
-  if (pos) {
-    command.hasPosition = true;
-    command.position = toVec3(*pos);
-  }
-  if (orient) {
-    command.hasOrientation = true;
-    command.orientation = toVec3(*orient);
-  }
-  queue_.post(command);
+  queue_.post(SetChannel3DPosition{target->ref, given(pos), given(orient)});
   return TRUE;
 }
 

@@ -72,9 +72,6 @@ private:
   // are what a channel handle carries.
   std::vector<std::uint32_t> firstChannel_;
   std::vector<ChannelRef> channels_; // by channel number: sample and slot (no generation)
-  float distanceFactor_ = 1.0f;
-  float rolloff_ = 1.0f;
-  float dopplerFactor_ = 1.0f;
   // Last, so it is stopped before anything the render thread reads goes away.
   std::unique_ptr<AudioOutput> output_;
 };

@@ -99,15 +99,15 @@ void Mixer::operator()(const SetChannel3DAttributes& command) {
 void Mixer::operator()(const SetChannel3DPosition& command) {
   Voice* voice = voiceFor(command.channel);
   if (!voice) return;
-  if (command.hasPosition) voice->pending.position = command.position;
-  if (command.hasOrientation) voice->pending.orientation = command.orientation;
+  if (command.position) voice->pending.position = *command.position;
+  if (command.orientation) voice->pending.orientation = *command.orientation;
 }
 
 void Mixer::operator()(const SetListener& command) {
-  if (command.hasPosition) pendingListener_.position = command.position;
-  if (command.hasOrientation) {
-    pendingListener_.front = command.front;
-    pendingListener_.top = command.top;
+  if (command.position) pendingListener_.position = *command.position;
+  if (command.front && command.top) {
+    pendingListener_.front = *command.front;
+    pendingListener_.top = *command.top;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <variant>
 
 #include "platform/sound/LoadedSample.h"
@@ -46,19 +47,16 @@ struct SetChannel3DAttributes {
   int outsideAngle = -1;
   int outsideVolume = -1;
 };
+// A vector left out is unchanged.
 struct SetChannel3DPosition {
   ChannelRef channel;
-  bool hasPosition = false;
-  Vec3 position;
-  bool hasOrientation = false;
-  Vec3 orientation;
+  std::optional<Vec3> position;
+  std::optional<Vec3> orientation;
 };
 struct SetListener {
-  bool hasPosition = false;
-  Vec3 position;
-  bool hasOrientation = false;
-  Vec3 front;
-  Vec3 top;
+  std::optional<Vec3> position;
+  std::optional<Vec3> front; // front and top come together
+  std::optional<Vec3> top;
 };
 struct SetRolloff {
   float rolloff = 1.0f;

@@ -49,8 +49,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const void* clsid)
 // Only BASS_CONFIG_GVOL_SAMPLE; values above 100 are refused.
 BOOL BASS_SetConfig(DWORD option, DWORD value);
 // A negative factor leaves it unchanged. Only the roll-off factor (0...10) changes what is
-// heard: sources never move with a velocity here, so the distance and Doppler factors,
-// kept for the record, have nothing to act on.
+// heard: sources never move with a velocity here, so the distance (above 0) and Doppler
+// (0...10) factors are checked but have nothing to act on.
 BOOL BASS_Set3DFactors(float distf, float rollf, float doppf);
 // The listener. A null vector leaves that one unchanged; front and top come together and
 // must not be parallel. A non-zero velocity is refused (no Doppler shift in this mixer).
