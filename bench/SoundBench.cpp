@@ -50,8 +50,7 @@ std::array<HSAMPLE, 6> loadRoomSamples() {
   std::array<HSAMPLE, 6> handles{};
   for (std::size_t i = 0; i < kRoomSamples.size(); ++i) {
     const std::string& bytes = roomSampleBytes()[i];
-    handles[i] =
-        BASS_SampleLoad(TRUE, bytes.data(), 0, static_cast<DWORD>(bytes.size()), 20, kRoomSamples[i].flags);
+    handles[i] = BASS_SampleLoad(TRUE, bytes.data(), 0, static_cast<DWORD>(bytes.size()), 20, kRoomSamples[i].flags);
   }
   return handles;
 }

@@ -208,10 +208,13 @@ BOOL AudioLibrary::channelSet3DAttributes(DWORD handle, int mode, float min, flo
   constexpr std::string_view call = "BASS_ChannelSet3DAttributes";
   const auto target = channelOf(handle, call, true);
   if (!target) return FALSE;
-  if (!unchangedOr(mode, BASS_3DMODE_NORMAL, BASS_3DMODE_OFF) || !unchangedOr(iangle, 0, 360) ||
-      !unchangedOr(oangle, 0, 360) || !unchangedOr(outvol, 0, 100) || !std::isfinite(min) || !std::isfinite(max))
+  // Sources sound alike all around (full cones), so the outside volume has nothing to act on.
+  if (!unchangedOr(mode, BASS_3DMODE_NORMAL, BASS_3DMODE_NORMAL) || !unchangedOr(iangle, 360, 360) ||
+      !unchangedOr(oangle, 360, 360))
+    return refuse(call, "only world positions and full cones are supported");
+  if (!unchangedOr(outvol, 0, 100) || !std::isfinite(min) || !std::isfinite(max))
     return refuse(call, "argument out of range");
-  queue_.post(SetChannel3DAttributes{target->ref, mode, min, max, iangle, oangle, outvol});
+  queue_.post(SetChannelDistances{target->ref, min, max});
   return TRUE;
 }
 
@@ -222,7 +225,8 @@ BOOL AudioLibrary::channelSet3DPosition(DWORD handle, const BASS_3DVECTOR* pos, 
   if (!target) return FALSE;
   if (vel && !zero(*vel)) return refuse(call, "velocities are not supported");
   if ((pos && !finite(*pos)) || (orient && !finite(*orient))) return refuse(call, "a vector is not finite");
-  queue_.post(SetChannel3DPosition{target->ref, given(pos), given(orient)});
+  // The orientation is where a sound cone would point; with full cones it changes nothing.
+  queue_.post(SetChannel3DPosition{target->ref, given(pos)});
   return TRUE;
 }
 
@@ -230,10 +234,9 @@ BOOL AudioLibrary::channelSetAttributes(DWORD handle, int freq, int volume, int 
   constexpr std::string_view call = "BASS_ChannelSetAttributes";
   const auto target = channelOf(handle, call, false);
   if (!target) return FALSE;
-  const bool frequencyValid = freq == -1 || freq == 0 || (freq >= 100 && freq <= 100000);
-  if (!frequencyValid || !unchangedOr(volume, 0, 100) || !unchangedOr(pan, -100, 100))
-    return refuse(call, "argument out of range");
-  queue_.post(SetChannelAttributes{target->ref, freq, volume, pan});
+  if (freq != -1 || pan != -1) return refuse(call, "only the volume can be changed");
+  if (!unchangedOr(volume, 0, 100)) return refuse(call, "argument out of range");
+  if (volume != -1) queue_.post(SetChannelVolume{target->ref, volume});
   return TRUE;
 }
 

@@ -8,7 +8,6 @@ namespace {
 
 constexpr float kKnee = 0.9f;
 constexpr float kPcmScale = 1.0f / 32768.0f;
-constexpr int kModeOff = 2;
 // The room loads six samples; room for many more keeps the mixer's thread from
 // reallocating its table while a sample arrives.
 constexpr std::size_t kReservedSamples = 64;
@@ -73,34 +72,26 @@ void Mixer::operator()(const PlayChannel& command) {
   voice->playing = true;
 }
 
-void Mixer::operator()(const SetChannelAttributes& command) {
+void Mixer::operator()(const SetChannelVolume& command) {
   Voice* voice = voiceFor(command.channel);
-  if (!voice) return;
-  if (command.frequency >= 0) voice->frequency = command.frequency;
-  if (command.volume >= 0) voice->volume = command.volume;
-  if (command.pan != -1) voice->pan = command.pan;
+  if (voice) voice->volume = command.volume;
 }
 
-void Mixer::operator()(const SetChannel3DAttributes& command) {
+void Mixer::operator()(const SetChannelDistances& command) {
   Voice* voice = voiceFor(command.channel);
   if (!voice) return;
   Source3D& source = voice->pending;
-  if (command.mode >= 0) source.mode = command.mode;
   // A distance of 0 or less keeps the current one (1 for a new channel). The room passes a
   // minimum of 0 for the ticking; taken literally, min / (min + ...) would silence it at
   // every distance.
   if (command.minDistance > 0.0f) source.minDistance = command.minDistance;
   if (command.maxDistance > 0.0f) source.maxDistance = command.maxDistance;
-  if (command.insideAngle >= 0) source.insideAngle = command.insideAngle;
-  if (command.outsideAngle >= 0) source.outsideAngle = command.outsideAngle;
-  if (command.outsideVolume >= 0) source.outsideVolume = command.outsideVolume;
 }
 
 void Mixer::operator()(const SetChannel3DPosition& command) {
   Voice* voice = voiceFor(command.channel);
   if (!voice) return;
   if (command.position) voice->pending.position = *command.position;
-  if (command.orientation) voice->pending.orientation = *command.orientation;
 }
 
 void Mixer::operator()(const SetListener& command) {
@@ -123,20 +114,16 @@ void Mixer::operator()(const Apply3D&) {
 
 StereoGain Mixer::targetGain(const LoadedSample& sample, const Voice& voice) const {
   const float level = static_cast<float>(voice.volume) / 100.0f * (static_cast<float>(globalVolume_) / 100.0f);
-  if (sample.is3D && voice.source.mode != kModeOff) {
-    const StereoGain heard = spatialGain(voice.source, listener_, rolloff_);
-    return {level * heard.left, level * heard.right};
-  }
-  const float pan = static_cast<float>(voice.pan) / 100.0f;
-  return {level * std::min(1.0f, 1.0f - pan), level * std::min(1.0f, 1.0f + pan)};
+  if (!sample.is3D) return {level, level};
+  const StereoGain heard = spatialGain(voice.source, listener_, rolloff_);
+  return {level * heard.left, level * heard.right};
 }
 
 bool Mixer::mixVoice(const LoadedSample& sample, Voice& voice, float* stereo, int frames) const {
   const SampleData& data = sample.data;
   const std::size_t length = data.frames();
   if (length == 0) return false;
-  const double rate = voice.frequency > 0 ? voice.frequency : data.rate;
-  const double step = rate / static_cast<double>(rate_);
+  const double step = static_cast<double>(data.rate) / static_cast<double>(rate_);
   const double end = static_cast<double>(length);
   // The gain moves from where the last block left it to the new one across this block, so
   // the listener's every-frame moves and the fade-in's steps do not click.

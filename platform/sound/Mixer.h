@@ -26,8 +26,8 @@ public:
   // The commands, one operation each.
   void operator()(AddSample& command);
   void operator()(const PlayChannel& command);
-  void operator()(const SetChannelAttributes& command);
-  void operator()(const SetChannel3DAttributes& command);
+  void operator()(const SetChannelVolume& command);
+  void operator()(const SetChannelDistances& command);
   void operator()(const SetChannel3DPosition& command);
   void operator()(const SetListener& command);
   void operator()(const SetRolloff& command) { pendingRolloff_ = command.rolloff; }

@@ -30,28 +30,20 @@ struct PlayChannel {
   ChannelRef channel;
   bool restart = true;
 };
-// -1 leaves a value unchanged.
-struct SetChannelAttributes {
+struct SetChannelVolume {
   ChannelRef channel;
-  int frequency = -1;
-  int volume = -1;
-  int pan = -1;
+  int volume = 100; // 0 ... 100
 };
-// Fields marked unchanged keep their value; applied at the next Apply3D.
-struct SetChannel3DAttributes {
+// Applied at the next Apply3D, as are the position and the listener.
+struct SetChannelDistances {
   ChannelRef channel;
-  int mode = -1;
   float minDistance = 0.0f; // 0 or less: unchanged
   float maxDistance = 0.0f;
-  int insideAngle = -1;
-  int outsideAngle = -1;
-  int outsideVolume = -1;
 };
 // A vector left out is unchanged.
 struct SetChannel3DPosition {
   ChannelRef channel;
   std::optional<Vec3> position;
-  std::optional<Vec3> orientation;
 };
 struct SetListener {
   std::optional<Vec3> position;
@@ -66,7 +58,7 @@ struct SetGlobalVolume {
 };
 struct Apply3D {};
 
-using MixerCommand = std::variant<AddSample, PlayChannel, SetChannelAttributes, SetChannel3DAttributes,
-                                  SetChannel3DPosition, SetListener, SetRolloff, SetGlobalVolume, Apply3D>;
+using MixerCommand = std::variant<AddSample, PlayChannel, SetChannelVolume, SetChannelDistances, SetChannel3DPosition,
+                                  SetListener, SetRolloff, SetGlobalVolume, Apply3D>;
 
 } // namespace sound

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace sound {
 namespace {
 
-constexpr int kModeRelative = 1;
-constexpr int kModeOff = 2;
 // How far a source fully to one side pulls the balance: the far ear keeps sqrt(0.1), about
 // -10 dB, and the near one gets sqrt(1.9), about +3 dB, as a head shadows a sound.
 constexpr float kBalanceDepth = 0.9f;
@@ -22,35 +19,10 @@ Vec3 cross(const Vec3& a, const Vec3& b) {
 }
 Vec3 scaled(const Vec3& v, float factor) { return {v.x * factor, v.y * factor, v.z * factor}; }
 
-struct Axes {
-  Vec3 right;
-  Vec3 up;
-  Vec3 front;
-};
-
-Axes listenerAxes(const ListenerFrame& listener) {
-  Axes axes;
-  axes.front = scaled(listener.front, 1.0f / length(listener.front));
-  const Vec3 right = cross(listener.top, axes.front);
-  axes.right = scaled(right, 1.0f / length(right));
-  axes.up = cross(axes.front, axes.right);
-  return axes;
-}
-
-// The gain of the sound cone for a listener in direction `toListener` from the source.
-float coneGain(const Source3D& source, const Vec3& toListener) {
-  const float inside = static_cast<float>(source.insideAngle);
-  const float outside = std::max(inside, static_cast<float>(source.outsideAngle));
-  const float orientationLength = length(source.orientation);
-  const float distance = length(toListener);
-  if (inside >= 360.0f || orientationLength < kTiny || distance < kTiny) return 1.0f;
-  const float cosine = std::clamp(dot(source.orientation, toListener) / (orientationLength * distance), -1.0f, 1.0f);
-  const float angle = 2.0f * std::acos(cosine) * 180.0f / std::numbers::pi_v<float>; // as a cone's full width
-  const float outsideGain = static_cast<float>(source.outsideVolume) / 100.0f;
-  if (angle <= inside) return 1.0f;
-  if (angle >= outside) return outsideGain;
-  const float t = (angle - inside) / (outside - inside);
-  return 1.0f + t * (outsideGain - 1.0f);
+// The listener's right ear axis, of unit length.
+Vec3 rightAxis(const ListenerFrame& listener) {
+  const Vec3 right = cross(listener.top, listener.front);
+  return scaled(right, 1.0f / length(right));
 }
 
 } // namespace
@@ -69,24 +41,10 @@ bool usableOrientation(const Vec3& front, const Vec3& top) {
 }
 
 StereoGain spatialGain(const Source3D& source, const ListenerFrame& listener, float rolloff) {
-  if (source.mode == kModeOff) return {};
-  // The source in the listener's axes: x to the right ear, y up, z ahead.
-  Vec3 local;
-  Vec3 orientation = source.orientation;
-  if (source.mode == kModeRelative) {
-    local = source.position;
-  } else {
-    const Axes axes = listenerAxes(listener);
-    const Vec3 offset = source.position - listener.position;
-    local = {dot(offset, axes.right), dot(offset, axes.up), dot(offset, axes.front)};
-    orientation = {dot(orientation, axes.right), dot(orientation, axes.up), dot(orientation, axes.front)};
-  }
-  const float distance = length(local);
-  Source3D oriented = source;
-  oriented.orientation = orientation;
-  const float gain = distanceGain(distance, source.minDistance, source.maxDistance, rolloff) *
-                     coneGain(oriented, scaled(local, -1.0f));
-  const float balance = distance > kTiny ? local.x / distance : 0.0f;
+  const Vec3 offset = source.position - listener.position;
+  const float distance = length(offset);
+  const float gain = distanceGain(distance, source.minDistance, source.maxDistance, rolloff);
+  const float balance = distance > kTiny ? dot(offset, rightAxis(listener)) / distance : 0.0f;
   return {gain * std::sqrt(1.0f - kBalanceDepth * balance), gain * std::sqrt(1.0f + kBalanceDepth * balance)};
 }
 

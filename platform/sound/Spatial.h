@@ -1,5 +1,5 @@
-// Where a 3D source is heard: the distance law, the sound cone and the stereo balance,
-// from the source's settings and the listener's position, front and top vectors.
+// Where a 3D source is heard: the distance law and the stereo balance, from the source's
+// distances and the listener's position, front and top vectors.
 #pragma once
 
 namespace sound {
@@ -11,8 +11,7 @@ struct Vec3 {
 };
 
 // The listener. Front and top need not be unit length or exactly at right angles: the
-// right ear's axis is top x front (left-handed, as the scene is drawn), and the top is made
-// square to the front from it.
+// right ear's axis is top x front (left-handed, as the scene is drawn).
 struct ListenerFrame {
   Vec3 position;
   Vec3 front{0.0f, 0.0f, 1.0f};
@@ -22,15 +21,11 @@ struct ListenerFrame {
 // Volume no maximum distance lowers further: effectively none.
 constexpr float kNoMaximumDistance = 1.0e9f;
 
+// A source in world space that sounds alike in every direction.
 struct Source3D {
-  int mode = 0; // BASS_3DMODE_NORMAL, _RELATIVE or _OFF
   float minDistance = 1.0f;
   float maxDistance = kNoMaximumDistance;
-  int insideAngle = 360;  // degrees; full volume inside this cone
-  int outsideAngle = 360; // beyond this cone the volume is outsideVolume
-  int outsideVolume = 100;
   Vec3 position;
-  Vec3 orientation; // where the cone points; zero: no cone
 };
 
 struct StereoGain {
@@ -45,7 +40,7 @@ float distanceGain(float distance, float minDistance, float maxDistance, float r
 // Whether front and top span a listener's orientation (neither zero nor parallel).
 bool usableOrientation(const Vec3& front, const Vec3& top);
 
-// Both ears' gains of a source: distance, cone and balance. A source straight ahead (or
+// Both ears' gains of a source: distance and balance. A source straight ahead (or
 // at the listener) is heard at the distance gain in both ears; one to the side is louder in
 // the near ear and fainter in the far one, at constant total power.
 StereoGain spatialGain(const Source3D& source, const ListenerFrame& listener, float rolloff);

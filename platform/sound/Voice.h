@@ -12,9 +12,7 @@ struct Voice {
   std::uint32_t generation = 0; // the use of the channel the settings belong to
   bool playing = false;
   double position = 0.0; // in frames of the sample
-  int frequency = 0;     // playback rate; 0 is the sample's own
   int volume = 100;      // 0 ... 100
-  int pan = 0;           // -100 ... 100, without 3D
   Source3D source;       // heard now
   Source3D pending;      // heard from the next Apply3D
   bool gainKnown = false;

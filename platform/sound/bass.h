@@ -36,10 +36,8 @@ constexpr DWORD BASS_SAMPLE_SOFTWARE = 16;
 // BASS_SetConfig options.
 constexpr DWORD BASS_CONFIG_GVOL_SAMPLE = 4; // the volume of every sample channel, 0...100
 
-// 3D modes of a channel.
-constexpr int BASS_3DMODE_NORMAL = 0;   // position in world space
-constexpr int BASS_3DMODE_RELATIVE = 1; // position relative to the listener (x right, y up, z front)
-constexpr int BASS_3DMODE_OFF = 2;      // no 3D processing: plays like a 2D channel
+// The 3D mode of a channel: its position is in world space.
+constexpr int BASS_3DMODE_NORMAL = 0;
 
 // device: 1 the default output, 0 no output. freq: the output rate asked for (the output may
 // run at another; samples are resampled to it). flags: 0 or BASS_DEVICE_3D. The window is
@@ -67,16 +65,17 @@ HSAMPLE BASS_SampleLoad(BOOL mem, const void* file, QWORD offset, DWORD length, 
 HCHANNEL BASS_SampleGetChannel(HSAMPLE handle, BOOL onlynew);
 // Starts the channel, from the beginning with restart or where it stopped otherwise.
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
-// For channels of 3D samples. mode: a BASS_3DMODE_*; min and max distance (0 or less:
-// unchanged; beyond max the volume holds); inside and outside angle of the sound cone,
-// 0...360 degrees; outvol, the volume outside the cone, 0...100. -1: unchanged.
+// For channels of 3D samples. mode: BASS_3DMODE_NORMAL; min and max distance (0 or less:
+// unchanged; beyond max the volume holds); inside and outside angles of the sound cone: 360
+// (sources sound alike all around); outvol, the volume outside the cone, 0...100, which
+// full cones leave nothing to act on. -1: unchanged.
 BOOL BASS_ChannelSet3DAttributes(DWORD handle, int mode, float min, float max, int iangle, int oangle, int outvol);
-// The source's position and the direction its cone points in; null: unchanged. A non-zero
-// velocity is refused.
+// The source's position and the direction its cone points in (which full cones make
+// irrelevant); null: unchanged. A non-zero velocity is refused.
 BOOL BASS_ChannelSet3DPosition(DWORD handle, const BASS_3DVECTOR* pos, const BASS_3DVECTOR* orient,
                                const BASS_3DVECTOR* vel);
-// freq: the playback rate (100...100000 Hz, 0 the sample's own); volume 0...100; pan
-// -100 (left) ... 100 (right), for channels without 3D. -1 leaves any of them unchanged.
+// volume: 0...100, -1 unchanged. freq and pan must be -1 (unchanged): channels play at their
+// sample's rate, and only 3D channels are placed.
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);
 
 namespace sound {
