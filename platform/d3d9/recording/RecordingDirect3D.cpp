@@ -192,6 +192,9 @@ RecordingSetup defaultRecordingSetup() {
   c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_DRAWPRIMITIVES2EX |
               D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_TEXTUREVIDEOMEMORY;
   c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+  c.PrimitiveMiscCaps = kPrimitiveMiscCaps;
+  c.StencilCaps = kStencilCaps;
+  c.ShadeCaps = kShadeCaps;
   c.MaxTextureWidth = c.MaxTextureHeight = 4096;
   c.MaxTextureBlendStages = c.MaxSimultaneousTextures = 8;
   c.MaxActiveLights = 8;
