@@ -10,6 +10,7 @@
 #include "engine/core/Log.h"
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
+#include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/d3dx9/ImageEncoder.h"
 #include "tests/render/PublishedRecordingDevice.h"
@@ -163,6 +164,18 @@ TEST_F(Textures, SubTexturesReportUvRectanglesOfTheCreatedSize) {
   EXPECT_EQ(manager_->get(fromTexture).get(), grain.get());
 }
 
+TEST_F(Textures, SubTexturesOfADeferredParentMeasureWhatItBecomes) {
+  TextureRequest request = media("Media/wood.bmp", kMatchSubRect);
+  request.subRect = {1, 0, 3, 2};
+  request.deferred = true;
+  TextureRef grain = manager_->get(request);
+  ASSERT_TRUE(grain);
+  EXPECT_FALSE(grain->created());
+  // Three by two texels become four by two: the rectangle is of the created size.
+  EXPECT_EQ(grain->uvRect(), (UvRect{0.25f, 0.0f, 0.75f, 1.0f}));
+  EXPECT_TRUE(grain->created());
+}
+
 TEST_F(Textures, TheLastReferenceDestroysATextureAndSubTexturesHoldTheirParent) {
   TextureRequest request = media("Media/wood.bmp", kMatchSubName);
   request.subName = "left";
@@ -179,6 +192,23 @@ TEST_F(Textures, TheLastReferenceDestroysATextureAndSubTexturesHoldTheirParent) 
   // A new request makes it again.
   EXPECT_TRUE(manager_->get(media("Media/wood.bmp")));
   EXPECT_EQ(calls("CreateTexture"), 2u);
+}
+
+TEST_F(Textures, ADestroyedTextureIsForgottenByTheStateCache) {
+  TextureRef wood = manager_->get(media("Media/wood.bmp"));
+  ASSERT_TRUE(wood);
+  IDirect3DTexture9* object = wood->d3dTexture();
+  ASSERT_TRUE(stateCache().setTexture(0, object));
+  // The object is kept alive so that the same address is set again, as a new texture made
+  // at a destroyed one's address would be: the cache must have forgotten it.
+  object->AddRef();
+  wood.reset();
+  ASSERT_EQ(manager_->size(), 0u);
+  log_->clear();
+  EXPECT_TRUE(stateCache().setTexture(0, object));
+  EXPECT_EQ(calls("SetTexture"), 1u);
+  EXPECT_TRUE(stateCache().setTexture(0, nullptr));
+  object->Release();
 }
 
 TEST_F(Textures, DeviceLossReleasesEveryTextureAndTheResetMakesThemAgain) {
@@ -216,7 +246,8 @@ TEST_F(Textures, ADeferredTextureIsMadeOnFirstUse) {
 }
 
 TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
-  const std::string first = bmp(2, 2, 0x112233), second = bmp(2, 2, 0x445566);
+  const std::string first = bmp(2, 2, 0x112233);
+  std::string second = bmp(2, 2, 0x445566);
   TextureRequest fromFirst;
   fromFirst.location = FileLocation::memory(first.data(), static_cast<std::uint32_t>(first.size()));
   TextureRef a = manager_->get(fromFirst);
@@ -234,6 +265,15 @@ TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
   EXPECT_NE(b.get(), a.get());
   EXPECT_EQ(b->source(), kSourceOwnedBytes);
   EXPECT_EQ(firstTexel(*b), 0xFF445566u);
+
+  // A block freed and another made at its address, with other bytes: another picture.
+  std::string reused = bmp(2, 2, 0x778899);
+  TextureRequest fromReused = fromSecond;
+  std::memcpy(second.data(), reused.data(), reused.size());
+  TextureRef c = manager_->get(fromReused);
+  ASSERT_TRUE(c);
+  EXPECT_NE(c.get(), b.get());
+  EXPECT_EQ(firstTexel(*c), 0xFF778899u);
 
   testsupport::TempDir folder;
   const std::string path = folder.write("disk.bmp", bmp(4, 4, 0x102030)).string();

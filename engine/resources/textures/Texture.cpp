@@ -1,5 +1,6 @@
 #include "engine/resources/textures/Texture.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/core/Log.h"
@@ -120,9 +121,11 @@ UINT Texture::width() const { return parent_ ? static_cast<UINT>(rect_.right - r
 
 UINT Texture::height() const { return parent_ ? static_cast<UINT>(rect_.bottom - rect_.top) : createdHeight(); }
 
-UvRect Texture::uvRect() const {
+UvRect Texture::uvRect() {
   if (!parent_) return {};
-  // Relative to what was created: D3DX may have rounded the image up to a power of two.
+  // Relative to what was created: D3DX may have rounded the image up to a power of two, so a
+  // deferred parent is made first.
+  parent_->d3dTexture();
   const float w = static_cast<float>(parent_->createdWidth());
   const float h = static_cast<float>(parent_->createdHeight());
   if (w <= 0.0f || h <= 0.0f) return {};
@@ -140,6 +143,11 @@ bool Texture::matches(const TextureRequest& request) const {
   if ((flags & kMatchFilter) && (filter_ != request.filter || mipFilter_ != request.mipFilter)) return false;
   if ((flags & kMatchLevels) && levels_ != request.levels) return false;
   return true;
+}
+
+bool Texture::madeFromBytesOf(const FileLocation& block) const {
+  return sourceBytes_.size() == block.blockSize &&
+         (block.blockSize == 0 || std::memcmp(sourceBytes_.data(), block.blockData, block.blockSize) == 0);
 }
 
 Texture* Texture::findSub(const TextureRequest& request) const {
