@@ -133,6 +133,19 @@ UvRect Texture::uvRect() {
           static_cast<float>(rect_.bottom) / h};
 }
 
+bool Texture::coordinateTransform(D3DMATRIX& out) {
+  if (!parent_) return false;
+  const UvRect uv = uvRect();
+  out = D3DMATRIX{};
+  out._11 = uv.right - uv.left;
+  out._22 = uv.bottom - uv.top;
+  out._33 = out._44 = 1.0f;
+  // Two-component coordinates are transformed as (u, v, 1, 0): the offset goes in row 3.
+  out._31 = uv.left;
+  out._32 = uv.top;
+  return true;
+}
+
 bool Texture::matches(const TextureRequest& request) const {
   const std::uint32_t flags = request.flags;
   if ((flags & kMatchFormat) && format() != request.format) return false;

@@ -63,6 +63,10 @@ public:
   // The rectangle in texture coordinates of the created parent's size (a parent whose
   // creation was deferred is created for it); 0, 0, 1, 1 for a whole texture.
   UvRect uvRect();
+  // The texture-coordinate transform a stage draws this texture with: a sub-texture maps
+  // coordinates 0..1 onto its rectangle of the shared texture. False for a whole texture,
+  // which is drawn with its coordinates as they are.
+  bool coordinateTransform(D3DMATRIX& out);
   // The rectangle's size for a sub-texture, else the created width and height.
   UINT width() const;
   UINT height() const;
