@@ -1,10 +1,8 @@
 #include "shell/SaverApplication.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/Log.h"
-#include "engine/data/props/PropsParser.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -92,10 +90,7 @@ LRESULT SaverApplication::engineWindowProc(HWND window, UINT message, WPARAM wPa
 bool SaverApplication::applyGamma() {
   gammaRamp_ = makeGammaRamp(settings_.gamma);
   if (device_) {
-    D3DGAMMARAMP ramp{};
-    std::copy(gammaRamp_.red.begin(), gammaRamp_.red.end(), ramp.red);
-    std::copy(gammaRamp_.green.begin(), gammaRamp_.green.end(), ramp.green);
-    std::copy(gammaRamp_.blue.begin(), gammaRamp_.blue.end(), ramp.blue);
+    const D3DGAMMARAMP ramp = toD3DGammaRamp(gammaRamp_);
     device_->SetGammaRamp(0, D3DSGR_NO_CALIBRATION, &ramp);
   }
   return Application::restoreDeviceObjects();
@@ -198,14 +193,8 @@ void SaverApplication::mountMedia() {
 }
 
 void SaverApplication::readSceneProperties() {
-  engine::FileLocation location;
-  // A file that is not there changes nothing, silently; one that is there counts with
-  // every statement that parsed.
-  if (!media_.find("/Scene.props", location)) return;
   engine::PropsTree properties;
-  engine::parsePropsFile(location, properties);
-  applySceneProperties(properties, sceneProperties_);
-  readSceneExtras(properties);
+  if (saver::readSceneProperties(media_, sceneProperties_, properties)) readSceneExtras(properties);
 }
 
 void SaverApplication::runSettingsDialog(HWND) {
