@@ -18,7 +18,7 @@
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/MeshInstance.h"
 #include "platform/d3d9/DeviceHooks.h"
-#include "tests/d3d9/GlTestDevice.h"
+#include "tests/support/GlTestDevice.h"
 
 namespace {
 

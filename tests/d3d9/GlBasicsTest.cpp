@@ -1,6 +1,6 @@
 // Image tests of the things Direct3D 9 and OpenGL do differently: origin, pixel centres,
 // depth range, winding, plus clears, depth tests and the gamma ramp at present.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // The OpenGL device as a whole: what Direct3D9 reports about the machine, buffers and draws,
 // counted back-end calls, device loss and reset.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include "platform/d3d9/Diagnostics.h"
 

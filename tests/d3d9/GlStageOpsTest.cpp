@@ -1,6 +1,6 @@
 // Every texture-stage operation against its formula. Each case draws one 10 x 10 cell of a
 // single frame, so the state changes between draws are exercised as well.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <algorithm>
 #include <array>

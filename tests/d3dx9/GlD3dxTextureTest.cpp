@@ -1,7 +1,7 @@
 // Textures made by D3DX from image bytes, drawn by the OpenGL device.
 #include "platform/d3dx9/ImageEncoder.h"
 #include "platform/d3dx9/d3dx9tex.h"
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 using namespace testsupport;
 

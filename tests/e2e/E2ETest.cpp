@@ -16,19 +16,17 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/d3dx9/Image.h"
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/fixtures/FixtureBitmap.h"
 #include "tests/support/Ci.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Environment = std::map<std::string, std::optional<std::string>>;
-
-using testsupport::inCi;
 
 // A saver run's log without what depends on the machine: the description of its device
 // (the block between two rules, which goes to `description`) and the Direct3D stand-in's
@@ -53,9 +51,8 @@ constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed
 
 // How many pixels of a PNG file are not `rgb`; -1 when the file is no PNG.
 long pixelsOtherThan(const std::filesystem::path& file, std::uint32_t rgb, d3dx9::Image& image) {
-  const std::string bytes = testsupport::TempDir::read(file);
   std::string error;
-  if (!d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), image, error)) return -1;
+  if (!testsupport::readPicture(file, image, error)) return -1;
   return std::count_if(image.pixels.begin(), image.pixels.end(),
                        [&](std::uint32_t pixel) { return (pixel & 0xFFFFFF) != rgb; });
 }
@@ -171,10 +168,7 @@ class TickwoodOnX : public Tickwood {
 protected:
   void SetUp() override {
     server_ = std::make_unique<e2e::XvfbServer>();
-    if (server_->display().empty()) {
-      if (inCi()) FAIL() << "Xvfb could not be started";
-      GTEST_SKIP() << "Xvfb could not be started; the X11 cases are not tested";
-    }
+    if (server_->display().empty()) SKIP_OR_FAIL_IN_CI("Xvfb could not be started; the X11 cases are not tested");
     display_ = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(display_, nullptr);
   }
