@@ -104,17 +104,9 @@ public:
   bool loadScene() override { return true; }
 };
 
-class ClockFrames : public shelltest::PrivateRegistry {
+class ClockFrames : public shelltest::PrivateSession {
 protected:
-  void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
-  }
-  void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
-  }
+  void releaseApplication() override { app_.reset(); }
 
   // The sine of half the hour hand's angle, as its rotation key holds it.
   float hourKey() const { return app_->clockMechanism().hourHandRotation().value[1]; }

@@ -143,14 +143,20 @@ TEST(BoneTest, SkinMatricesCarryABoneFromItsPoseToWhereItIsDrawn) {
   EXPECT_FLOAT_EQ(bone->skinMatrix().m._11, 1.0f);
 }
 
-TEST(NodePoseTest, AnAnimatedNodeTakesItsPoseAtTheTimeAsked) {
-  SceneNode root;
+// A child of `root` that moves from x = 0 to x = 4 in two seconds.
+SceneNode* addSwing(SceneNode& root) {
   SceneNode* swing = root.addChild(std::make_unique<SceneNode>("Swing"));
   auto move = std::make_shared<Animation>();
   move->position().addKey(AnimationKey::vector(0.0f, D3DXVECTOR3(0, 0, 0)));
   move->position().addKey(AnimationKey::vector(2.0f, D3DXVECTOR3(4, 0, 0)));
   move->position().setFlags(kTrackLinear);
   swing->addAnimation("", move);
+  return swing;
+}
+
+TEST(NodePoseTest, AnAnimatedNodeTakesItsPoseAtTheTimeAsked) {
+  SceneNode root;
+  SceneNode* swing = addSwing(root);
   Matrix staticWorld;
   TraversalContext context;
   context.staticWorld = &staticWorld;
@@ -168,12 +174,7 @@ TEST(NodePoseTest, AContextKeptFromFrameToFrameReadsTheClockEachFrame) {
   win32::ScopedClock use(clock);
   clock.setNow(10000);
   SceneNode root;
-  SceneNode* swing = root.addChild(std::make_unique<SceneNode>("Swing"));
-  auto move = std::make_shared<Animation>();
-  move->position().addKey(AnimationKey::vector(0.0f, D3DXVECTOR3(0, 0, 0)));
-  move->position().addKey(AnimationKey::vector(2.0f, D3DXVECTOR3(4, 0, 0)));
-  move->position().setFlags(kTrackLinear);
-  swing->addAnimation("", move);
+  SceneNode* swing = addSwing(root);
   swing->startAnimation(kAllLayers, false);
   Matrix staticWorld;
   TraversalContext context;

@@ -50,18 +50,13 @@ public:
   std::vector<WPARAM> keys;
 };
 
-class Saver : public shelltest::PrivateRegistry {
+class Saver : public shelltest::PrivateSession {
 protected:
   void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
+    PrivateSession::SetUp();
     clock_.setNow(5000);
   }
-  void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
-  }
+  void releaseApplication() override { app_.reset(); }
 
   RecordingApplication& start(RunMode mode = RunMode::Saver) {
     EXPECT_TRUE(app_->startUp(nullptr, mode, nullptr));

@@ -51,17 +51,9 @@ private:
 
 constexpr const char* kGreenRoom = "BgColor = array(10, 200, 30);\n";
 
-class StartUp : public shelltest::PrivateRegistry {
+class StartUp : public shelltest::PrivateSession {
 protected:
-  void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
-  }
-  void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
-  }
+  void releaseApplication() override { app_.reset(); }
 
   // The application draws through a recording device of `setup`; `prepare` may script it.
   saver::SaverApplication& recording(d3d9::RecordingSetup setup = d3d9::defaultRecordingSetup(),
