@@ -152,6 +152,7 @@ void SaverApplication::waitForPreviewStart() {
 }
 
 bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
+  startUpTimes_.begin();
   mode_ = mode;
   parent_ = parent;
   instance_ = instance;
@@ -170,19 +171,25 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
     return true;
   }
 
+  startUpTimes_.mark("settings and window");
   if (!startDevice()) return false;
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
+  startUpTimes_.mark("device");
   mountMedia();
   readDisplayMode();
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
+  startUpTimes_.mark("loading picture");
   readSceneProperties();
   engine::logLine("Application created\n");
+  startUpTimes_.mark("scene properties");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
+  startUpTimes_.mark("room");
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
+  startUpTimes_.mark("fade");
   return true;
 }
 
