@@ -57,7 +57,7 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
   case WM_DESTROY:
     // The device draws into this window (its host may have taken it away already): it must
     // not outlive it.
-    releaseDevice();
+    releaseDeviceAndScene();
     quitRequested_ = true;
     return 1;
   case WM_CLOSE:
@@ -217,12 +217,19 @@ void SaverApplication::advanceFrame() {
   }
 }
 
+void SaverApplication::releaseDeviceAndScene() {
+  // What was made on the device goes before it: a device outlives nothing made on it.
+  releaseScene();
+  loadingScreen_.release();
+  releaseDevice();
+}
+
 void SaverApplication::shutDown() {
   shutdownAudio();
   afterLoop();
   writeScreenshot();
   // The device draws into the window: it goes first.
-  releaseDevice();
+  releaseDeviceAndScene();
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
   ShowCursor(TRUE);

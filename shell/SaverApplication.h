@@ -114,6 +114,9 @@ protected:
   virtual void runSettingsDialog(HWND owner);
   // One frame's drawing: clear to the background colour, the scene, present.
   virtual void renderFrame();
+  // Before the device goes for good: lets go of everything the scene made on it.
+  virtual void releaseScene() {}
+  void releaseDeviceAndScene();
 
   bool createSaverWindow();
   // The device, its full-screen mode from the settings, and what start-up reads from it.
