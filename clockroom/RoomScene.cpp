@@ -121,6 +121,12 @@ void RoomScene::installHand(engine::SceneNode& hand, const engine::AnimationKey&
   hand.startAnimation(0, true);
 }
 
+void RoomScene::release() {
+  hourHand_ = minuteHand_ = glass_ = lamp_ = curtain_ = windowView_ = nullptr;
+  takenOut_.clear();
+  scene_.reset();
+}
+
 void RoomScene::startAnimations() {
   if (scene_) scene_->root().startAnimation(0, true);
 }
