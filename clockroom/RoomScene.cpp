@@ -52,6 +52,7 @@ bool turnLightMap(engine::RenderSettings& settings) {
 RoomScene::~RoomScene() = default;
 
 bool RoomScene::load(const engine::FileLocation& location, const std::string& photoPath, const ClockMechanism& clock) {
+  release();
   auto scene = std::make_unique<engine::Scene>();
   if (!scene->load(location, "")) return false;
   scene_ = std::move(scene);
