@@ -2,13 +2,13 @@
 // on the OpenGL device (the offscreen desktop of 1024 x 768, two samples per pixel, presented
 // at once), with the generated media archive linked in as it is into the program and the
 // default settings. Reports the frames per second of the frame loop, the processor time a
-// frame takes over all threads, the OpenGL calls per frame, the Direct3D calls per frame (on the recording device) and how long each step of
-// the start took.
+// frame takes over all threads, the OpenGL calls per frame, the Direct3D calls per frame (on the recording device) and
+// how long each step of the start took.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
