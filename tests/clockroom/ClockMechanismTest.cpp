@@ -10,11 +10,8 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "tests/shell/RegistryFixture.h"
-#include "tests/win32/OffscreenVideo.h"
 
 namespace {
-
-const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
 
 SYSTEMTIME at(int hour, int minute, int second, int millisecond) {
   SYSTEMTIME t{};
