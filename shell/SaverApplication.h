@@ -20,6 +20,7 @@
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
 #include "shell/SettingsDialog.h"
+#include "shell/StartUpTimes.h"
 
 namespace saver {
 
@@ -101,6 +102,8 @@ public:
   const D3DVIEWPORT9& viewport() const { return viewport_; }
   engine::TextureManager& textures() { return textures_; }
   LoadingScreen& loadingScreen() { return loadingScreen_; }
+  // How long each step of the last start-up took.
+  const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -112,6 +115,9 @@ protected:
   virtual void runSettingsDialog(HWND owner);
   // One frame's drawing: clear to the background colour, the scene, present.
   virtual void renderFrame();
+  // Before the device goes for good: lets go of everything the scene made on it.
+  virtual void releaseScene() {}
+  void releaseDeviceAndScene();
 
   bool createSaverWindow();
   // The device, its full-screen mode from the settings, and what start-up reads from it.
@@ -146,6 +152,7 @@ protected:
   FrameLoop frameLoop_{*this};
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
+  StartUpTimes startUpTimes_;
   SettingsDialog settingsDialog_{settings_, [this] { return saveSettings(); },
                                  [this] { return direct3DFactory_ ? direct3DFactory_() : nullptr; }, displayMode_};
 };

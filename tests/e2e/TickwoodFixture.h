@@ -68,10 +68,7 @@ class TickwoodOnX : public Tickwood {
 protected:
   void SetUp() override {
     server_ = std::make_unique<XvfbServer>(screen_);
-    if (server_->display().empty()) {
-      if (testsupport::inCi()) FAIL() << "Xvfb could not be started";
-      GTEST_SKIP() << "Xvfb could not be started; the X11 cases are not tested";
-    }
+    if (server_->display().empty()) SKIP_OR_FAIL_IN_CI("Xvfb could not be started; the X11 cases are not tested");
     display_ = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(display_, nullptr);
     // The program's windows come and go while a test looks at them (a window listed a moment
