@@ -63,11 +63,10 @@ void resizeOverOwner(GtkWindow* window, int width, int height) {
                   std::max(0, area.y + (area.height - height) / 2));
 }
 
-// Lets GTK take down windows that were just destroyed before the caller goes on.
-void settle() {
-  while (gtk_events_pending())
-    gtk_main_iteration_do(FALSE);
-}
+// Takes a closed dialog off the screen at once. No events are handled here: the caller is
+// still inside the procedure that opened the dialog, and a click already waiting for its
+// owner must reach that procedure only after it has returned, as it would on Windows.
+void removeFromScreen() { gdk_display_flush(gdk_display_get_default()); }
 
 std::string caseInsensitive(const std::string& pattern) {
   std::string out;
@@ -146,7 +145,7 @@ public:
              });
     windows_.erase(dialog.handle());
     window.reset();
-    settle();
+    removeFromScreen();
   }
 
   int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
@@ -179,7 +178,7 @@ public:
     }
     const gint response = runDialog(GTK_DIALOG(box));
     gtk_widget_destroy(box);
-    settle();
+    removeFromScreen();
     switch (response) {
     case GTK_RESPONSE_OK:
       return static_cast<int>(IDOK);
@@ -224,7 +223,7 @@ public:
       }
     }
     gtk_widget_destroy(chooser);
-    settle();
+    removeFromScreen();
     return chosen;
   }
 
