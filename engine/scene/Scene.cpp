@@ -94,6 +94,7 @@ bool Scene::loadTree(const UdfNode& top, std::string_view sourceName) {
   if (const UdfNode* children = top.findChild("Children")) loadChildren(*children, root_, true, 0);
   loadIndex_.clear();
   computeBindInverses();
+  collectSkinnedMeshes();
   return bindBones();
 }
 
@@ -164,6 +165,17 @@ void Scene::computeBindInverses() {
   };
   for (auto& entry : root_.children())
     walk(*entry.value, Matrix::identity());
+}
+
+void Scene::collectSkinnedMeshes() {
+  // Gathered from the trees as they stand after loading: a camera node that a later one of
+  // the same name took over is gone, and so must be its mesh.
+  skinnedMeshes_.clear();
+  const auto collect = [this](SceneNode& node) {
+    if (auto* skinned = dynamic_cast<SkinnedMeshInstance*>(node.geometry())) skinnedMeshes_.push_back(skinned);
+  };
+  cameraRoot_.forEach(collect);
+  root_.forEach(collect);
 }
 
 bool Scene::bindBones() {
@@ -272,10 +284,8 @@ bool Scene::createMeshInstance(const UdfNode& data, SceneNode& node, const Rende
 
   std::unique_ptr<MeshInstance> instance;
   if (skin) {
-    auto skinned = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),
-                                                         geometry.bounds(), geometry, std::move(*skin));
-    skinnedMeshes_.push_back(skinned.get());
-    instance = std::move(skinned);
+    instance = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),
+                                                     geometry.bounds(), geometry, std::move(*skin));
   } else {
     instance = std::make_unique<MeshInstance>(settings, std::move(vertices), std::move(indices), geometry.bounds());
   }
