@@ -24,7 +24,11 @@ struct Later {
 };
 
 const Later kLaterNodes[] = {
-    {"a skinned mesh", [] { return skinnedStrip("CAM", {1, 1, 1}, {{0, 1}, {1, 1}, {0, 1}}); }, true},
+    {"a skinned mesh",
+     [] {
+       return skinnedStrip("CAM", {1, 1, 1}, {{0, 1}, {1, 1}, {0, 1}});
+     },
+     true},
     {"a dummy", [] { return sceneNode("Dummy", "cAm"); }, false},
     {"a plain mesh",
      [] {
