@@ -39,17 +39,38 @@ struct File {
   std::vector<engine::UdfType> types;
 };
 
-const char* const kNames[] = {"Children", "Cameras", "Materials", "Lights", "NodeTM", "ObjectTM", "Animation",
-                              "Position", "Rotation", "Scale", "BoneNames", "Verts", "Indexes", "FVF", "NumVerts",
-                              "NumIndexes", "IndexSize", "MaterialName", "VertBoneOffs", "VertBoneNums",
-                              "BoneWeights", "Textures", "Diffuse", "FileName", "MaterialSubId", "0", "1"};
-const char* const kListTypes[] = {"Node",  "Mesh",   "Dummy",  "bone",     "Camera",   "PointLight", "DirLight",
-                                  "SpotLight", "Material", "Sample", "TCB", "Linear", "Textures", "Diffuse"};
+const char* const kNames[] = {"Children",    "Cameras",   "Materials",    "Lights",       "NodeTM",
+                              "ObjectTM",    "Animation", "Position",     "Rotation",     "Scale",
+                              "BoneNames",   "Verts",     "Indexes",      "FVF",          "NumVerts",
+                              "NumIndexes",  "IndexSize", "MaterialName", "VertBoneOffs", "VertBoneNums",
+                              "BoneWeights", "Textures",  "Diffuse",      "FileName",     "MaterialSubId",
+                              "0",           "1"};
+const char* const kListTypes[] = {"Node",      "Mesh",     "Dummy",  "bone", "Camera", "PointLight", "DirLight",
+                                  "SpotLight", "Material", "Sample", "TCB",  "Linear", "Textures",   "Diffuse"};
 const char* const kLeafTypes[] = {"int", "real", "string", "matrix", "color", "AniKey", ""};
-const std::uint32_t kNumbers[] = {0,      1,      2,      3,      4,          8,          16,         0x7F,
-                                  0x80,   0xFF,   0x100,  0x7FFF, 0x8000,     0xFFFF,     0x10000,    0x7FFFFFFF,
-                                  0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x3F800000u /* 1.0f */, 0x7FC00000u /* NaN */,
-                                  0x7F800000u /* inf */, 0xBF800000u /* -1.0f */};
+const std::uint32_t kNumbers[] = {0,
+                                  1,
+                                  2,
+                                  3,
+                                  4,
+                                  8,
+                                  16,
+                                  0x7F,
+                                  0x80,
+                                  0xFF,
+                                  0x100,
+                                  0x7FFF,
+                                  0x8000,
+                                  0xFFFF,
+                                  0x10000,
+                                  0x7FFFFFFF,
+                                  0x80000000u,
+                                  0xFFFFFFFFu,
+                                  0xFFFFFFFEu,
+                                  0x3F800000u /* 1.0f */,
+                                  0x7FC00000u /* NaN */,
+                                  0x7F800000u /* inf */,
+                                  0xBF800000u /* -1.0f */};
 
 class Mutation {
 public:
@@ -155,7 +176,8 @@ private:
         changed = true;
       }
     }
-    auto letter = std::find_if(name.begin(), name.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+    auto letter =
+        std::find_if(name.begin(), name.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
     if (!changed && letter != name.end()) *letter = otherCase(*letter);
     return name;
   }

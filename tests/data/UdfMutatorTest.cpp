@@ -80,8 +80,8 @@ TEST(UdfMutatorTest, CrossOverGraftsASubtreeOrRefuses) {
   std::string out(original.size() * 4, '\0');
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(original.data());
   auto* target = reinterpret_cast<std::uint8_t*>(out.data());
-  const std::size_t size = fuzztargets::crossOverUdf(bytes, original.size(), bytes, original.size(), target,
-                                                     out.size(), 7);
+  const std::size_t size =
+      fuzztargets::crossOverUdf(bytes, original.size(), bytes, original.size(), target, out.size(), 7);
   ASSERT_GT(size, original.size());
   out.resize(size);
   Shape after;
