@@ -31,7 +31,9 @@ bool nearIdentity(const D3DXMATRIX& m) {
 // `count` 32-bit values of a raw block; missing entries are 0.
 std::vector<std::uint32_t> words32(const UdfNode* block, std::size_t count) {
   std::vector<std::uint32_t> out(count, 0);
-  if (block) std::memcpy(out.data(), block->data(), std::min(block->dataSize(), count * 4) / 4 * 4);
+  // An empty block has no data pointer at all, which memcpy must not be given.
+  const std::size_t bytes = block ? std::min(block->dataSize(), count * 4) / 4 * 4 : 0;
+  if (bytes > 0) std::memcpy(out.data(), block->data(), bytes);
   return out;
 }
 
