@@ -68,7 +68,7 @@ UINT sizeFor(UINT requested, UINT image) {
 
 void fillInfo(const Image& image, D3DXIMAGE_INFO* info) {
   if (!info) return;
-  *info = {image.width, image.height, 1, 1, image.fileFormat, D3DRTYPE_TEXTURE, image.fileType};
+  *info = {image.fileWidth, image.fileHeight, 1, 1, image.fileFormat, D3DRTYPE_TEXTURE, image.fileType};
 }
 
 bool hasAlpha(D3DFORMAT format) { return d3d9::formatInfo(format).hasAlpha; }
@@ -182,11 +182,16 @@ HRESULT fillLevelsAfter(IDirect3DTexture9* texture, UINT sourceLevel, Image leve
   return D3D_OK;
 }
 
-// Level 0 from the image, every further level from the one above it.
-HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter, DWORD mipFilter) {
+// Level 0 from the image, every further level from the one above it. The image goes as
+// soon as level 0 is made from it: large pictures need their memory for the levels.
+HRESULT fillTexture(IDirect3DTexture9* texture, Image image, DWORD filter, DWORD mipFilter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(0, &desc);
-  Image level = d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
+  const bool sameSize = desc.Width == image.width && desc.Height == image.height;
+  Image level = sameSize && (filter & 0xFFFF) != D3DX_FILTER_NONE
+                    ? std::move(image)
+                    : d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
+  image = Image();
   const HRESULT result = writeLevel(texture, 0, level);
   if (FAILED(result)) return result;
   if ((mipFilter & 0xFFFF) == D3DX_FILTER_NONE && mipFilter != D3DX_DEFAULT) return D3D_OK;
@@ -194,8 +199,33 @@ HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter
   return fillLevelsAfter(texture, 0, std::move(level), boxed);
 }
 
-bool decode(const void* data, UINT size, Image& image, std::string& error) {
-  return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error);
+bool decode(const void* data, UINT size, Image& image, std::string& error, const d3dx9::DecodeOptions& options = {}) {
+  return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error, options);
+}
+
+bool averages(DWORD filter) {
+  const DWORD kind = filter & 0xFFFF;
+  return filter == D3DX_DEFAULT || kind == D3DX_FILTER_BOX || kind == D3DX_FILTER_TRIANGLE;
+}
+
+// A texture is made of the whole decoded image, so an image the device could not hold as
+// a texture, on a side or in its memory, is refused before it is decoded. An averaging
+// filter that shrinks it anyway lets the decoder shrink while decoding (to no less than
+// the texture's size), which is what keeps a large photo cheap.
+d3dx9::DecodeOptions textureDecodeOptions(IDirect3DDevice9* device, UINT width, UINT height, DWORD filter) {
+  d3dx9::DecodeOptions options;
+  D3DCAPS9 caps{};
+  if (SUCCEEDED(device->GetDeviceCaps(&caps))) {
+    if (caps.MaxTextureWidth) options.maxWidth = std::min<UINT>(options.maxWidth, caps.MaxTextureWidth);
+    if (caps.MaxTextureHeight) options.maxHeight = std::min<UINT>(options.maxHeight, caps.MaxTextureHeight);
+  }
+  if (const UINT memory = device->GetAvailableTextureMem())
+    options.maxBytes = std::min<std::uint64_t>(options.maxBytes, memory);
+  if (averages(filter)) {
+    options.neededWidth = width;
+    options.neededHeight = height;
+  }
+  return options;
 }
 
 } // namespace
@@ -204,7 +234,9 @@ HRESULT D3DXGetImageInfoFromFileInMemory(const void* pSrcData, UINT SrcDataSize,
   if (!pSrcData || !pSrcInfo) return D3DERR_INVALIDCALL;
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("image information", error);
+  d3dx9::DecodeOptions headerOnly;
+  headerOnly.headerOnly = true;
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly)) return invalidData("image information", error);
   fillInfo(image, pSrcInfo);
   return D3D_OK;
 }
@@ -242,17 +274,21 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, const voi
     return invalidCall("texture from memory", "unknown filter");
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("texture from memory", error);
+  d3dx9::DecodeOptions headerOnly;
+  headerOnly.headerOnly = true;
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly)) return invalidData("texture from memory", error);
+  UINT width = sizeFor(Width, image.fileWidth), height = sizeFor(Height, image.fileHeight);
+  if (!decode(pSrcData, SrcDataSize, image, error, textureDecodeOptions(pDevice, width, height, Filter)))
+    return invalidData("texture from memory", error);
   fillInfo(image, pSrcInfo);
   const D3DFORMAT format = chooseFormat(pDevice, Format, &image, ColorKey, Usage);
-  UINT width = sizeFor(Width, image.width), height = sizeFor(Height, image.height);
   fitDevice(pDevice, format, width, height);
   IDirect3DTexture9* texture = nullptr;
   HRESULT result = pDevice->CreateTexture(width, height, levelsFor(MipLevels, width, height), Usage, format, Pool,
                                           &texture, nullptr);
   if (FAILED(result)) return result;
   d3dx9::applyColorKey(image, ColorKey);
-  result = fillTexture(texture, image, Filter, MipFilter);
+  result = fillTexture(texture, std::move(image), Filter, MipFilter);
   if (FAILED(result)) {
     texture->Release();
     return result;
