@@ -325,6 +325,22 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, I
 
 namespace {
 
+// The limits of the surface's device; a shrink while decoding only where no source
+// rectangle addresses the image's own pixels.
+d3dx9::DecodeOptions surfaceDecodeOptions(IDirect3DSurface9* surface, const RECT* destRect, const RECT* sourceRect,
+                                          DWORD filter) {
+  IDirect3DDevice9* device = nullptr;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(surface->GetDevice(&device)) || !device) return {};
+  surface->GetDesc(&desc);
+  const UINT width = destRect ? UINT(std::max<LONG>(0, destRect->right - destRect->left)) : desc.Width;
+  const UINT height = destRect ? UINT(std::max<LONG>(0, destRect->bottom - destRect->top)) : desc.Height;
+  const d3dx9::DecodeOptions options =
+      textureDecodeOptions(device, width, height, sourceRect ? D3DX_FILTER_NONE : filter);
+  device->Release();
+  return options;
+}
+
 // Puts `source` (its `sourceRect`) into the destination rectangle of a surface.
 HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* destRect, const Image& source,
                     const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey) {
@@ -363,7 +379,8 @@ HRESULT D3DXLoadSurfaceFromFileInMemory(IDirect3DSurface9* pDestSurface, const P
   if (!pDestSurface || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("surface from memory", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, surfaceDecodeOptions(pDestSurface, pDestRect, pSrcRect, Filter)))
+    return invalidData("surface from memory", error);
   fillInfo(image, pSrcInfo);
   return loadSurface("surface from memory", pDestSurface, pDestRect, image, pSrcRect, Filter, ColorKey);
 }

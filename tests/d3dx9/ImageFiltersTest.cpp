@@ -70,8 +70,8 @@ TEST(ImageFiltersTest, AveragingResizeMatchesTheAreaEachPixelCovers) {
           const std::uint32_t want = areaAverage(source, c.toWidth, c.toHeight, x, y);
           for (int shift = 0; shift < 32; shift += 8)
             ASSERT_NEAR(channel(out.at(x, y), shift), channel(want, shift), 1)
-                << c.fromWidth << "x" << c.fromHeight << " to " << c.toWidth << "x" << c.toHeight << " at " << x
-                << "," << y;
+                << c.fromWidth << "x" << c.fromHeight << " to " << c.toWidth << "x" << c.toHeight << " at " << x << ","
+                << y;
         }
       }
     }
