@@ -91,13 +91,16 @@ private:
   std::unique_ptr<engine::TextureManager> manager_;
 };
 
+bool openOrSkip(TextureLoad& textures, benchmark::State& state) {
+  std::string failure;
+  if (textures.open(failure)) return true;
+  state.SkipWithError(failure.c_str());
+  return false;
+}
+
 void loadPhoto(benchmark::State& state, UINT maxSide) {
   TextureLoad textures;
-  std::string failure;
-  if (!textures.open(failure)) {
-    state.SkipWithError(failure.c_str());
-    return;
-  }
+  if (!openOrSkip(textures, state)) return;
   const std::vector<BYTE> bytes = photoJpeg();
   D3DSURFACE_DESC desc{};
   const double before = statusMegabytes("VmRSS:");
@@ -134,11 +137,7 @@ std::vector<BYTE> hugePng() {
 
 void BM_PngDeclaring16384Squared(benchmark::State& state) {
   TextureLoad textures;
-  std::string failure;
-  if (!textures.open(failure)) {
-    state.SkipWithError(failure.c_str());
-    return;
-  }
+  if (!openOrSkip(textures, state)) return;
   const std::vector<BYTE> bytes = hugePng();
   const double before = statusMegabytes("VmRSS:");
   resetPeak();

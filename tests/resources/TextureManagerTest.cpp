@@ -264,9 +264,13 @@ TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
 
 TEST_F(Textures, AMaxSideShrinksAPictureWithItsProportionsAndIsNotSharedWithoutIt) {
   const std::string large = bmp(300, 200, 0x336699), small = bmp(40, 30, 0x336699);
-  TextureRequest photo;
-  photo.location = FileLocation::memory(large.data(), static_cast<std::uint32_t>(large.size()));
-  photo.maxSide = 64;
+  const auto limited = [](const std::string& bytes, UINT maxSide) {
+    TextureRequest request;
+    request.location = FileLocation::memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    request.maxSide = maxSide;
+    return request;
+  };
+  const TextureRequest photo = limited(large, 64);
   TextureRef shrunk = manager_->get(photo);
   ASSERT_TRUE(shrunk);
   EXPECT_EQ(shrunk->createdWidth(), 64u);
@@ -274,19 +278,14 @@ TEST_F(Textures, AMaxSideShrinksAPictureWithItsProportionsAndIsNotSharedWithoutI
   EXPECT_EQ(shrunk->imageInfo().Width, 300u);
   EXPECT_EQ(firstTexel(*shrunk), 0xFF336699u);
   // The whole picture is another texture, in the usual powers of two.
-  TextureRequest whole = photo;
-  whole.maxSide = 0;
-  TextureRef full = manager_->get(whole);
+  TextureRef full = manager_->get(limited(large, 0));
   ASSERT_TRUE(full);
   EXPECT_NE(full.get(), shrunk.get());
   EXPECT_EQ(full->createdWidth(), 512u);
   EXPECT_EQ(manager_->get(photo).get(), shrunk.get());
 
   // A picture within the limit keeps its own size, not rounded up past it.
-  TextureRequest within;
-  within.location = FileLocation::memory(small.data(), static_cast<std::uint32_t>(small.size()));
-  within.maxSide = 64;
-  TextureRef kept = manager_->get(within);
+  TextureRef kept = manager_->get(limited(small, 64));
   ASSERT_TRUE(kept);
   EXPECT_EQ(kept->createdWidth(), 40u);
   EXPECT_EQ(kept->createdHeight(), 30u);
