@@ -48,29 +48,11 @@ const char* const kNames[] = {"Children",    "Cameras",   "Materials",    "Light
 const char* const kListTypes[] = {"Node",      "Mesh",     "Dummy",  "bone", "Camera", "PointLight", "DirLight",
                                   "SpotLight", "Material", "Sample", "TCB",  "Linear", "Textures",   "Diffuse"};
 const char* const kLeafTypes[] = {"int", "real", "string", "matrix", "color", "AniKey", ""};
-const std::uint32_t kNumbers[] = {0,
-                                  1,
-                                  2,
-                                  3,
-                                  4,
-                                  8,
-                                  16,
-                                  0x7F,
-                                  0x80,
-                                  0xFF,
-                                  0x100,
-                                  0x7FFF,
-                                  0x8000,
-                                  0xFFFF,
-                                  0x10000,
-                                  0x7FFFFFFF,
-                                  0x80000000u,
-                                  0xFFFFFFFFu,
-                                  0xFFFFFFFEu,
-                                  0x3F800000u /* 1.0f */,
-                                  0x7FC00000u /* NaN */,
-                                  0x7F800000u /* inf */,
-                                  0xBF800000u /* -1.0f */};
+// Edges of counts, sizes and indices, and the floats 1, -1, NaN and infinity.
+const std::uint32_t kNumbers[] = {0,           1,           2,           3,           4,           8,
+                                  16,          0x7F,        0x80,        0xFF,        0x100,       0x7FFF,
+                                  0x8000,      0xFFFF,      0x10000,     0x7FFFFFFF,  0x80000000u, 0xFFFFFFFFu,
+                                  0xFFFFFFFEu, 0x3F800000u, 0xBF800000u, 0x7FC00000u, 0x7F800000u};
 
 class Mutation {
 public:

@@ -187,8 +187,8 @@ HRESULT fillLevelsAfter(IDirect3DTexture9* texture, UINT sourceLevel, Image leve
 HRESULT fillTexture(IDirect3DTexture9* texture, Image image, DWORD filter, DWORD mipFilter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(0, &desc);
-  const bool sameSize = desc.Width == image.width && desc.Height == image.height;
-  Image level = sameSize && (filter & 0xFFFF) != D3DX_FILTER_NONE
+  // At its own size every filter leaves an image as it is.
+  Image level = desc.Width == image.width && desc.Height == image.height
                     ? std::move(image)
                     : d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
   image = Image();
@@ -201,6 +201,12 @@ HRESULT fillTexture(IDirect3DTexture9* texture, Image image, DWORD filter, DWORD
 
 bool decode(const void* data, UINT size, Image& image, std::string& error, const d3dx9::DecodeOptions& options = {}) {
   return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error, options);
+}
+
+d3dx9::DecodeOptions headerOnly() {
+  d3dx9::DecodeOptions options;
+  options.headerOnly = true;
+  return options;
 }
 
 bool averages(DWORD filter) {
@@ -234,9 +240,7 @@ HRESULT D3DXGetImageInfoFromFileInMemory(const void* pSrcData, UINT SrcDataSize,
   if (!pSrcData || !pSrcInfo) return D3DERR_INVALIDCALL;
   Image image;
   std::string error;
-  d3dx9::DecodeOptions headerOnly;
-  headerOnly.headerOnly = true;
-  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly)) return invalidData("image information", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly())) return invalidData("image information", error);
   fillInfo(image, pSrcInfo);
   return D3D_OK;
 }
@@ -274,9 +278,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, const voi
     return invalidCall("texture from memory", "unknown filter");
   Image image;
   std::string error;
-  d3dx9::DecodeOptions headerOnly;
-  headerOnly.headerOnly = true;
-  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly)) return invalidData("texture from memory", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly())) return invalidData("texture from memory", error);
   UINT width = sizeFor(Width, image.fileWidth), height = sizeFor(Height, image.fileHeight);
   if (!decode(pSrcData, SrcDataSize, image, error, textureDecodeOptions(pDevice, width, height, Filter)))
     return invalidData("texture from memory", error);
