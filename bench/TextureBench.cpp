@@ -14,7 +14,7 @@
 #include <zlib.h>
 
 #include "bench/BenchDevice.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/d3d9/HiddenWindow.h"
 #include "platform/d3dx9/ImageEncoder.h"

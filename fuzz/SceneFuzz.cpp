@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/device/DevicePointer.h"
-#include "engine/render/StateCache.h"
+#include "engine/render/DevicePointer.h"
 #include "fuzz/SceneFuzzTarget.h"
 #include "fuzz/UdfMutator.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
@@ -28,7 +27,6 @@ public:
     p.AutoDepthStencilFormat = D3DFMT_D24S8;
     d3d_->CreateDevice(0, D3DDEVTYPE_HAL, p.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device_);
     engine::publishDevice(device_);
-    engine::stateCache().invalidateAll();
   }
   ~FreshDevice() {
     engine::publishDevice(nullptr);

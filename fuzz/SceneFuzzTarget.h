@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "engine/core/Log.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/RenderView.h"
 #include "engine/scene/Scene.h"
 

@@ -214,10 +214,12 @@ TEST(NodePoseTest, APendulumSwingsAboutItsPivot) {
 TEST(NodePoseTest, AnInstalledRotationKeyTurnsTheNodeAboutItsParentsY) {
   SceneNode hand("strelka_1big");
   hand.setTransforms("", NodeTransform::fromNodeTM(identity()), nullptr);
-  D3DXQUATERNION rotation(0, 0, 0, 1);
-  hand.installTransform("", std::make_shared<RotationKeyTransform>(&rotation));
+  AnimationKey key = AnimationKey::rotation(0.0f, D3DXQUATERNION(0, 0, 0, 1));
+  hand.installTransform("", std::make_shared<RotationKeyTransform>(&key));
   const D3DXVECTOR3 y(0, 1, 0);
+  D3DXQUATERNION rotation;
   D3DXQuaternionRotationAxis(&rotation, &y, D3DX_PI / 2); // three o'clock
+  key = AnimationKey::rotation(0.0f, rotation);
   D3DXVECTOR3 tip(0, 0, 10), out;
   const Matrix m = hand.animatedLocal(0);
   D3DXVec3TransformCoord(&out, &tip, &m.m);

@@ -6,7 +6,7 @@
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
 #include "engine/data/udf/UdfNode.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 #include "engine/scene/UdfValues.h"
 #include "platform/win32/winuser.h"
@@ -69,9 +69,9 @@ bool SceneViewer::open(const ViewerOptions& options, std::string& error) {
   D3DXVec3Normalize(&direction_, &options.direction);
   D3DXVec3Normalize(&up_, &options.up);
   if (!openWindow(error) || !openDevice(error)) return false;
-  mountMedia();
+  media_.mountLinkedArchive();
   textures_ = std::make_unique<engine::TextureManager>();
-  textures_->searchPaths().merge(media_);
+  textures_->searchPaths().merge(media_.searchPaths());
   engine::publishTextureManager(textures_.get());
 
   engine::FileLocation location;
@@ -146,17 +146,7 @@ bool SceneViewer::openDevice(std::string& error) {
     return false;
   }
   engine::publishDevice(device_);
-  engine::stateCache().invalidateAll();
   return true;
-}
-
-void SceneViewer::mountMedia() {
-  media_.add(engine::FileLocation::disk("Media"));
-  if (!engine::resourcePresent(kMediaResourceId)) return;
-  auto archive = std::make_unique<engine::MemFileArchive>();
-  if (!archive->open(engine::FileLocation::resource(kMediaResourceId))) return;
-  archive_ = std::move(archive);
-  media_.add(engine::FileLocation::inArchive(*archive_, "Media"));
 }
 
 bool SceneViewer::locate(const std::string& name, engine::FileLocation& location) const {
@@ -164,12 +154,7 @@ bool SceneViewer::locate(const std::string& name, engine::FileLocation& location
     location = engine::FileLocation::disk(name);
     return true;
   }
-  // The archive says every name exists; only opening the entry tells.
-  engine::FileLocation candidate = engine::FileLocation::diskOrArchive(nullptr, name);
-  if (!media_.resolve(candidate)) return false;
-  if (!candidate.openStream(engine::kStreamRead)) return false;
-  location = candidate;
-  return true;
+  return media_.find(name, location);
 }
 
 bool SceneViewer::loadTour(std::string& error) {

@@ -6,8 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/data/FileSearchPaths.h"
-#include "engine/data/archive/MemFileArchive.h"
+#include "engine/data/MediaLibrary.h"
 #include "engine/render/RenderView.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/CameraPath.h"
@@ -16,9 +15,6 @@
 #include "tools/tickwood-view/ViewerOptions.h"
 
 namespace tools {
-
-// The resource the embedded media archive is linked in as.
-constexpr int kMediaResourceId = 147;
 
 class SceneViewer {
 public:
@@ -44,7 +40,6 @@ public:
 private:
   bool openWindow(std::string& error);
   bool openDevice(std::string& error);
-  void mountMedia();
   // A location for a file on disk, or else in the archive's "Media" folder.
   bool locate(const std::string& name, engine::FileLocation& location) const;
   bool loadTour(std::string& error);
@@ -58,8 +53,7 @@ private:
   bool ownWindow_ = false;
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
-  std::unique_ptr<engine::MemFileArchive> archive_;
-  engine::FileSearchPaths media_;
+  engine::MediaLibrary media_;
   std::unique_ptr<engine::TextureManager> textures_;
   std::unique_ptr<engine::Scene> scene_;
   engine::RenderView view_;
