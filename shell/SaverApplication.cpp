@@ -1,10 +1,8 @@
 #include "shell/SaverApplication.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/Log.h"
-#include "engine/data/props/PropsParser.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -59,7 +57,7 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
   case WM_DESTROY:
     // The device draws into this window (its host may have taken it away already): it must
     // not outlive it.
-    releaseDevice();
+    releaseDeviceAndScene();
     quitRequested_ = true;
     return 1;
   case WM_CLOSE:
@@ -92,10 +90,7 @@ LRESULT SaverApplication::engineWindowProc(HWND window, UINT message, WPARAM wPa
 bool SaverApplication::applyGamma() {
   gammaRamp_ = makeGammaRamp(settings_.gamma);
   if (device_) {
-    D3DGAMMARAMP ramp{};
-    std::copy(gammaRamp_.red.begin(), gammaRamp_.red.end(), ramp.red);
-    std::copy(gammaRamp_.green.begin(), gammaRamp_.green.end(), ramp.green);
-    std::copy(gammaRamp_.blue.begin(), gammaRamp_.blue.end(), ramp.blue);
+    const D3DGAMMARAMP ramp = toD3DGammaRamp(gammaRamp_);
     device_->SetGammaRamp(0, D3DSGR_NO_CALIBRATION, &ramp);
   }
   return Application::restoreDeviceObjects();
@@ -157,6 +152,7 @@ void SaverApplication::waitForPreviewStart() {
 }
 
 bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
+  startUpTimes_.begin();
   mode_ = mode;
   parent_ = parent;
   instance_ = instance;
@@ -175,19 +171,25 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
     return true;
   }
 
+  startUpTimes_.mark("settings and window");
   if (!startDevice()) return false;
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
+  startUpTimes_.mark("device");
   mountMedia();
   readDisplayMode();
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
+  startUpTimes_.mark("loading picture");
   readSceneProperties();
   engine::logLine("Application created\n");
+  startUpTimes_.mark("scene properties");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
+  startUpTimes_.mark("room");
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
+  startUpTimes_.mark("fade");
   return true;
 }
 
@@ -198,14 +200,8 @@ void SaverApplication::mountMedia() {
 }
 
 void SaverApplication::readSceneProperties() {
-  engine::FileLocation location;
-  // A file that is not there changes nothing, silently; one that is there counts with
-  // every statement that parsed.
-  if (!media_.find("/Scene.props", location)) return;
   engine::PropsTree properties;
-  engine::parsePropsFile(location, properties);
-  applySceneProperties(properties, sceneProperties_);
-  readSceneExtras(properties);
+  if (saver::readSceneProperties(media_, sceneProperties_, properties)) readSceneExtras(properties);
 }
 
 void SaverApplication::runSettingsDialog(HWND) {
@@ -221,12 +217,19 @@ void SaverApplication::advanceFrame() {
   }
 }
 
+void SaverApplication::releaseDeviceAndScene() {
+  // What was made on the device goes before it: a device outlives nothing made on it.
+  releaseScene();
+  loadingScreen_.release();
+  releaseDevice();
+}
+
 void SaverApplication::shutDown() {
   shutdownAudio();
   afterLoop();
   writeScreenshot();
   // The device draws into the window: it goes first.
-  releaseDevice();
+  releaseDeviceAndScene();
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
   ShowCursor(TRUE);

@@ -19,6 +19,7 @@
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
+#include "shell/StartUpTimes.h"
 
 namespace saver {
 
@@ -100,6 +101,8 @@ public:
   const D3DVIEWPORT9& viewport() const { return viewport_; }
   engine::TextureManager& textures() { return textures_; }
   LoadingScreen& loadingScreen() { return loadingScreen_; }
+  // How long each step of the last start-up took.
+  const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -111,6 +114,9 @@ protected:
   virtual void runSettingsDialog(HWND owner);
   // One frame's drawing: clear to the background colour, the scene, present.
   virtual void renderFrame();
+  // Before the device goes for good: lets go of everything the scene made on it.
+  virtual void releaseScene() {}
+  void releaseDeviceAndScene();
 
   bool createSaverWindow();
   // The device, its full-screen mode from the settings, and what start-up reads from it.
@@ -145,6 +151,7 @@ protected:
   FrameLoop frameLoop_{*this};
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
+  StartUpTimes startUpTimes_;
 };
 
 } // namespace saver

@@ -2,10 +2,10 @@
 #include "platform/d3d9/Diagnostics.h"
 #include "platform/d3dx9/Image.h"
 #include "platform/d3dx9/ImageEncoder.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <random>
 
@@ -36,13 +36,6 @@ void expectSamePixels(const Image& decoded, const Image& expected, int tolerance
         ASSERT_LE(std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)), tolerance)
             << "pixel " << x << ", " << y << " shift " << shift;
     }
-}
-
-// An image of `like`'s size, all `color`.
-Image solidLike(const Image& like, std::uint32_t color) {
-  Image image = blankImage(like.width, like.height);
-  std::fill(image.pixels.begin(), image.pixels.end(), color);
-  return image;
 }
 
 Image decoded(const std::vector<BYTE>& bytes, std::string* error = nullptr) {
@@ -308,8 +301,7 @@ TEST(ImageDecoder, LimitsRefuseBeforeAnythingIsAllocated) {
 }
 
 TEST(ImageDecoder, JpegShrinksWhileDecodingToNoLessThanNeeded) {
-  Image source = pattern(64, 48, false);
-  std::fill(source.pixels.begin(), source.pixels.end(), 0xFF3080C0u);
+  const Image source = testsupport::solidImage(64, 48, 0xFF3080C0u);
   std::vector<BYTE> jpeg;
   ASSERT_TRUE(encodeJpeg(source, 95, false, jpeg));
   const struct {
@@ -326,7 +318,7 @@ TEST(ImageDecoder, JpegShrinksWhileDecodingToNoLessThanNeeded) {
     EXPECT_EQ(image.height, c.height) << c.neededWidth << " x " << c.neededHeight;
     EXPECT_EQ(image.fileWidth, 64u);
     EXPECT_EQ(image.fileHeight, 48u);
-    expectSamePixels(image, solidLike(image, 0xFF3080C0u), 4);
+    expectSamePixels(image, testsupport::solidImage(image.width, image.height, 0xFF3080C0u), 4);
   }
   // Within the limits once shrunk is within the limits.
   DecodeOptions tight;

@@ -1,16 +1,18 @@
-// Shows a scene file: a window (or a hidden one for screenshots), a device, the media
-// archive and texture store, the scene with its animations started, and the frame drawn
-// through the render view the way the clock room draws the room.
+// Shows a scene file: a window (or a hidden one for screenshots), a device, the media and
+// the texture store, and the scene assembled and drawn by the clock room's own recipe, with
+// the room's "Scene.props", the hands at the local time (or a given one) and the
+// animations playing.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "clockroom/ClockMechanism.h"
+#include "clockroom/RoomFrame.h"
+#include "clockroom/RoomScene.h"
 #include "engine/data/MediaLibrary.h"
-#include "engine/render/RenderView.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/CameraPath.h"
-#include "engine/scene/Scene.h"
 #include "platform/d3d9/HiddenWindow.h"
 #include "tools/tickwood-view/ViewerOptions.h"
 
@@ -33,8 +35,7 @@ public:
   // The window's loop until it is closed, Escape is pressed or the time is up.
   int runWindowed();
 
-  engine::Scene& scene() { return *scene_; }
-  engine::RenderView& view() { return view_; }
+  saver::RoomScene& room() { return *room_; }
   IDirect3DDevice9* device() const { return device_; }
 
 private:
@@ -43,8 +44,7 @@ private:
   // A location for a file on disk, or else in the archive's "Media" folder.
   bool locate(const std::string& name, engine::FileLocation& location) const;
   bool loadTour(std::string& error);
-  void startAnimations();
-  void placeCamera(const double* atSeconds);
+  engine::CameraPose camera(const double* atSeconds) const;
   void moveCamera(float seconds);
 
   ViewerOptions options_;
@@ -55,8 +55,10 @@ private:
   IDirect3DDevice9* device_ = nullptr;
   engine::MediaLibrary media_;
   std::unique_ptr<engine::TextureManager> textures_;
-  std::unique_ptr<engine::Scene> scene_;
-  engine::RenderView view_;
+  saver::SceneProperties properties_;
+  saver::ClockMechanism clock_;
+  std::unique_ptr<saver::RoomScene> room_;
+  saver::RoomFrame frame_{properties_};
   engine::CameraPath tour_;
   bool hasTour_ = false;
   std::int64_t startMs_ = 0;
