@@ -59,21 +59,19 @@ std::string toneFile() {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class ClockRoom : public shelltest::PrivateRegistry {
+class ClockRoom : public shelltest::PrivateSession {
 protected:
   void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
+    PrivateSession::SetUp();
     // The sounds play, to no one.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     clock_.setNow(100000);
   }
   void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
+    PrivateSession::TearDown();
     unsetenv("SDL_AUDIODRIVER");
-    PrivateRegistry::TearDown();
   }
+  void releaseApplication() override { app_.reset(); }
 
   // Media of a Scene.props, the room (unless left out), two tours of 882 units and, when
   // asked, the thunder claps.
