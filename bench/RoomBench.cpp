@@ -123,7 +123,7 @@ void BM_SaverRoomFrame(benchmark::State& state) {
   state.counters["height"] = double(application->viewport().Height);
   application->shutDown();
 }
-BENCHMARK(BM_SaverRoomFrame)->Unit(benchmark::kMillisecond)->MinTime(10.0);
+BENCHMARK(BM_SaverRoomFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(10.0);
 
 // The Direct3D calls of the saver's frames, counted by the recording device.
 void BM_SaverRoomCalls(benchmark::State& state) {
