@@ -103,8 +103,7 @@ protected:
     return device->SetProperty(DIPROP_BUFFERSIZE, &property.diph);
   }
 
-  static std::vector<DIDEVICEOBJECTDATA> read(IDirectInputDevice8A* device, HRESULT expected = DI_OK,
-                                              DWORD room = 64) {
+  static std::vector<DIDEVICEOBJECTDATA> read(IDirectInputDevice8A* device, HRESULT expected = DI_OK, DWORD room = 64) {
     std::vector<DIDEVICEOBJECTDATA> items(room);
     DWORD count = room;
     EXPECT_EQ(device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items.data(), &count, 0), expected);

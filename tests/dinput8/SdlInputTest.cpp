@@ -38,13 +38,27 @@ TEST(SdlInput, KeysBecomeDirectInputCodes) {
     SDL_Scancode scancode;
     BYTE dik;
   } keys[] = {
-      {SDL_SCANCODE_A, DIK_A},         {SDL_SCANCODE_W, DIK_W},          {SDL_SCANCODE_Z, DIK_Z},
-      {SDL_SCANCODE_Q, DIK_Q},         {SDL_SCANCODE_M, DIK_M},          {SDL_SCANCODE_1, DIK_1},
-      {SDL_SCANCODE_9, DIK_9},         {SDL_SCANCODE_0, DIK_0},          {SDL_SCANCODE_UP, DIK_UP},
-      {SDL_SCANCODE_DOWN, DIK_DOWN},   {SDL_SCANCODE_LEFT, DIK_LEFT},    {SDL_SCANCODE_RIGHT, DIK_RIGHT},
-      {SDL_SCANCODE_LSHIFT, DIK_LSHIFT}, {SDL_SCANCODE_RSHIFT, DIK_RSHIFT}, {SDL_SCANCODE_LCTRL, DIK_LCONTROL},
-      {SDL_SCANCODE_RCTRL, DIK_RCONTROL}, {SDL_SCANCODE_LALT, DIK_LMENU}, {SDL_SCANCODE_RALT, DIK_RMENU},
-      {SDL_SCANCODE_ESCAPE, DIK_ESCAPE}, {SDL_SCANCODE_SPACE, DIK_SPACE}, {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER},
+      {SDL_SCANCODE_A, DIK_A},
+      {SDL_SCANCODE_W, DIK_W},
+      {SDL_SCANCODE_Z, DIK_Z},
+      {SDL_SCANCODE_Q, DIK_Q},
+      {SDL_SCANCODE_M, DIK_M},
+      {SDL_SCANCODE_1, DIK_1},
+      {SDL_SCANCODE_9, DIK_9},
+      {SDL_SCANCODE_0, DIK_0},
+      {SDL_SCANCODE_UP, DIK_UP},
+      {SDL_SCANCODE_DOWN, DIK_DOWN},
+      {SDL_SCANCODE_LEFT, DIK_LEFT},
+      {SDL_SCANCODE_RIGHT, DIK_RIGHT},
+      {SDL_SCANCODE_LSHIFT, DIK_LSHIFT},
+      {SDL_SCANCODE_RSHIFT, DIK_RSHIFT},
+      {SDL_SCANCODE_LCTRL, DIK_LCONTROL},
+      {SDL_SCANCODE_RCTRL, DIK_RCONTROL},
+      {SDL_SCANCODE_LALT, DIK_LMENU},
+      {SDL_SCANCODE_RALT, DIK_RMENU},
+      {SDL_SCANCODE_ESCAPE, DIK_ESCAPE},
+      {SDL_SCANCODE_SPACE, DIK_SPACE},
+      {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER},
   };
   for (const auto& k : keys)
     EXPECT_EQ(dikOf(k.scancode), k.dik) << SDL_GetScancodeName(k.scancode);
@@ -76,8 +90,11 @@ TEST(SdlInput, TheMouseGivesMovementsButtonsAndWheelNotches) {
 
   event = SDL_Event{};
   event.type = SDL_MOUSEBUTTONDOWN;
-  for (auto [sdl, index] : {std::pair{SDL_BUTTON_LEFT, 0}, {SDL_BUTTON_RIGHT, 1}, {SDL_BUTTON_MIDDLE, 2},
-                            {SDL_BUTTON_X1, 3}, {SDL_BUTTON_X2, 4}}) {
+  for (auto [sdl, index] : {std::pair{SDL_BUTTON_LEFT, 0},
+                            {SDL_BUTTON_RIGHT, 1},
+                            {SDL_BUTTON_MIDDLE, 2},
+                            {SDL_BUTTON_X1, 3},
+                            {SDL_BUTTON_X2, 4}}) {
     event.button.button = static_cast<Uint8>(sdl);
     ASSERT_TRUE(dinput8::rawInputFromSdl(event, input));
     EXPECT_EQ(input.kind, Kind::ButtonDown);
