@@ -79,11 +79,14 @@ bool InputDevices::init(bool useSystemCursor, DWORD keyboardFlags, DWORD mouseFl
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   readClientRect();
   useSystemCursor_ = useSystemCursor;
+  // Start from where the cursor is, so that the first movement message (the window appearing
+  // under a pointer that stays put) is no movement.
+  if (cursorIsPointer()) readCursor();
 
   void* created = nullptr;
   if (!directInputFactory_ ||
-      FAILED(directInputFactory_(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &created,
-                                 nullptr)) ||
+      FAILED(
+          directInputFactory_(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &created, nullptr)) ||
       !created)
     return false;
   directInput_ = static_cast<IDirectInput8A*>(created);
@@ -135,14 +138,18 @@ void InputDevices::clampPointer() {
   pointer_.y = std::clamp(pointer_.y, 0.0f, static_cast<float>(std::max<LONG>(clientRect_.height - 1, 0)));
 }
 
+void InputDevices::readCursor() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(window_, &cursor);
+  pointer_ = InputPoint{static_cast<float>(cursor.x), static_cast<float>(cursor.y)};
+}
+
 bool InputDevices::refreshPointer() {
   if (FAILED(readState(mouse_, sizeof mouseState_, &mouseState_))) return false;
   const InputPoint axes{static_cast<float>(mouseState_.lX), static_cast<float>(mouseState_.lY)};
   if (cursorIsPointer()) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    ScreenToClient(window_, &cursor);
-    pointer_ = InputPoint{static_cast<float>(cursor.x), static_cast<float>(cursor.y)};
+    readCursor();
   } else {
     pointer_.x += std::trunc(axes.x - previousAxes_.x) / sensitivity_;
     pointer_.y += std::trunc(axes.y - previousAxes_.y) / sensitivity_;

@@ -70,7 +70,9 @@ private:
                     HANDLE& event);
   void readClientRect();
   bool cursorIsPointer() const { return useSystemCursor_ || application_.windowed(); }
-  // The mouse state and the pointer (poll steps 1 to 3).
+  // The pointer from the cursor, in client coordinates.
+  void readCursor();
+  // The mouse state, and the pointer from the cursor or the mouse's axes, kept in the client area.
   bool refreshPointer();
   void clampPointer();
   void dispatchKeyboard();

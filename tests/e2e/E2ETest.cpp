@@ -1,103 +1,12 @@
 // End-to-end runs of the tickwood executable: headless on SDL's offscreen driver, and on a
 // private Xvfb server for everything that involves X11 windows.
-#include <gtest/gtest.h>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
-#include <optional>
-#include <sstream>
-#include <thread>
-
-#include "platform/d3dx9/Image.h"
-#include "tests/e2e/Process.h"
-#include "tests/e2e/XvfbServer.h"
+#include "tests/e2e/SaverRuns.h"
 #include "tests/fixtures/FixtureBitmap.h"
-#include "tests/support/Ci.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 
+using namespace e2e;
 using namespace std::chrono_literals;
-using Environment = std::map<std::string, std::optional<std::string>>;
-
-using testsupport::inCi;
-
-// A saver run's log without what depends on the machine: the description of its device
-// (the block between two rules, which goes to `description`) and the Direct3D stand-in's
-// remarks about the window system ("Direct3D: ..." lines).
-std::string withoutDescription(const std::string& log, std::string* description = nullptr) {
-  const std::string rule = "----------------------\n";
-  std::string rest = log;
-  const std::size_t first = rest.find(rule);
-  const std::size_t second = first == std::string::npos ? first : rest.find(rule, first + rule.size());
-  if (second != std::string::npos) {
-    if (description) *description = rest.substr(first, second + rule.size() - first);
-    rest = rest.substr(0, first) + rest.substr(second + rule.size());
-  }
-  std::string out;
-  std::istringstream lines(rest);
-  for (std::string line; std::getline(lines, line);)
-    if (line.rfind("Direct3D: ", 0) != 0) out += line + "\n";
-  return out;
-}
-
-constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
-
-// How many pixels of a PNG file are not `rgb`; -1 when the file is no PNG.
-long pixelsOtherThan(const std::filesystem::path& file, std::uint32_t rgb, d3dx9::Image& image) {
-  const std::string bytes = testsupport::TempDir::read(file);
-  std::string error;
-  if (!d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), image, error)) return -1;
-  return std::count_if(image.pixels.begin(), image.pixels.end(),
-                       [&](std::uint32_t pixel) { return (pixel & 0xFFFFFF) != rgb; });
-}
-
-class Tickwood : public ::testing::Test {
-protected:
-  // A headless run: no display at all, the settings in a private folder, the log on stderr.
-  Environment headless() const {
-    return {{"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"SDL_VIDEODRIVER", std::nullopt},
-            {"XSCREENSAVER_WINDOW", std::nullopt},
-            {"XDG_CONFIG_HOME", config_.path().string()},
-            {"TICKWOOD_LOG", "1"},
-            // Leaks are the unit tests' business; here the system libraries' would only
-            // change the exit codes of a sanitized build.
-            {"ASAN_OPTIONS", "detect_leaks=0"}};
-  }
-
-  std::unique_ptr<e2e::Process> run(std::vector<std::string> arguments, Environment environment) {
-    arguments.insert(arguments.begin(), TICKWOOD_EXE);
-    auto process = std::make_unique<e2e::Process>(arguments, environment, output_);
-    EXPECT_TRUE(process->started());
-    return process;
-  }
-
-  // The same, with `folder` as the working directory (where a Media folder overrides the
-  // program's own media).
-  std::unique_ptr<e2e::Process> runIn(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
-                                      Environment environment) {
-    std::string command = "cd '" + folder.string() + "' && exec '" TICKWOOD_EXE "'";
-    for (const std::string& argument : arguments)
-      command += " '" + argument + "'";
-    auto process =
-        std::make_unique<e2e::Process>(std::vector<std::string>{"/bin/sh", "-c", command}, environment, output_);
-    EXPECT_TRUE(process->started());
-    return process;
-  }
-
-  testsupport::TempDir config_;
-  testsupport::TempDir output_;
-};
 
 TEST_F(Tickwood, ChangePasswordEndsAtOnceWithExitCodeZero) {
   auto p = run({"/a", "5"}, headless());
@@ -166,86 +75,6 @@ TEST_F(Tickwood, BadCommandLinesAreRefusedWithAMessage) {
   EXPECT_EQ(preview->wait(10s), 0);
 }
 
-// The X11 cases: one Xvfb server per test and our own connection to it.
-class TickwoodOnX : public Tickwood {
-protected:
-  void SetUp() override {
-    server_ = std::make_unique<e2e::XvfbServer>();
-    if (server_->display().empty()) {
-      if (inCi()) FAIL() << "Xvfb could not be started";
-      GTEST_SKIP() << "Xvfb could not be started; the X11 cases are not tested";
-    }
-    display_ = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(display_, nullptr);
-  }
-  void TearDown() override {
-    if (display_) XCloseDisplay(display_);
-  }
-
-  Environment onX() const {
-    Environment env = headless();
-    env["DISPLAY"] = server_->display();
-    return env;
-  }
-
-  Window hostWindow(int width, int height) {
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = 0x202020;
-    attributes.event_mask = StructureNotifyMask;
-    Window window = XCreateWindow(display_, DefaultRootWindow(display_), 10, 10, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                  CWBackPixel | CWEventMask, &attributes);
-    XMapWindow(display_, window);
-    XSync(display_, False);
-    return window;
-  }
-
-  std::vector<Window> children(Window window) {
-    Window root = 0;
-    Window parent = 0;
-    Window* list = nullptr;
-    unsigned count = 0;
-    std::vector<Window> out;
-    if (XQueryTree(display_, window, &root, &parent, &list, &count)) out.assign(list, list + count);
-    if (list) XFree(list);
-    return out;
-  }
-
-  // Waits until `check` holds, for at most `limit`.
-  template <typename Check> bool eventually(Check check, std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < until) {
-      if (check()) return true;
-      std::this_thread::sleep_for(20ms);
-    }
-    return check();
-  }
-
-  // The window mapped last, once one is (the root's substructure must be watched): 0 when
-  // none is mapped within ten seconds.
-  Window mappedWindow() {
-    Window mapped = 0;
-    eventually(
-        [&] {
-          XEvent event;
-          while (XCheckTypedEvent(display_, MapNotify, &event))
-            mapped = event.xmap.window;
-          return mapped != 0;
-        },
-        10s);
-    return mapped;
-  }
-
-  bool sizeIs(Window window, int width, int height) {
-    XWindowAttributes attributes{};
-    return XGetWindowAttributes(display_, window, &attributes) && attributes.width == width &&
-           attributes.height == height;
-  }
-
-  std::unique_ptr<e2e::XvfbServer> server_;
-  Display* display_ = nullptr;
-};
-
 TEST_F(TickwoodOnX, ThePreviewShowsBitmap173InItsHostAndEndsWithIt) {
   testsupport::Picture picture;
   ASSERT_TRUE(testsupport::readBmp24(TICKWOOD_PREVIEW_BMP, picture));
@@ -306,8 +135,7 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheSaverFillsItFollowsItAndEndsWithIt) {
   XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_q), True, 0);
   XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_q), False, 0);
   XSync(display_, False);
-  std::this_thread::sleep_for(300ms);
-  EXPECT_TRUE(p->running());
+  EXPECT_FALSE(p->wait(300ms));
 
   XDestroyWindow(display_, host);
   XSync(display_, False);
@@ -374,25 +202,6 @@ TEST_F(TickwoodOnX, ChangePasswordMakesNoWindowButTheSaverDoes) {
   EXPECT_GE(countCreated(), 1);
 }
 
-TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
-  XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
-  XSync(display_, False);
-  auto p = run({"/s", "--seconds", "60"}, onX());
-  const Window saver = mappedWindow();
-  ASSERT_NE(saver, 0u);
-  ASSERT_TRUE(p->waitForError("Log started \n", 10s));
-  std::this_thread::sleep_for(200ms);
-  XWarpPointer(display_, None, saver, 0, 0, 0, 0, 20, 20);
-  XSetInputFocus(display_, saver, RevertToPointerRoot, CurrentTime);
-  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), True, 0);
-  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Escape), False, 0);
-  XSync(display_, False);
-  EXPECT_EQ(p->wait(5s), 1);
-  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
-}
-
-// The frame: the background of Scene.props, from the program's own media or from a Media
-// folder in the working directory, in the screenshot of the last frame.
 TEST_F(Tickwood, TheLastFrameShowsTheBackgroundOfSceneProps) {
   testsupport::TempDir plain;
   const std::filesystem::path black = output_.file("black.png");

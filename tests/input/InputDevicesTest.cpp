@@ -55,9 +55,9 @@ TEST_F(InputTest, TwoReleasesLessThan500MsApartMakeADoubleClick) {
   click(Raw::ButtonDown, 0, 1400);
   click(Raw::ButtonUp, 0, 1509);
   frame();
-  EXPECT_EQ(recorder_.kinds(), (std::vector<Kind>{Kind::LeftButtonPressed, Kind::LeftButtonReleased,
-                                                  Kind::LeftButtonPressed, Kind::LeftButtonReleased,
-                                                  Kind::LeftDoubleClick}));
+  EXPECT_EQ(recorder_.kinds(),
+            (std::vector<Kind>{Kind::LeftButtonPressed, Kind::LeftButtonReleased, Kind::LeftButtonPressed,
+                               Kind::LeftButtonReleased, Kind::LeftDoubleClick}));
 
   // 500 ms: no double click; the second release starts a new pair, which a third release
   // 499 ms later completes.

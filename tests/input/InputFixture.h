@@ -66,14 +66,14 @@ protected:
     ASSERT_TRUE(app_->Create(nullptr, makeWindow(width, height)));
     ASSERT_TRUE(app_->SetMode(fullscreen));
     devices_ = std::make_unique<engine::InputDevices>(*app_);
-    devices_->setDirectInputFactory([this](HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
-                                           LPUNKNOWN outer) {
-      const HRESULT result = DirectInput8Create(instance, version, iid, out, outer);
-      if (SUCCEEDED(result)) directInput_ = static_cast<dinput8::DirectInput*>(static_cast<IDirectInput8A*>(*out));
-      return result;
-    });
-    ASSERT_TRUE(devices_->init(useSystemCursor, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND,
-                               DISCL_NONEXCLUSIVE | DISCL_FOREGROUND));
+    devices_->setDirectInputFactory(
+        [this](HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer) {
+          const HRESULT result = DirectInput8Create(instance, version, iid, out, outer);
+          if (SUCCEEDED(result)) directInput_ = static_cast<dinput8::DirectInput*>(static_cast<IDirectInput8A*>(*out));
+          return result;
+        });
+    ASSERT_TRUE(
+        devices_->init(useSystemCursor, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND));
     devices_->addListener(&recorder_);
   }
 

@@ -1,0 +1,113 @@
+// What ends a saver run on an X server, driven with XTest: a key, a mouse button, and a
+// mouse movement only when "ExitOnMM" is set and the room has been shown for more than a
+// second; inside a daemon's window none of them.
+#include "tests/e2e/SaverRuns.h"
+
+namespace {
+
+using namespace e2e;
+using namespace std::chrono_literals;
+
+class InputOnX : public TickwoodOnX {
+protected:
+  void exitOnMouseMove(bool on) {
+    config_.write("tickwood/registry.reg", std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle "
+                                                       "Studio\\Tickwood]\n\"ExitOnMM\"=dword:0000000") +
+                                               (on ? "1" : "0") + "\n");
+  }
+
+  // A full-screen saver run, once its frames run with the pointer over its window.
+  std::unique_ptr<Process> saver(Window& window) {
+    XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+    XSync(display_, False);
+    auto p = run({"/s", "--seconds", "60"}, onX());
+    window = mappedWindow();
+    EXPECT_NE(window, 0u);
+    EXPECT_TRUE(p->waitForError("Application created\n", 10s));
+    return p;
+  }
+
+  void pointerTo(int x, int y) {
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, 0);
+    XSync(display_, False);
+  }
+
+  void click(unsigned button) {
+    XTestFakeButtonEvent(display_, button, True, 0);
+    XTestFakeButtonEvent(display_, button, False, 0);
+    XSync(display_, False);
+  }
+
+  void key(KeySym symbol) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), True, 0);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), False, 0);
+    XSync(display_, False);
+  }
+
+  // Moves the pointer a little at a time for `duration`.
+  void wander(std::chrono::milliseconds duration) {
+    const auto until = std::chrono::steady_clock::now() + duration;
+    for (int step = 0; std::chrono::steady_clock::now() < until; ++step) {
+      pointerTo(200 + step % 40, 200 + step % 30);
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+};
+
+TEST_F(InputOnX, AKeyEndsTheSaver) {
+  Window window = 0;
+  auto p = saver(window);
+  XWarpPointer(display_, None, window, 0, 0, 0, 0, 20, 20);
+  XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+  key(XK_Escape);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+}
+
+TEST_F(InputOnX, AMouseMovementEndsTheSaverOnlyAfterTheFirstSecondWithExitOnMM) {
+  exitOnMouseMove(true);
+  Window window = 0;
+  auto p = saver(window);
+  // The movements of the first second of the room are not the user's wish to leave.
+  wander(300ms);
+  ASSERT_FALSE(p->wait(1500ms)) << p->err();
+  pointerTo(300, 250);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+}
+
+TEST_F(InputOnX, WithoutExitOnMMAMouseMovementNeverEndsTheSaverButAClickDoes) {
+  exitOnMouseMove(false);
+  Window window = 0;
+  auto p = saver(window);
+  std::this_thread::sleep_for(1500ms);
+  wander(500ms);
+  ASSERT_FALSE(p->wait(300ms)) << p->err();
+  click(3);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+}
+
+TEST_F(InputOnX, InADaemonsWindowNoKeyButtonOrMovementEndsTheRun) {
+  exitOnMouseMove(true);
+  const Window host = hostWindow(320, 240);
+  auto p = run({"-window-id", std::to_string(host), "--seconds", "60"}, onX());
+  ASSERT_TRUE(eventually([&] { return children(host).size() == 1; }, 10s));
+  ASSERT_TRUE(p->waitForError("Application created\n", 10s));
+  std::this_thread::sleep_for(1500ms);
+  XSetInputFocus(display_, children(host)[0], RevertToPointerRoot, CurrentTime);
+  pointerTo(100, 100);
+  key(XK_q);
+  click(1);
+  wander(300ms);
+  EXPECT_FALSE(p->wait(500ms)) << p->err();
+
+  XDestroyWindow(display_, host);
+  XSync(display_, False);
+  EXPECT_EQ(p->wait(5s), 1);
+  EXPECT_EQ(withoutDescription(p->err()),
+            "Log started \nApplication created\nThe host window of a child window has gone; the child goes "
+            "with it\nLog closed\n");
+}
+
+} // namespace
