@@ -33,6 +33,20 @@ EventObject* eventOf(const Events& e, HANDLE handle) {
   return e.live.count(handle) ? static_cast<EventObject*>(handle) : nullptr;
 }
 
+// Runs `action` on the event behind a handle, under the lock; FALSE for a handle that is
+// not a live event.
+template <typename Action> BOOL withEvent(HANDLE handle, Action action) {
+  Events& e = events();
+  std::lock_guard guard(e.lock);
+  EventObject* event = eventOf(e, handle);
+  if (!event) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  action(e, event);
+  return TRUE;
+}
+
 // Whether the wait is satisfied now; consumes the signals of auto-reset events it takes.
 bool takeSignals(EventObject* const* objects, DWORD count, bool waitAll, DWORD& index) {
   if (waitAll) {
@@ -70,43 +84,21 @@ HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
 }
 
 BOOL SetEvent(HANDLE handle) {
-  auto& e = win32::detail::events();
-  {
-    std::lock_guard guard(e.lock);
-    EventObject* event = win32::detail::eventOf(e, handle);
-    if (!event) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
+  return win32::detail::withEvent(handle, [](auto& e, EventObject* event) {
     event->signalled = true;
-  }
-  e.changed.notify_all();
-  return TRUE;
+    e.changed.notify_all();
+  });
 }
 
 BOOL ResetEvent(HANDLE handle) {
-  auto& e = win32::detail::events();
-  std::lock_guard guard(e.lock);
-  EventObject* event = win32::detail::eventOf(e, handle);
-  if (!event) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  event->signalled = false;
-  return TRUE;
+  return win32::detail::withEvent(handle, [](auto&, EventObject* event) { event->signalled = false; });
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  auto& e = win32::detail::events();
-  std::lock_guard guard(e.lock);
-  EventObject* event = win32::detail::eventOf(e, handle);
-  if (!event) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  e.live.erase(handle);
-  delete event;
-  return TRUE;
+  return win32::detail::withEvent(handle, [handle](auto& e, EventObject* event) {
+    e.live.erase(handle);
+    delete event;
+  });
 }
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {

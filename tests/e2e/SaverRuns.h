@@ -86,12 +86,11 @@ protected:
   // The same, with `folder` as the working directory (where a Media folder overrides the
   // program's own media).
   std::unique_ptr<Process> runIn(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
-                                      Environment environment) {
+                                 Environment environment) {
     std::string command = "cd '" + folder.string() + "' && exec '" TICKWOOD_EXE "'";
     for (const std::string& argument : arguments)
       command += " '" + argument + "'";
-    auto process =
-        std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", command}, environment, output_);
+    auto process = std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", command}, environment, output_);
     EXPECT_TRUE(process->started());
     return process;
   }
