@@ -197,7 +197,7 @@ void SaverApplication::runSettingsDialog(HWND) {
 }
 
 void SaverApplication::startInput() {
-  freeCamera_.init(&input_, sceneProperties_.cameraSpeed, 1.0f);
+  freeCameraController_.init(&input_, sceneProperties_.cameraSpeed, 1.0f);
   cameraStopwatch_.restart();
   // Inside a daemon's window input is the daemon's: the saver neither reads nor answers it,
   // and without devices the frames poll nothing.
@@ -215,7 +215,7 @@ void SaverApplication::attachInputListeners() {
 void SaverApplication::updateInput() {
   input_.poll(0);
   input_.dispatchEvents();
-  freeCamera_.update(cameraStopwatch_.elapsedMs());
+  freeCameraController_.update(cameraStopwatch_.elapsedMs());
   cameraStopwatch_.restart();
 }
 

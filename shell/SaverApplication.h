@@ -1,7 +1,8 @@
 // The screensaver's application object: run modes, start-up and shut-down, the window and
 // its messages, and the settings. It owns the pieces a run needs: the media, the loading
-// screen, the frame loop, the input devices and the free camera; the clock room derives from it and fills the virtual
-// operations (the order of their declaration is the order of the slots).
+// screen, the frame loop, the input devices and the free camera controller; the clock room
+// derives from it and fills the virtual operations (the order of their declaration is the
+// order of the slots).
 #pragma once
 
 #include <cstdint>
@@ -104,7 +105,7 @@ public:
   LoadingScreen& loadingScreen() { return loadingScreen_; }
   engine::InputDevices& input() { return input_; }
   // The camera shown while no tour plays; the room places it at its start and where tours end.
-  engine::FreeCameraController& freeCamera() { return freeCamera_; }
+  engine::FreeCameraController& freeCameraController() { return freeCameraController_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -152,7 +153,7 @@ protected:
   std::string screenshotPath_;
   FrameLoop frameLoop_{*this};
   engine::InputDevices input_{*this};
-  engine::FreeCameraController freeCamera_;
+  engine::FreeCameraController freeCameraController_;
   engine::Stopwatch cameraStopwatch_; // the time between two updates of the free camera
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
