@@ -3,15 +3,10 @@
 #pragma once
 
 #include "clockroom/ClockMechanism.h"
+#include "clockroom/Weather.h"
 #include "shell/SaverApplication.h"
 
 namespace saver {
-
-// The storm's pace from "Scene.props", in milliseconds.
-struct WeatherTiming {
-  int quietTime = 6000; // "QuietTime": the gaps between lightning
-  int winkTime = 2000;  // "WinkTime": how long the lamp flickers
-};
 
 class ClockApplication : public SaverApplication {
 public:
