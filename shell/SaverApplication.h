@@ -22,6 +22,7 @@
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
+#include "shell/StartUpTimes.h"
 
 namespace saver {
 
@@ -106,6 +107,8 @@ public:
   engine::InputDevices& input() { return input_; }
   // The camera shown while no tour plays; the room places it at its start and where tours end.
   engine::FreeCameraController& freeCameraController() { return freeCameraController_; }
+  // How long each step of the last start-up took.
+  const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -117,6 +120,9 @@ protected:
   virtual void runSettingsDialog(HWND owner);
   // One frame's drawing: clear to the background colour, the scene, present.
   virtual void renderFrame();
+  // Before the device goes for good: lets go of everything the scene made on it.
+  virtual void releaseScene() {}
+  void releaseDeviceAndScene();
 
   bool createSaverWindow();
   // The device, its full-screen mode from the settings, and what start-up reads from it.
@@ -157,6 +163,7 @@ protected:
   engine::Stopwatch cameraStopwatch_; // the time between two updates of the free camera
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
+  StartUpTimes startUpTimes_;
 };
 
 } // namespace saver

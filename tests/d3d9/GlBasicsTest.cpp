@@ -1,6 +1,6 @@
 // Image tests of the things Direct3D 9 and OpenGL do differently: origin, pixel centres,
 // depth range, winding, plus clears, depth tests and the gamma ramp at present.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <cstdlib>
 
@@ -89,6 +89,45 @@ TEST_P(Basics, TransformedQuadLandsOnTheSamePixelsAsOnDirect3D) {
   finish();
   expectRectangle(gl, 40, 50, 47, 60, kWhite);
   expectRectangle(gl, 102, 13, 106, 14, kRed);
+}
+
+TEST_P(Basics, LinesCoverTheirLastPixelUnlessToldNot) {
+  // Rows of pre-transformed lines between x = 10 and x = 20 (pixel centres): a list, a
+  // strip, an indexed list drawn from right to left, and a list with D3DRS_LASTPIXEL off.
+  const RhwVertex list[4] = {{10, 5, 0.5f, 1, 0xFFFFFFFF},
+                             {20, 5, 0.5f, 1, 0xFFFFFFFF},
+                             {10, 7, 0.5f, 1, 0xFFFFFFFF},
+                             {20, 7, 0.5f, 1, 0xFFFFFFFF}};
+  const RhwVertex strip[3] = {
+      {10, 20, 0.5f, 1, 0xFFFFFFFF}, {15, 20, 0.5f, 1, 0xFFFFFFFF}, {20, 20, 0.5f, 1, 0xFFFFFFFF}};
+  const WORD indices[2] = {1, 0};
+  const RhwVertex indexed[2] = {{10, 30, 0.5f, 1, 0xFFFFFFFF}, {20, 30, 0.5f, 1, 0xFFFFFFFF}};
+  const RhwVertex unlit[2] = {{10, 40, 0.5f, 1, 0xFFFFFFFF}, {20, 40, 0.5f, 1, 0xFFFFFFFF}};
+  device->SetFVF(kRhwFvf);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 2, list, sizeof(RhwVertex));
+  device->DrawPrimitiveUP(D3DPT_LINESTRIP, 2, strip, sizeof(RhwVertex));
+  device->DrawIndexedPrimitiveUP(D3DPT_LINELIST, 0, 2, 1, indices, D3DFMT_INDEX16, indexed, sizeof(RhwVertex));
+  device->SetRenderState(D3DRS_LASTPIXEL, FALSE);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, unlit, sizeof(RhwVertex));
+  device->SetRenderState(D3DRS_LASTPIXEL, TRUE);
+  // A wide point size is the points' own business: the last pixel stays one pixel.
+  device->SetRenderState(D3DRS_POINTSIZE, 0x40800000); // 4.0f
+  const RhwVertex wide[2] = {{10, 50, 0.5f, 1, 0xFFFFFFFF}, {20, 50, 0.5f, 1, 0xFFFFFFFF}};
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, wide, sizeof(RhwVertex));
+  finish();
+  auto litInRow = [&](UINT y) {
+    int lit = 0;
+    for (UINT x = 0; x < kImageWidth; ++x)
+      lit += gl.pixel(x, y) == kWhite;
+    return lit;
+  };
+  for (UINT row : {5u, 7u, 20u, 30u, 50u}) {
+    EXPECT_EQ(litInRow(row), 11) << "row " << row;
+    EXPECT_EQ(gl.pixel(10, row), kWhite) << "row " << row;
+    EXPECT_EQ(gl.pixel(20, row), kWhite) << "row " << row;
+  }
+  EXPECT_EQ(litInRow(40), 10);
+  EXPECT_EQ(litInRow(49) + litInRow(51), 0);
 }
 
 TEST_P(Basics, CullModeRemovesTheFacesItNames) {
@@ -192,6 +231,51 @@ TEST_P(Basics, GammaRampIsAppliedAtPresent) {
   D3DGAMMARAMP read;
   device->GetGammaRamp(0, &read);
   EXPECT_EQ(read.blue[255], 255 * 257);
+}
+
+// A ramp changed after frames that drew with textures (a lightning flash over the room, then
+// the normal ramp again) must reach the screen, and must not land in a drawn texture.
+TEST_P(Basics, ARampChangedAfterTexturedFramesIsTheOneApplied) {
+  D3DGAMMARAMP bright, identity;
+  for (int i = 0; i < 256; ++i) {
+    bright.red[i] = bright.green[i] = bright.blue[i] = 0xFFFF;
+    identity.red[i] = identity.green[i] = identity.blue[i] = WORD(i * 257);
+  }
+  IDirect3DTexture9* texture = nullptr;
+  // As wide as a ramp: an upload meant for the ramp would fit into its first row.
+  ASSERT_EQ(device->CreateTexture(256, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 256; ++x)
+      static_cast<DWORD*>(locked.pBits)[y * locked.Pitch / 4 + x] = 0xFF204060;
+  texture->UnlockRect(0);
+  device->SetGammaRamp(0, D3DSGR_CALIBRATE, &bright);
+  // Frames presented without reading them back, as a run presents them.
+  const D3DGAMMARAMP* ramps[] = {&bright, &bright, &identity, &identity};
+  for (const D3DGAMMARAMP* ramp : ramps) {
+    device->SetGammaRamp(0, D3DSGR_CALIBRATE, ramp);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(100, 150, 200), 1.0f, 0);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    struct TexturedVertex {
+      float x, y, z, rhw, u, v;
+    };
+    const TexturedVertex quad[4] = {
+        {-0.5f, -0.5f, 0, 1, 0, 0}, {9.5f, -0.5f, 0, 1, 1, 0}, {-0.5f, 9.5f, 0, 1, 0, 1}, {9.5f, 9.5f, 0, 1, 1, 1}};
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex));
+    if (ramp != ramps[3]) {
+      ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    }
+  }
+  ASSERT_TRUE(gl.presentAndRead());
+  EXPECT_EQ(gl.pixel(40, 40), (Rgba{100, 150, 200, 255}));
+  for (UINT y = 0; y < 10; ++y)
+    EXPECT_EQ(gl.pixel(2, y), (Rgba{0x20, 0x40, 0x60, 255})) << y; // the texture kept its texels
+  device->SetTexture(0, nullptr);
+  texture->Release();
 }
 
 TEST_P(Basics, ScissorAndColourMaskLimitWhatIsWritten) {

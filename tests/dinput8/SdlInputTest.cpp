@@ -10,14 +10,11 @@
 #include "platform/win32/resources.h"
 #include "platform/win32/sdl_bridge.h"
 #include "platform/win32/synchapi.h"
-#include "tests/win32/OffscreenVideo.h"
 
 namespace {
 
 using dinput8::RawInput;
 using Kind = dinput8::RawInput::Kind;
-
-const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
 
 SDL_Event keyEvent(Uint32 type, SDL_Scancode scancode, Uint32 timestamp = 0, Uint8 repeat = 0) {
   SDL_Event event{};

@@ -10,6 +10,8 @@ using namespace std::chrono_literals;
 
 class InputOnX : public TickwoodOnX {
 protected:
+  static std::chrono::steady_clock::time_point now() { return std::chrono::steady_clock::now(); }
+
   void exitOnMouseMove(bool on) {
     config_.write("tickwood/registry.reg", std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle "
                                                        "Studio\\Tickwood]\n\"ExitOnMM\"=dword:0000000") +
@@ -44,6 +46,26 @@ protected:
     XSync(display_, False);
   }
 
+  // The sum of a square's pixels at the middle of the screen.
+  unsigned long long middleSum() {
+    XImage* image = XGetImage(display_, DefaultRootWindow(display_), 304, 224, 32, 32, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    unsigned long long sum = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        sum += XGetPixel(image, x, y) & 0xFFFFFF;
+    XDestroyImage(image);
+    return sum;
+  }
+
+  // When the loading picture starts to fade (the room has loaded and its first second has
+  // begun): the first time the middle of the screen differs from the picture.
+  std::chrono::steady_clock::time_point roomShown() {
+    const unsigned long long loading = middleSum();
+    eventually([&] { return middleSum() != loading; }, 60s);
+    return std::chrono::steady_clock::now();
+  }
+
   // Moves the pointer a little at a time for `duration`.
   void wander(std::chrono::milliseconds duration) {
     const auto until = std::chrono::steady_clock::now() + duration;
@@ -68,9 +90,11 @@ TEST_F(InputOnX, AMouseMovementEndsTheSaverOnlyAfterTheFirstSecondWithExitOnMM) 
   exitOnMouseMove(true);
   Window window = 0;
   auto p = saver(window);
+  const auto shown = roomShown();
   // The movements of the first second of the room are not the user's wish to leave.
   wander(300ms);
-  ASSERT_FALSE(p->wait(1500ms)) << p->err();
+  ASSERT_FALSE(p->wait(std::chrono::duration_cast<std::chrono::milliseconds>(shown + 700ms - now()))) << p->err();
+  std::this_thread::sleep_until(shown + 1300ms);
   pointerTo(300, 250);
   EXPECT_EQ(p->wait(5s), 1);
   EXPECT_EQ(withoutDescription(p->err()), kSaverLog);

@@ -9,16 +9,14 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "platform/d3dx9/Image.h"
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/support/Ci.h"
@@ -28,8 +26,6 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 using Environment = std::map<std::string, std::optional<std::string>>;
-
-using testsupport::inCi;
 
 // A saver run's log without what depends on the machine: the description of its device
 // (the block between two rules, which goes to `description`) and the Direct3D stand-in's
@@ -51,15 +47,6 @@ inline std::string withoutDescription(const std::string& log, std::string* descr
 }
 
 inline constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
-
-// How many pixels of a PNG file are not `rgb`; -1 when the file is no PNG.
-inline long pixelsOtherThan(const std::filesystem::path& file, std::uint32_t rgb, d3dx9::Image& image) {
-  const std::string bytes = testsupport::TempDir::read(file);
-  std::string error;
-  if (!d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), image, error)) return -1;
-  return std::count_if(image.pixels.begin(), image.pixels.end(),
-                       [&](std::uint32_t pixel) { return (pixel & 0xFFFFFF) != rgb; });
-}
 
 class Tickwood : public ::testing::Test {
 protected:
@@ -104,10 +91,7 @@ class TickwoodOnX : public Tickwood {
 protected:
   void SetUp() override {
     server_ = std::make_unique<XvfbServer>();
-    if (server_->display().empty()) {
-      if (inCi()) FAIL() << "Xvfb could not be started";
-      GTEST_SKIP() << "Xvfb could not be started; the X11 cases are not tested";
-    }
+    if (server_->display().empty()) SKIP_OR_FAIL_IN_CI("Xvfb could not be started; the X11 cases are not tested");
     display_ = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(display_, nullptr);
   }

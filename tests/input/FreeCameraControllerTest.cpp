@@ -4,13 +4,10 @@
 #include <cmath>
 
 #include "tests/input/InputFixture.h"
-#include "tests/win32/OffscreenVideo.h"
 
 namespace {
 
 using namespace inputtest;
-
-const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
 
 constexpr float kSpeed = 0.5f; // units a millisecond
 

@@ -4,13 +4,10 @@
 
 #include "engine/input/ScanCodes.h"
 #include "platform/win32/synchapi.h"
-#include "tests/win32/OffscreenVideo.h"
 
 namespace {
 
 using namespace inputtest;
-
-const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
 
 TEST_F(InputTest, KeysAreSentWithTheirCodesAndKeptInTheKeyState) {
   start(false, true);

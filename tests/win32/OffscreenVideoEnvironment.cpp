@@ -1,3 +1,4 @@
+// Registers the offscreen video environment with a test program whose tests open windows.
 #include "tests/win32/OffscreenVideo.h"
 
 namespace {

@@ -1,8 +1,7 @@
 // The generated room drawn on the OpenGL back end by the saver's own frame recipe (the room
 // assembled, the frame around it), small: each hand, turned by the clock mechanism at a time
 // of day, must point where a viewer in front of the dial expects (clockwise, not mirrored,
-// not upside down). A hand's pixels are the difference between the frame with and without
-// that hand; the other hand stays out of both (at twelve they would cover each other).
+// not upside down), and a frame during a lightning flash is brighter than without it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "clockroom/ClockMechanism.h"
+#include "clockroom/Lightning.h"
 #include "clockroom/RoomFrame.h"
 #include "clockroom/RoomScene.h"
 #include "engine/data/props/PropsParser.h"
@@ -18,7 +18,8 @@
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/MeshInstance.h"
 #include "platform/d3d9/DeviceHooks.h"
-#include "tests/d3d9/GlTestDevice.h"
+#include "shell/Settings.h"
+#include "tests/support/GlTestDevice.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ struct HandCase {
 
 void PrintTo(const HandCase& c, std::ostream* out) { *out << c.label; }
 
-class ClockFaceImageTest : public ::testing::TestWithParam<HandCase> {
+class RoomImage : public ::testing::Test {
 protected:
   void SetUp() override {
     testsupport::PresentParameters params;
@@ -80,13 +81,10 @@ protected:
     clock_.update(time);
   }
 
-  // The saver's frame from 30 cm in front of the dial (which faces +Y), upright (Z up).
-  std::vector<std::uint8_t> draw() {
-    engine::CameraPose camera;
-    camera.eye = D3DXVECTOR3(0, 30, 0);
-    camera.direction = D3DXVECTOR3(0, -1, 0);
-    camera.up = D3DXVECTOR3(0, 0, 1);
+  // The saver's frame from `camera`, lit by `flash`.
+  std::vector<std::uint8_t> draw(const engine::CameraPose& camera, float flash = 0.0f) {
     saver::RoomLight light;
+    light.flash = flash;
     light.ambient = engine::toColor(properties_.ambient);
     engine::TraversalContext context;
     context.flags = engine::kTraverseAtTime;
@@ -98,6 +96,15 @@ protected:
     return image.rgba;
   }
 
+  // The saver's frame from 30 cm in front of the dial (which faces +Y), upright (Z up).
+  std::vector<std::uint8_t> drawDial() {
+    engine::CameraPose camera;
+    camera.eye = D3DXVECTOR3(0, 30, 0);
+    camera.direction = D3DXVECTOR3(0, -1, 0);
+    camera.up = D3DXVECTOR3(0, 0, 1);
+    return draw(camera);
+  }
+
   testsupport::GlTestDevice gl_;
   saver::ClockMechanism clock_; // the hands' transforms follow its keys
   saver::SceneProperties properties_;
@@ -106,15 +113,17 @@ protected:
   std::unique_ptr<saver::RoomFrame> frame_;
 };
 
+class ClockFaceImageTest : public RoomImage, public ::testing::WithParamInterface<HandCase> {};
+
 TEST_P(ClockFaceImageTest, TheHandPointsWhereAViewerExpects) {
   const HandCase& c = GetParam();
   setTime(c.hour, c.minute);
   engine::SceneNode* measured = c.minuteHand ? room_->minuteHand() : room_->hourHand();
   engine::SceneNode* other = c.minuteHand ? room_->hourHand() : room_->minuteHand();
   other->geometry()->setHidden(true);
-  const std::vector<std::uint8_t> with = draw();
+  const std::vector<std::uint8_t> with = drawDial();
   measured->geometry()->setHidden(true);
-  const std::vector<std::uint8_t> without = draw();
+  const std::vector<std::uint8_t> without = drawDial();
   ASSERT_EQ(with.size(), std::size_t(kWidth) * kHeight * 4);
   ASSERT_EQ(without.size(), with.size());
 
@@ -150,5 +159,34 @@ INSTANTIATE_TEST_SUITE_P(Hands, ClockFaceImageTest,
                                            HandCase{"MinuteHandAtAQuarterPast", 0, 15, true, 1, 0},
                                            HandCase{"MinuteHandOnTheHour", 9, 0, true, 0, -1}),
                          [](const ::testing::TestParamInfo<HandCase>& info) { return std::string(info.param.label); });
+
+// The room from where the free camera starts, with the window in view: at a flash's peak the
+// window view is lit and the screen's ramp raised, as the storm does it.
+TEST_F(RoomImage, AFrameDuringAFlashIsBrighterThanWithout) {
+  engine::CameraPose camera;
+  camera.eye = D3DXVECTOR3(-200, 100, 0);
+  camera.direction = D3DXVECTOR3(1, 0, 0);
+  camera.up = D3DXVECTOR3(0, 0, 1);
+  const D3DGAMMARAMP normal = saver::toD3DGammaRamp(saver::makeGammaRamp(0));
+  gl_.device()->SetGammaRamp(0, D3DSGR_CALIBRATE, &normal);
+  const std::vector<std::uint8_t> calm = draw(camera);
+  const D3DGAMMARAMP flashing = saver::blendGammaRamps(saver::flashGammaRamp(0.75f), normal, 1.0f);
+  gl_.device()->SetGammaRamp(0, D3DSGR_CALIBRATE, &flashing);
+  const std::vector<std::uint8_t> lit = draw(camera, 1.0f);
+  ASSERT_EQ(lit.size(), calm.size());
+  const auto brightness = [](const std::vector<std::uint8_t>& rgba) {
+    double sum = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+      sum += (rgba[i] + rgba[i + 1] + rgba[i + 2]) / 3.0;
+    return sum / double(rgba.size() / 4);
+  };
+  const double before = brightness(calm), during = brightness(lit);
+  EXPECT_GT(before, 10.0); // the room, not a black frame
+  EXPECT_GT(during, before * 1.5) << before << " then " << during;
+  int darker = 0; // nowhere darker
+  for (std::size_t i = 0; i < lit.size(); i += 4)
+    darker += lit[i] + lit[i + 1] + lit[i + 2] + 3 < calm[i] + calm[i + 1] + calm[i + 2];
+  EXPECT_EQ(darker, 0);
+}
 
 } // namespace
