@@ -35,6 +35,8 @@ public:
     settings_ = std::filesystem::temp_directory_path() / ("tickwood-room-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(settings_);
     setenv("XDG_CONFIG_HOME", settings_.c_str(), 1);
+    // The room's sounds are mixed as in a run, to SDL's silent output unless told otherwise.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
   }
   ~LinkedMedia() {
     win32::unregisterResource("MEMFILE", engine::kMediaArchiveResource);

@@ -39,7 +39,7 @@ bool ClockApplication::loadScene() {
   // The first tour is chosen (with the first rand() of the run) before the room loads.
   tours_.setTourNames(sceneProperties_.tourNames);
   tours_.startFirstTour();
-  if (sounds_) sounds_->bind(settings_);
+  sounds_.start(window_);
   if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
     engine::logLine("Cannot load clock.udf\n");
     return false;
@@ -52,16 +52,17 @@ bool ClockApplication::loadScene() {
   weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
   freeCamera_ = freeCameraStart();
   weather_.start();
-  if (sounds_) sounds_->start(settings_, room_.clockFacePosition());
-  weather_.setThunderEnabled(sounds_ && sounds_->thunderLoaded());
+  sounds_.loadSounds(media_, {settings_.music, settings_.sound, settings_.volume}, room_.clockFacePosition());
+  weather_.setThunderEnabled(sounds_.thunderLoaded());
   room_.startAnimations();
   weather_.restartFlicker();
+  sounds_.restartFadeIn();
   tours_.restartClock();
   return true;
 }
 
 bool ClockApplication::updateScene() {
-  if (sounds_) sounds_->update(viewCamera_);
+  sounds_.update(viewCamera_);
   clockMechanism_.update();
   weather_.update(*this);
   return true;
@@ -95,13 +96,9 @@ void ClockApplication::setGammaRamp(const D3DGAMMARAMP& ramp) {
   if (device_) device_->SetGammaRamp(0, D3DSGR_CALIBRATE, &ramp);
 }
 
-void ClockApplication::playThunder(int clap) {
-  if (sounds_) sounds_->playThunder(clap);
-}
+void ClockApplication::playThunder(int clap) { sounds_.playThunder(clap); }
 
-void ClockApplication::shutdownAudio() {
-  if (sounds_) sounds_->shutdown();
-}
+void ClockApplication::shutdownAudio() { sounds_.shutdown(); }
 
 void ClockApplication::readSceneExtras(const engine::PropsTree& properties) {
   weatherTiming_.quietTime = properties.getInt("QuietTime", weatherTiming_.quietTime);

@@ -2,11 +2,11 @@
 // and the camera tours, and the photo setting, on top of the screensaver's application.
 #pragma once
 
+#include "audio/RoomSounds.h"
 #include "clockroom/CameraTours.h"
 #include "clockroom/ClockMechanism.h"
 #include "clockroom/RoomFrame.h"
 #include "clockroom/RoomScene.h"
-#include "clockroom/RoomSounds.h"
 #include "clockroom/Weather.h"
 #include "shell/SaverApplication.h"
 
@@ -30,13 +30,11 @@ public:
   bool loadSettings() override;
   bool saveSettings() override;
 
-  // The room's sounds; null (the default) leaves the room silent. Must outlive the run.
-  void setSounds(RoomSounds* sounds) { sounds_ = sounds; }
-
   const ClockMechanism& clockMechanism() const { return clockMechanism_; }
   const WeatherTiming& weatherTiming() const { return weatherTiming_; }
   const Weather& weather() const { return weather_; }
   const CameraTours& tours() const { return tours_; }
+  const audio::RoomSounds& sounds() const { return sounds_; }
   RoomScene& room() { return room_; }
   RoomFrame& frame() { return frame_; }
   // The camera shown while no tour plays: from the free camera's start until the free
@@ -62,7 +60,7 @@ private:
   RoomFrame frame_{sceneProperties_};
   engine::CameraPose freeCamera_;
   engine::CameraPose viewCamera_; // the last frame's, for the listener
-  RoomSounds* sounds_ = nullptr;
+  audio::RoomSounds sounds_;
   bool sceneBuffersListening_ = false;
 };
 

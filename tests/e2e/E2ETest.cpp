@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -388,6 +389,57 @@ TEST_F(Tickwood, ATourInTheMediaFolderIsFlown) {
   auto q = runIn(overriding.path(), {"/s", "--seconds", "1.5", "--screenshot", shot.string()}, headless());
   EXPECT_EQ(q->wait(60s), 1);
   EXPECT_TRUE(showsTheRoom(shot));
+}
+
+// The sound of a run as SDL's disk driver wrote it: interleaved stereo floats at 44.1 kHz.
+struct RunSound {
+  std::vector<float> values;
+  static std::size_t at(double seconds) { return static_cast<std::size_t>(seconds * 44100); }
+  std::size_t frames() const { return values.size() / 2; }
+  std::size_t firstSound() const {
+    return std::size_t(std::find_if(values.begin(), values.end(), [](float v) { return v != 0.0f; }) - values.begin()) /
+           2;
+  }
+  double rms(std::size_t from, std::size_t to) const {
+    to = std::min(to, frames());
+    double sum = 0.0;
+    for (std::size_t i = 2 * from; i < 2 * to; ++i)
+      sum += double(values[i]) * values[i];
+    return from < to ? std::sqrt(sum / double(2 * (to - from))) : 0.0;
+  }
+};
+
+TEST_F(Tickwood, TheRoomIsSilentAtFirstThenHeardAfterTheFadeInUnlessTheVolumeIsZero) {
+  const auto listen = [this](const std::string& name) {
+    Environment env = headless();
+    env["SDL_AUDIODRIVER"] = "disk";
+    const std::filesystem::path file = output_.file(name);
+    env["SDL_DISKAUDIOFILE"] = file.string();
+    auto p = run({"/s", "--seconds", "7", "--seed", "5"}, env);
+    EXPECT_EQ(p->wait(60s), 1);
+    // (The disk driver announces itself on stderr as well.)
+    EXPECT_EQ(p->err().find("Sound:"), std::string::npos) << p->err();
+    EXPECT_EQ(p->err().find("Cannot load sound"), std::string::npos) << p->err();
+    RunSound sound;
+    const std::string bytes = testsupport::TempDir::read(file);
+    sound.values.resize(bytes.size() / sizeof(float));
+    std::copy_n(bytes.data(), sound.values.size() * sizeof(float), reinterpret_cast<char*>(sound.values.data()));
+    return sound;
+  };
+  const RunSound heard = listen("heard.raw");
+  const std::size_t start = heard.firstSound();
+  ASSERT_GT(start, 0u); // the output opens silent
+  ASSERT_GT(heard.frames(), start + RunSound::at(5.0));
+  const double rising = heard.rms(start, start + RunSound::at(0.3));
+  const double full = heard.rms(start + RunSound::at(4.2), start + RunSound::at(5.0));
+  EXPECT_GT(full, 0.02);
+  EXPECT_LT(rising, full / 5.0);
+
+  config_.write("tickwood/registry.reg",
+                "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n\"Volume\"=dword:00000000\n");
+  const RunSound muted = listen("muted.raw");
+  EXPECT_GT(muted.frames(), RunSound::at(3.0));
+  EXPECT_EQ(muted.firstSound(), muted.frames());
 }
 
 TEST_F(Tickwood, AScreenshotThatCannotBeWrittenIsReported) {
