@@ -3,6 +3,9 @@
 // second; inside a daemon's window none of them.
 #include "tests/e2e/SaverRuns.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 using namespace e2e;
@@ -110,6 +113,55 @@ TEST_F(InputOnX, WithoutExitOnMMAMouseMovementNeverEndsTheSaverButAClickDoes) {
   click(3);
   EXPECT_EQ(p->wait(5s), 1);
   EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+}
+
+// The share of the screen's pixels that differ clearly between two pictures of it.
+double changed(XImage* a, XImage* b) {
+  long count = 0;
+  for (int y = 0; y < a->height; ++y)
+    for (int x = 0; x < a->width; ++x) {
+      const unsigned long p = XGetPixel(a, x, y);
+      const unsigned long q = XGetPixel(b, x, y);
+      for (int shift : {0, 8, 16})
+        if (std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)) > 24) {
+          ++count;
+          break;
+        }
+    }
+  return double(count) / double(a->width * a->height);
+}
+
+TEST_F(InputOnX, WhenNoTourPlaysTheMouseTurnsTheFreeCamera) {
+  exitOnMouseMove(false);
+  // No tour to fly, and no lightning after the first flash to change the picture.
+  testsupport::TempDir folder;
+  folder.write("Media/Scene.props", "Animations = array(\"missing.cam\"); QuietTime = 600000; WinkTime = 1;\n");
+  XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+  XSync(display_, False);
+  auto p = runIn(folder.path(), {"/s", "--seconds", "60"}, onX());
+  ASSERT_NE(mappedWindow(), 0u);
+  ASSERT_TRUE(p->waitForError("Application created\n", 10s));
+  std::this_thread::sleep_until(roomShown() + 5s); // past the first flash and the lamp's flicker
+  const auto grab = [&] {
+    return XGetImage(display_, DefaultRootWindow(display_), 0, 0, 640, 480, AllPlanes, ZPixmap);
+  };
+  XImage* still = grab();
+  std::this_thread::sleep_for(500ms);
+  XImage* stillLater = grab();
+  pointerTo(520, 240); // 200 pixels to the right: the view turns by 1.25 radians
+  std::this_thread::sleep_for(500ms);
+  XImage* turned = grab();
+  ASSERT_TRUE(still && stillLater && turned);
+  const double swing = changed(still, stillLater); // the pendulum and the rain
+  const double turn = changed(stillLater, turned);
+  std::printf("changed pixels: %.3f without input, %.3f after the turn\n", swing, turn);
+  EXPECT_LT(swing, 0.1);
+  EXPECT_GT(turn, 0.4);
+  for (XImage* image : {still, stillLater, turned})
+    XDestroyImage(image);
+  ASSERT_FALSE(p->wait(100ms)) << p->err();
+  p->signal(SIGTERM);
+  EXPECT_EQ(p->wait(10s), 1);
 }
 
 TEST_F(InputOnX, InADaemonsWindowNoKeyButtonOrMovementEndsTheRun) {
