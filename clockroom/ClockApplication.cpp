@@ -18,7 +18,9 @@ engine::CameraPose freeCameraStart() {
 
 ClockApplication::ClockApplication()
     : tours_([this](const std::string& name, engine::CameraPath& path) { return readTour(name, path); }),
-      freeCamera_(freeCameraStart()), viewCamera_(freeCamera_) {}
+      viewCamera_(freeCameraStart()) {
+  placeFreeCamera(viewCamera_);
+}
 
 ClockApplication::~ClockApplication() { releaseScene(); }
 
@@ -50,7 +52,7 @@ bool ClockApplication::loadScene() {
   addResourceListener(&scene.bufferPool());
   sceneBuffersListening_ = true;
   weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
-  freeCamera_ = freeCameraStart();
+  placeFreeCamera(freeCameraStart());
   weather_.start();
   sounds_.loadSounds(media_, {settings_.music, settings_.sound, settings_.volume}, room_.clockFacePosition());
   weather_.setThunderEnabled(sounds_.thunderLoaded());
@@ -82,14 +84,23 @@ void ClockApplication::renderFrame() {
   if (tours_.step(tourPose, tourChanged)) {
     viewCamera_ = tourPose;
     // The free camera takes over from where each tour ended.
-    if (tourChanged) freeCamera_ = tourPose;
+    if (tourChanged) placeFreeCamera(tourPose);
   } else {
-    viewCamera_ = freeCamera_;
+    viewCamera_ = freeCamera();
   }
   RoomFrameSteps steps;
   steps.scene = [this] { return renderScene(); };
   // steps.gui: the in-engine GUI (the overlays) is drawn in this step once the room has one.
   frame_.draw(viewCamera_, tours_.fadeOpacity(), steps);
+}
+
+engine::CameraPose ClockApplication::freeCamera() {
+  const engine::FreeCameraController& camera = freeCameraController();
+  return engine::CameraPose{camera.eye(), camera.direction(), camera.up()};
+}
+
+void ClockApplication::placeFreeCamera(const engine::CameraPose& pose) {
+  freeCameraController().place(pose.eye, pose.direction, pose.up);
 }
 
 void ClockApplication::setGammaRamp(const D3DGAMMARAMP& ramp) {

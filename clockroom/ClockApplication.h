@@ -40,9 +40,9 @@ public:
   const audio::RoomSounds& sounds() const { return sounds_; }
   RoomScene& room() { return room_; }
   RoomFrame& frame() { return frame_; }
-  // The camera shown while no tour plays: from the free camera's start until the free
-  // camera's controller moves it, and at the pose of each tour's end.
-  engine::CameraPose& freeCamera() { return freeCamera_; }
+  // The camera shown while no tour plays: the free camera controller's pose, placed at its
+  // start when the room loads and at the pose of each tour's end, moved by the input between.
+  engine::CameraPose freeCamera();
 
 protected:
   // The frame: the tour's step, then the room's frame recipe with the GUI over it.
@@ -54,6 +54,7 @@ private:
   void setGammaRamp(const D3DGAMMARAMP& ramp) override;
   void playThunder(int clap) override;
   bool readTour(const std::string& name, engine::CameraPath& path) const;
+  void placeFreeCamera(const engine::CameraPose& pose);
 
   ClockMechanism clockMechanism_;
   WeatherTiming weatherTiming_;
@@ -62,7 +63,6 @@ private:
   CameraTours tours_;
   RoomScene room_;
   RoomFrame frame_{sceneProperties_};
-  engine::CameraPose freeCamera_;
   engine::CameraPose viewCamera_; // the last frame's, for the listener
   audio::RoomSounds sounds_;
   bool sceneBuffersListening_ = false;

@@ -72,12 +72,6 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
     previewWaiting_ = false;
     KillTimer(window, kPreviewTimer);
     break;
-  case WM_LBUTTONDOWN:
-  case WM_RBUTTONDOWN:
-    // A button pressed over the window is a button press for the exit rules, whoever else
-    // reports it.
-    onInputEvent(message == WM_LBUTTONDOWN ? kLeftButtonPressed : kRightButtonPressed, 0, 0, 0, 0, 0, 0, 0);
-    break;
   default:
     break;
   }
@@ -105,9 +99,8 @@ bool SaverApplication::loadSettings() { return readSettings(settings_); }
 
 bool SaverApplication::saveSettings() { return writeSettings(settings_); }
 
-void SaverApplication::onInputEvent(int kind, float x, float y, float previousX, float previousY, float, float, int) {
-  if (endsOnInput() &&
-      inputEndsRun(kind, x, y, previousX, previousY, settings_.exitOnMouseMove, sceneStopwatch_.elapsedMs()))
+void SaverApplication::onInputEvent(const engine::InputEvent& event) {
+  if (endsOnInput() && inputEndsRun(event, settings_.exitOnMouseMove, sceneStopwatch_.elapsedMs()))
     quitRequested_ = true;
 }
 
@@ -186,6 +179,9 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   readSceneProperties();
   engine::logLine("Application created\n");
   startUpTimes_.mark("scene properties");
+  startInput();
+  attachInputListeners();
+  startUpTimes_.mark("input");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
@@ -218,7 +214,31 @@ void SaverApplication::runSettingsDialog(HWND owner) {
                  dialogs::dialogsUnavailableReason().c_str());
 }
 
+void SaverApplication::startInput() {
+  freeCameraController_.init(&input_, sceneProperties_.cameraSpeed, 1.0f);
+  cameraStopwatch_.restart();
+  // Inside a daemon's window input is the daemon's: the saver neither reads nor answers it,
+  // and without devices the frames poll nothing.
+  if (!endsOnInput()) return;
+  // Shared, and only while the saver has the focus.
+  constexpr DWORD kCooperation = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
+  input_.init(true, kCooperation, kCooperation);
+}
+
+void SaverApplication::attachInputListeners() {
+  // The exit rules hear an event after the in-engine GUI has seen it.
+  input_.addListener(this);
+}
+
+void SaverApplication::updateInput() {
+  input_.poll(0);
+  input_.dispatchEvents();
+  freeCameraController_.update(cameraStopwatch_.elapsedMs());
+  cameraStopwatch_.restart();
+}
+
 void SaverApplication::advanceFrame() {
+  updateInput();
   keyboardHook();
   checkDevice();
   if (deviceReady_) {

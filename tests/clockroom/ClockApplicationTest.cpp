@@ -214,6 +214,19 @@ TEST_F(ClockRoom, WithoutToursTheFreeCameraShowsTheRoomFromItsStart) {
   EXPECT_FALSE(named("DrawIndexedPrimitive").empty());
 }
 
+TEST_F(ClockRoom, WithoutToursTheViewFollowsTheFreeCameraController) {
+  media("Animations = array(\"missing.cam\");");
+  saver::ClockApplication& app = start();
+  // Where the input moved it (the controller's own flying is tested with the input devices).
+  app.freeCameraController().place({10, 20, 30}, {0, 2, 0}, {0, 0, 1});
+  frameAfter(10);
+  D3DXMATRIX view;
+  const D3DXVECTOR3 eye(10, 20, 30), at(10, 21, 30), up(0, 0, 1);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  expectNear(lastTransform(D3DTS_VIEW), view);
+  EXPECT_EQ(app.freeCamera().eye, eye);
+}
+
 TEST_F(ClockRoom, FlashesSetTheRampWithCalibrationAndThunderFollowsHalfASecondLater) {
   media("QuietTime = 3000; WinkTime = 1000;", true, true);
   saver::ClockApplication& app = start(11);

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +28,27 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 using Environment = std::map<std::string, std::optional<std::string>>;
+
+// A saver run's log without what depends on the machine: the description of its device
+// (the block between two rules, which goes to `description`) and the Direct3D stand-in's
+// remarks about the window system ("Direct3D: ..." lines).
+inline std::string withoutDescription(const std::string& log, std::string* description = nullptr) {
+  const std::string rule = "----------------------\n";
+  std::string rest = log;
+  const std::size_t first = rest.find(rule);
+  const std::size_t second = first == std::string::npos ? first : rest.find(rule, first + rule.size());
+  if (second != std::string::npos) {
+    if (description) *description = rest.substr(first, second + rule.size() - first);
+    rest = rest.substr(0, first) + rest.substr(second + rule.size());
+  }
+  std::string out;
+  std::istringstream lines(rest);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("Direct3D: ", 0) != 0) out += line + "\n";
+  return out;
+}
+
+inline constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
 
 class Tickwood : public ::testing::Test {
 protected:
