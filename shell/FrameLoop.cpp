@@ -62,6 +62,9 @@ bool FrameLoop::runFrame() {
     frameRateText_ = std::to_string(frameRate_.rate());
 
   application_.advanceFrame();
+  // The cap sleeps rather than spins: the point of it is an idle processor.
+  const std::int64_t rest = pacer_.sleepAfterFrame(engine::nowMilliseconds(), application_.settings().maxFps);
+  if (rest > 0) Sleep(static_cast<DWORD>(rest));
   return true;
 }
 

@@ -1,13 +1,15 @@
 // The saver's frame loop: the message pump, the keep-alive key, the frame-rate count and the
-// end of a timed run, then the application's work of the frame. There is no frame cap and no
-// sleep: the loop runs as fast as the device presents (a preview, which only shows a fixed
-// picture, sleeps until its next message instead).
+// end of a timed run, then the application's work of the frame. By default there is no frame
+// cap and no sleep: the loop runs as fast as the device presents. "MaxFps" caps it with a
+// sleep after each frame; a preview, which only shows a fixed picture, sleeps until its next
+// message instead.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "engine/app/Stopwatch.h"
+#include "shell/FramePacer.h"
 #include "shell/FrameRateCounter.h"
 
 namespace saver {
@@ -37,6 +39,7 @@ private:
 
   SaverApplication& application_;
   FrameRateCounter frameRate_;
+  FramePacer pacer_;
   std::string frameRateText_;
   engine::Stopwatch frameRateStopwatch_;
   engine::Stopwatch keepAliveStopwatch_;

@@ -134,7 +134,10 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       if (!value(text) || text.empty()) return fail("--screenshot needs the name of a PNG file to write");
       options.screenshot = text;
     } else if (doubleDash) {
-      return fail("unknown option " + arguments[i]);
+      std::string error;
+      const SettingOptionMatch match = parseSettingOption(name.substr(1), value, options.settings, error);
+      if (match == SettingOptionMatch::Invalid) return fail(error);
+      if (match == SettingOptionMatch::NotASetting) return fail("unknown option " + arguments[i]);
     } else {
       // Everything else belongs to the Windows switches, including unknown single-dash ones.
       rest += " " + arguments[i];
@@ -160,29 +163,32 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
 }
 
 std::string usageText() {
-  return "usage: tickwood [options] [/s | /t | /p <window> | /c[:<window>] | /a <window>]\n"
-         "\n"
-         "Screensaver switches ('-' works as well as '/', in either case):\n"
-         "  /s, /t                run the screensaver\n"
-         "  /p <window>           show the preview picture inside the X11 window of that\n"
-         "                        (decimal) id, until that window closes\n"
-         "  /c[:<window>]         open the settings (also with no switch at all)\n"
-         "  /a <window>           change password: nothing to do, ends at once\n"
-         "\n"
-         "For screensaver daemons:\n"
-         "  -root                 run inside the root window (or $XSCREENSAVER_WINDOW)\n"
-         "  -window-id <id>       run inside that existing X11 window (0x... or decimal)\n"
-         "  -fps                  show the frame rate for this run (settings unchanged)\n"
-         "  -install, -visual <v>, -mono   accepted and ignored\n"
-         "  $XSCREENSAVER_WINDOW  with no switch, run inside that X11 window\n"
-         "  Inside a daemon's window, input does not end the run: the daemon does.\n"
-         "\n"
-         "For people and tests:\n"
-         "  --seconds <s>         end the run after s seconds\n"
-         "  --time HH:MM:SS       the local clock starts at that time of day\n"
-         "  --seed <n>            fixed random seed\n"
-         "  --screenshot <file>   at the end of the run, write the last frame there (PNG)\n"
-         "  --help                this text\n"
+  return std::string("usage: tickwood [options] [/s | /t | /p <window> | /c[:<window>] | /a <window>]\n"
+                     "\n"
+                     "Screensaver switches ('-' works as well as '/', in either case):\n"
+                     "  /s, /t                run the screensaver\n"
+                     "  /p <window>           show the preview picture inside the X11 window of that\n"
+                     "                        (decimal) id, until that window closes\n"
+                     "  /c[:<window>]         open the settings (also with no switch at all)\n"
+                     "  /a <window>           change password: nothing to do, ends at once\n"
+                     "\n"
+                     "For screensaver daemons:\n"
+                     "  -root                 run inside the root window (or $XSCREENSAVER_WINDOW)\n"
+                     "  -window-id <id>       run inside that existing X11 window (0x... or decimal)\n"
+                     "  -fps                  show the frame rate for this run (settings unchanged)\n"
+                     "  -install, -visual <v>, -mono   accepted and ignored\n"
+                     "  $XSCREENSAVER_WINDOW  with no switch, run inside that X11 window\n"
+                     "  Inside a daemon's window, input does not end the run: the daemon does.\n"
+                     "\n"
+                     "For people and tests:\n"
+                     "  --seconds <s>         end the run after s seconds\n"
+                     "  --time HH:MM:SS       the local clock starts at that time of day\n"
+                     "  --seed <n>            fixed random seed\n"
+                     "  --screenshot <file>   at the end of the run, write the last frame there (PNG)\n"
+                     "  --help                this text\n"
+                     "\n"
+                     "Settings for this run only (the stored ones stay as they are):\n") +
+         settingOptionsUsage() +
          "\n"
          "Daemon options also take two dashes (--root, --window-id, --fps). Settings live in\n"
          "$XDG_CONFIG_HOME/tickwood/registry.reg; TICKWOOD_LOG=1 shows the log on stderr.\n";

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/SettingOptions.h"
+
 namespace saver {
 
 struct ClockTime {
@@ -26,6 +28,7 @@ struct LaunchOptions {
   bool hostIsRoot = false;
 
   bool showFps = false;               // for this run only
+  SettingOverrides settings;          // stored settings replaced for this run only
   std::optional<double> seconds;      // end the run after this long
   std::optional<ClockTime> startTime; // the local clock starts here
   std::optional<unsigned> seed;       // instead of one from the clock

@@ -94,6 +94,7 @@ int runSaverProcess(int argc, const char* const* argv, const ApplicationFactory&
   std::unique_ptr<SaverApplication> application = makeApplication();
   application->setHostWindow(host);
   application->setShowFpsForThisRun(options.showFps);
+  application->setSettingOverrides(options.settings);
   if (options.seconds) application->frameLoop().setRunLimit(static_cast<std::int64_t>(*options.seconds * 1000.0));
   application->setScreenshotPath(options.screenshot);
 

@@ -153,7 +153,10 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   parent_ = parent;
   instance_ = instance;
   loadSettings();
-  if (showFpsForThisRun_) settings_.showFps = true;
+  if (mode_ != RunMode::Configure) {
+    settingOverrides_.applyTo(settings_);
+    if (showFpsForThisRun_) settings_.showFps = true;
+  }
   engine::logLine("Log started \n");
 
   if (mode_ == RunMode::ChangePassword) return false;

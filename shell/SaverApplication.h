@@ -21,6 +21,7 @@
 #include "shell/LoadingScreen.h"
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
+#include "shell/SettingOptions.h"
 #include "shell/Settings.h"
 #include "shell/SettingsDialog.h"
 #include "shell/StartUpTimes.h"
@@ -80,6 +81,9 @@ public:
   // and leaves ending the run on input to the daemon.
   void setHostWindow(HWND host) { hostWindow_ = host; }
   void setShowFpsForThisRun(bool show) { showFpsForThisRun_ = show; }
+  // Settings given on the command line: they replace the stored ones for this run (never in
+  // the settings dialog, whose OK would store them).
+  void setSettingOverrides(SettingOverrides overrides) { settingOverrides_ = std::move(overrides); }
   // At the end of the run, the last presented frame is written there as PNG.
   void setScreenshotPath(std::string path) { screenshotPath_ = std::move(path); }
 
@@ -146,6 +150,7 @@ protected:
   bool previewWaiting_ = false;
   bool deviceReady_ = true;
   bool showFpsForThisRun_ = false;
+  SettingOverrides settingOverrides_;
   bool resetFailureLogged_ = false;
   Settings settings_;
   float textScale_ = 1.0f;

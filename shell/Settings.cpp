@@ -9,20 +9,22 @@
 
 namespace saver {
 
-const std::array<SettingDescriptor, 13> kSettingsTable = {{
-    {"UseDesktop", &Settings::useDesktop, nullptr, 1, 0, 1},
-    {"ShowFps", &Settings::showFps, nullptr, 0, 0, 1},
-    {"Width", nullptr, &Settings::width, 800, INT32_MIN, INT32_MAX},
-    {"Height", nullptr, &Settings::height, 600, INT32_MIN, INT32_MAX},
-    {"Depth", nullptr, &Settings::depth, 32, INT32_MIN, INT32_MAX},
-    {"Adapter", nullptr, &Settings::adapter, 0, INT32_MIN, INT32_MAX},
-    {"Gamma", nullptr, &Settings::gamma, 0, -100, 100},
-    {"Volume", nullptr, &Settings::volume, 80, 0, 100},
-    {"Music", &Settings::music, nullptr, 1, 0, 1},
-    {"Sound", &Settings::sound, nullptr, 1, 0, 1},
-    {"ExitOnMM", &Settings::exitOnMouseMove, nullptr, 0, 0, 1},
-    {"ShowTime", &Settings::showTime, nullptr, 1, 0, 1},
-    {"TimeStyle", &Settings::timeStyle, nullptr, 0, 0, 1},
+const std::array<SettingDescriptor, 14> kSettingsTable = {{
+    {"UseDesktop", &Settings::useDesktop, nullptr, 1, 0, 1, nullptr, nullptr, nullptr},
+    {"ShowFps", &Settings::showFps, nullptr, 0, 0, 1, nullptr, nullptr, nullptr}, // "-fps", the daemons' own
+    {"Width", nullptr, &Settings::width, 800, INT32_MIN, INT32_MAX, nullptr, nullptr, nullptr},
+    {"Height", nullptr, &Settings::height, 600, INT32_MIN, INT32_MAX, nullptr, nullptr, nullptr},
+    {"Depth", nullptr, &Settings::depth, 32, INT32_MIN, INT32_MAX, nullptr, nullptr, nullptr},
+    {"Adapter", nullptr, &Settings::adapter, 0, INT32_MIN, INT32_MAX, nullptr, nullptr, nullptr},
+    {"Gamma", nullptr, &Settings::gamma, 0, -100, 100, "gamma", nullptr, nullptr},
+    {"Volume", nullptr, &Settings::volume, 80, 0, 100, "volume", nullptr, nullptr},
+    {"Music", &Settings::music, nullptr, 1, 0, 1, "music", nullptr, nullptr},
+    {"Sound", &Settings::sound, nullptr, 1, 0, 1, "sound", nullptr, nullptr},
+    {"ExitOnMM", &Settings::exitOnMouseMove, nullptr, 0, 0, 1, "exit-on-mouse-move", nullptr, nullptr},
+    {"ShowTime", &Settings::showTime, nullptr, 1, 0, 1, "show-time", nullptr, nullptr},
+    {"TimeStyle", &Settings::timeStyle, nullptr, 0, 0, 1, "time-style", "12", "24"},
+    // Laptops on battery and daemons' preview panes do not need a hundred frames a second.
+    {"MaxFps", nullptr, &Settings::maxFps, 0, 0, 1000, "max-fps", nullptr, nullptr},
 }};
 
 const SettingDescriptor& settingOf(int Settings::*number) {

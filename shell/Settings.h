@@ -26,6 +26,7 @@ struct Settings {
   bool exitOnMouseMove;  // "ExitOnMM"
   bool showTime;         // "ShowTime"
   bool timeStyle;        // "TimeStyle": false = 12-hour with am/pm, true = 24-hour
+  int maxFps;            // "MaxFps": frames a second at most; 0 = as fast as the device presents
   std::string photoPath; // "PhotoPath"
 };
 
@@ -36,16 +37,23 @@ struct SettingDescriptor {
   int defaultValue;
   int minimum;
   int maximum;
+  // "--<option>" sets the value for one run (a flag also takes "--no-<option>"); null: the
+  // value has no option.
+  const char* option;
+  // A flag given as a word instead ("--time-style 12|24"): the words for 0 and 1.
+  const char* offWord;
+  const char* onWord;
 };
 
 // In the order the values are read and written.
-extern const std::array<SettingDescriptor, 13> kSettingsTable;
+extern const std::array<SettingDescriptor, 14> kSettingsTable;
 
 // The table's entry of a number (its range is what the dialog's controls offer).
 const SettingDescriptor& settingOf(int Settings::*number);
 
 constexpr const char* kSettingsKey = "Software\\Brindle Studio\\Tickwood";
 constexpr const char* kPhotoPathValue = "PhotoPath";
+constexpr const char* kPhotoPathOption = "photo"; // "--photo FILE"
 
 // Reads every numeric value into `settings` (a missing one keeps what the field holds; a
 // value out of its range is brought into it, with a log line). False when the key cannot

@@ -95,15 +95,91 @@ TEST(LaunchOptions, BadValuesAndUnknownOptionsAreErrors) {
   EXPECT_EQ(parse({"-seconds", "5"}).windowsCommandLine, "\"/usr/bin/tickwood\" -seconds 5");
 }
 
+TEST(LaunchOptions, SettingOptionsReplaceTheStoredValuesWithinTheirRanges) {
+  const LaunchOptions o =
+      parse({"--volume", "40", "--no-music", "--no-sound", "--sound", "--show-time", "--time-style", "24", "--photo",
+             "/home/me/cat.gif", "--max-fps=30", "--gamma", "-20", "--exit-on-mouse-move", "/s"});
+  ASSERT_TRUE(o.error.empty()) << o.error;
+  EXPECT_EQ(o.windowsCommandLine, "\"/usr/bin/tickwood\" /s");
+  saver::Settings settings;
+  settings.showTime = false;
+  settings.timeStyle = false;
+  settings.photoPath = "/stored.jpg";
+  o.settings.applyTo(settings);
+  EXPECT_EQ(settings.volume, 40);
+  EXPECT_FALSE(settings.music);
+  EXPECT_TRUE(settings.sound); // the later option wins
+  EXPECT_TRUE(settings.showTime);
+  EXPECT_TRUE(settings.timeStyle);
+  EXPECT_EQ(settings.photoPath, "/home/me/cat.gif");
+  EXPECT_EQ(settings.maxFps, 30);
+  EXPECT_EQ(settings.gamma, -20);
+  EXPECT_TRUE(settings.exitOnMouseMove);
+  EXPECT_EQ(settings.width, 800); // untouched values keep what was stored
+
+  saver::Settings twelve;
+  twelve.timeStyle = true;
+  parse({"--time-style", "12"}).settings.applyTo(twelve);
+  EXPECT_FALSE(twelve.timeStyle);
+  // An empty photo is the room's own picture.
+  saver::Settings noPhoto;
+  noPhoto.photoPath = "/stored.jpg";
+  parse({"--photo="}).settings.applyTo(noPhoto);
+  EXPECT_EQ(noPhoto.photoPath, "");
+  EXPECT_TRUE(parse({}).settings.empty());
+
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;
+  } bad[] = {
+      {{"--volume", "101"}, "--volume needs 0...100, not \"101\""},
+      {{"--volume", "-1"}, "--volume needs 0...100, not \"-1\""},
+      {{"--volume", "4O"}, "--volume needs 0...100, not \"4O\""},
+      {{"--volume", "99999999999"}, "--volume needs 0...100, not \"99999999999\""},
+      {{"--volume"}, "--volume needs 0...100, not \"\""},
+      {{"--max-fps", "1001"}, "--max-fps needs 0...1000, not \"1001\""},
+      {{"--time-style", "13"}, "--time-style needs 12|24, not \"13\""},
+      {{"--photo"}, "--photo needs the name of a picture file"},
+      {{"--no-volume"}, "unknown option --no-volume"},
+      {{"--no-time-style"}, "unknown option --no-time-style"},
+      {{"--width", "1024"}, "unknown option --width"},
+  };
+  for (const auto& c : bad)
+    EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];
+}
+
 TEST(LaunchOptions, TheReadmeAndTheHelpTextNameTheSameOptions) {
   std::ifstream in(TICKWOOD_README);
   const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(readme.empty());
   const std::string help = saver::usageText();
-  for (const char* option :
-       {"/s", "/t", "/p <window>", "/c[:<window>]", "/a <window>", "-root", "-window-id <id>", "-fps", "-install",
-        "-visual", "-mono", "XSCREENSAVER_WINDOW", "--seconds <s>", "--time HH:MM:SS", "--seed <n>",
-        "--screenshot <file>", "--help", "registry.reg", "TICKWOOD_LOG"}) {
+  for (const char* option : {"/s",
+                             "/t",
+                             "/p <window>",
+                             "/c[:<window>]",
+                             "/a <window>",
+                             "-root",
+                             "-window-id <id>",
+                             "-fps",
+                             "-install",
+                             "-visual",
+                             "-mono",
+                             "XSCREENSAVER_WINDOW",
+                             "--seconds <s>",
+                             "--time HH:MM:SS",
+                             "--seed <n>",
+                             "--screenshot <file>",
+                             "--help",
+                             "registry.reg",
+                             "TICKWOOD_LOG",
+                             "--volume <0...100>",
+                             "--music, --no-music",
+                             "--sound, --no-sound",
+                             "--show-time, --no-show-time",
+                             "--time-style",
+                             "--photo <file>",
+                             "--max-fps <0...1000>",
+                             "--gamma <-100...100>"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(readme.find(option), std::string::npos) << option;
   }

@@ -321,6 +321,58 @@ TEST_F(Saver, TheFrameRateTextIsRefreshedEverySecondWhenShown) {
   EXPECT_EQ(app.frameLoop().frameRateText(), "99");
 }
 
+TEST_F(Saver, SettingsFromTheCommandLineHoldForTheRunAndAreNeverStored) {
+  writeRegistry(std::string(shelltest::kHeader) + "\"Volume\"=dword:00000014\n\"Music\"=dword:00000001\n");
+  const std::string stored = readRegistry();
+  saver::SettingOverrides overrides;
+  overrides.values.emplace_back(&saver::settingOf(&saver::Settings::volume), 90);
+  overrides.values.emplace_back(&saver::settingOf(&saver::Settings::maxFps), 30);
+  overrides.photoPath = "/tmp/photo.jpg";
+  app_->setSettingOverrides(overrides);
+  RecordingApplication& app = start();
+  EXPECT_EQ(app.settings().volume, 90);
+  EXPECT_EQ(app.settings().maxFps, 30);
+  EXPECT_EQ(app.settings().photoPath, "/tmp/photo.jpg");
+  EXPECT_TRUE(app.settings().music);
+  app.requestQuit();
+  app.runMainLoop();
+  app_.reset();
+  EXPECT_EQ(readRegistry(), stored);
+
+  // The settings dialog shows (and its OK stores) what is stored, not this run's values.
+  app_ = std::make_unique<RecordingApplication>();
+  app_->setSettingOverrides(overrides);
+  EXPECT_TRUE(app_->startUp(nullptr, RunMode::Configure, nullptr));
+  EXPECT_EQ(app_->settings().volume, 20);
+  EXPECT_EQ(app_->settings().maxFps, 0);
+}
+
+TEST(FramePacer, ACapSleepsTheRestOfEachFramesShareAndNoCapNeverSleeps) {
+  saver::FramePacer pacer;
+  // Frames that take no time at 30 a second: 30 frames sleep one second in all, in whole
+  // milliseconds of 33 or 34.
+  std::int64_t now = 1000;
+  std::int64_t slept = 0;
+  for (int frame = 0; frame < 30; ++frame) {
+    const std::int64_t rest = pacer.sleepAfterFrame(now, 30);
+    EXPECT_TRUE(rest == 33 || rest == 34) << rest;
+    slept += rest;
+    now += rest;
+  }
+  EXPECT_NEAR(static_cast<double>(slept), 1000.0, 1.0);
+  // Frames that take 20 ms sleep the rest of their 33.3 ms.
+  const std::int64_t rest = pacer.sleepAfterFrame(now + 20, 30);
+  EXPECT_GE(rest, 13);
+  EXPECT_LE(rest, 14);
+  now += 20 + rest;
+  // After a stall (a slow frame, a stopped process) the cap does not rush to catch up: the
+  // next frame again waits its share.
+  now += 5000;
+  EXPECT_GE(pacer.sleepAfterFrame(now, 30), 33);
+  EXPECT_EQ(pacer.sleepAfterFrame(now, 0), 0);
+  EXPECT_EQ(pacer.sleepAfterFrame(now, 0), 0);
+}
+
 TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {
   RecordingApplication& app = start();
   app.frameLoop().begin();

@@ -28,6 +28,7 @@ void expectDefaults(const Settings& s) {
   EXPECT_FALSE(s.exitOnMouseMove);
   EXPECT_TRUE(s.showTime);
   EXPECT_FALSE(s.timeStyle);
+  EXPECT_EQ(s.maxFps, 0); // no frame cap
   EXPECT_EQ(s.photoPath, "");
 }
 
@@ -55,6 +56,7 @@ TEST_F(SettingsStore, EveryValueRoundTripsInTableOrder) {
   written.exitOnMouseMove = true;
   written.showTime = false;
   written.timeStyle = true;
+  written.maxFps = 30;
   written.photoPath = "/home/me/Pictures/cat \"tabby\".jpg";
   ASSERT_TRUE(saver::writePhotoPath(written.photoPath));
   ASSERT_TRUE(saver::writeSettings(written));
@@ -64,7 +66,8 @@ TEST_F(SettingsStore, EveryValueRoundTripsInTableOrder) {
                                 "\"Width\"=dword:00000500\n\"Height\"=dword:00000400\n\"Depth\"=dword:00000010\n"
                                 "\"Adapter\"=dword:00000001\n\"Gamma\"=dword:ffffffdb\n\"Volume\"=dword:00000037\n"
                                 "\"Music\"=dword:00000000\n\"Sound\"=dword:00000000\n\"ExitOnMM\"=dword:00000001\n"
-                                "\"ShowTime\"=dword:00000000\n\"TimeStyle\"=dword:00000001\n");
+                                "\"ShowTime\"=dword:00000000\n\"TimeStyle\"=dword:00000001\n"
+                                "\"MaxFps\"=dword:0000001e\n");
   Settings read;
   ASSERT_TRUE(saver::readPhotoPath(read.photoPath));
   ASSERT_TRUE(saver::readSettings(read));
@@ -81,6 +84,7 @@ TEST_F(SettingsStore, EveryValueRoundTripsInTableOrder) {
   EXPECT_TRUE(read.exitOnMouseMove);
   EXPECT_FALSE(read.showTime);
   EXPECT_TRUE(read.timeStyle);
+  EXPECT_EQ(read.maxFps, 30);
   EXPECT_EQ(read.photoPath, written.photoPath);
 }
 
