@@ -2,6 +2,7 @@
 
 #include "audio/AudioBinding.h"
 #include "audio/Samples.h"
+#include "engine/core/Log.h"
 
 namespace audio {
 namespace {
@@ -27,6 +28,10 @@ int fadeInVolume(int volume, std::int64_t elapsedMs) {
 RoomSounds::~RoomSounds() { shutdown(); }
 
 void RoomSounds::start(HWND window) {
+  if (soundLock_.acquire() == sound::SoundLock::Outcome::HeldElsewhere) {
+    engine::logLine("Another saver plays the sound; this one is silent\n");
+    return;
+  }
   bindAudioLibrary();
   // Without an output device the library still answers every call; the room is silent.
   if (!BASS_Init(1, kOutputRate, BASS_DEVICE_3D, window, nullptr)) BASS_Init(0, kOutputRate, 0, window, nullptr);
@@ -85,6 +90,7 @@ void RoomSounds::shutdown() {
   if (!started_) return;
   BASS_SetConfig(BASS_CONFIG_GVOL_SAMPLE, 0);
   unloadAudioLibrary();
+  soundLock_.release();
   started_ = false;
   music_ = rain_ = ticks_ = 0;
   thunder_.fill(0);

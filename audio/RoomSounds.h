@@ -11,6 +11,7 @@
 #include "engine/data/MediaLibrary.h"
 #include "engine/scene/CameraPath.h"
 #include "platform/d3dx9/d3dx9math.h"
+#include "platform/sound/SoundLock.h"
 #include "platform/sound/bass.h"
 
 namespace audio {
@@ -38,6 +39,7 @@ public:
 
   // loadScene, first step: bind the library and open the default output for `window`, or no
   // output when there is none; roll-off 0.1; everything silent (global sample volume 0).
+  // When another saver of the user plays already, nothing starts and this one stays silent.
   void start(HWND window);
   // loadScene, the sounds: music when "Music" is set; rain, the three thunder claps and the
   // ticking at `clockFace` when "Sound" is set. The loops start at once, still silent.
@@ -64,6 +66,7 @@ private:
   void startTicking(const D3DXVECTOR3& clockFace);
 
   bool started_ = false;
+  sound::SoundLock soundLock_;
   SoundSettings settings_;
   HSAMPLE music_ = 0;
   HSAMPLE rain_ = 0;

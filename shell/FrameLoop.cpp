@@ -10,6 +10,9 @@ namespace {
 
 constexpr std::int64_t kKeepAlivePeriodMs = 30000;
 constexpr std::int64_t kFrameRateLabelPeriodMs = 1000;
+// While nothing of the window can be seen the loop looks again this often: a window that
+// shows again posts no message that would end the wait.
+constexpr std::int64_t kUnseenPollMs = 100;
 
 } // namespace
 
@@ -36,10 +39,13 @@ void FrameLoop::pumpMessages() {
   }
 }
 
-void FrameLoop::waitForMessage() {
-  DWORD wait = INFINITE;
-  if (runLimitMs_ >= 0) wait = static_cast<DWORD>(std::max<std::int64_t>(runLimitMs_ - runStopwatch_.elapsedMs(), 0));
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+void FrameLoop::waitForMessage(std::int64_t longestMs) {
+  std::int64_t wait = longestMs;
+  if (runLimitMs_ >= 0) {
+    const std::int64_t left = std::max<std::int64_t>(runLimitMs_ - runStopwatch_.elapsedMs(), 0);
+    wait = wait < 0 ? left : std::min(wait, left);
+  }
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, wait < 0 ? INFINITE : static_cast<DWORD>(wait), QS_ALLINPUT);
 }
 
 bool FrameLoop::runFrame() {
@@ -50,7 +56,7 @@ bool FrameLoop::runFrame() {
   if (application_.mode() == RunMode::Preview) {
     // The preview shows a fixed picture: sleep until the next message instead of spinning
     // a processor for as long as the host shows us.
-    waitForMessage();
+    waitForMessage(-1);
     return true;
   }
 
@@ -61,6 +67,12 @@ bool FrameLoop::runFrame() {
   if (application_.settings().showFps && frameRateStopwatch_.every(kFrameRateLabelPeriodMs))
     frameRateText_ = std::to_string(frameRate_.rate());
 
+  if (!application_.windowShowsOnScreen()) {
+    // Nobody sees the room (a daemon's preview pane on a hidden tab, a covered window):
+    // the clock reads the time when it shows again, so nothing is lost by not drawing.
+    waitForMessage(kUnseenPollMs);
+    return true;
+  }
   application_.advanceFrame();
   // The cap sleeps rather than spins: the point of it is an idle processor.
   const std::int64_t rest = pacer_.sleepAfterFrame(engine::nowMilliseconds(), application_.settings().maxFps);

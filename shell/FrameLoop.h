@@ -35,7 +35,8 @@ public:
 
 private:
   void pumpMessages();
-  void waitForMessage();
+  // Sleeps until a message comes, at most `longestMs` (negative: no limit but the run's).
+  void waitForMessage(std::int64_t longestMs);
 
   SaverApplication& application_;
   FrameRateCounter frameRate_;

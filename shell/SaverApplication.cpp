@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/core/Log.h"
+#include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -239,6 +240,8 @@ void SaverApplication::updateInput() {
   freeCameraController_.update(cameraStopwatch_.elapsedMs());
   cameraStopwatch_.restart();
 }
+
+bool SaverApplication::windowShowsOnScreen() const { return win32::windowShowsOnScreen(window_); }
 
 void SaverApplication::advanceFrame() {
   updateInput();

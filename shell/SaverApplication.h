@@ -74,6 +74,8 @@ public:
   // listeners) and the free camera, the device check, then (when the device can draw)
   // updateScene and renderFrame.
   void advanceFrame();
+  // Whether anything of the saver's window can be seen now.
+  bool windowShowsOnScreen() const;
   // "Scene.props" from the media: nothing changes when it cannot be opened.
   void readSceneProperties();
 

@@ -78,8 +78,10 @@ std::string settingOptionsUsage() {
   std::string text;
   auto line = [&](std::string left, const std::string& right) {
     left = "  " + left;
-    if (left.size() < 24) left.resize(24, ' ');
-    else left += " ";
+    if (left.size() < 24)
+      left.resize(24, ' ');
+    else
+      left += " ";
     text += left + right + "\n";
   };
   for (const SettingDescriptor& d : kSettingsTable) {
@@ -93,7 +95,8 @@ std::string settingOptionsUsage() {
     else
       line(option + ", --no-" + d.option, value + " on or off");
   }
-  line(std::string("--") + kPhotoPathOption + " <file>", std::string("\"") + kPhotoPathValue + "\" (empty: the room's own)");
+  line(std::string("--") + kPhotoPathOption + " <file>",
+       std::string("\"") + kPhotoPathValue + "\" (empty: the room's own)");
   return text;
 }
 

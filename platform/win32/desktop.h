@@ -41,6 +41,10 @@ bool isForeignWindow(HWND window);
 // The root window of the display, or null without an X11 display.
 HWND rootWindow();
 
+// Whether anything of the window can be seen now: false for a hidden or minimized window,
+// and for a child in a host that is unmapped (itself or an ancestor) or fully covered.
+bool windowShowsOnScreen(HWND window);
+
 // The client area of a window as 0x00RRGGBB pixels, row by row from the top, as the last
 // painting left it.
 bool readClientPixels(HWND window, int& width, int& height, std::vector<std::uint32_t>& pixels);

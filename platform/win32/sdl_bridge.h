@@ -24,4 +24,11 @@ HWND attachSdlWindow(SDL_Window* window);
 // Forgets a handle (before its SDL window is destroyed).
 void detachSdlWindow(HWND window);
 
+// Whether presenting into the window is still safe: false once the X11 child we made in a
+// daemon's window has gone with its host (a swap into a destroyed drawable can crash the
+// OpenGL driver). Asks the X server, so it is called right before the swap.
+bool windowCanPresent(SDL_Window* window);
+// Whether the window is one we made inside a foreign host.
+bool isEmbeddedWindow(SDL_Window* window);
+
 } // namespace win32

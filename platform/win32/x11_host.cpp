@@ -27,6 +27,8 @@ struct Connection {
   // Windows we embedded that are gone; errors about them can still arrive late on SDL's
   // connection.
   std::set<WindowId> retired;
+  // Children that other windows cover entirely (their last visibility event said so).
+  std::set<WindowId> obscured;
   XErrorHandlerFn previousHandler = nullptr;
   bool handlerInstalled = false;
 };
@@ -143,7 +145,7 @@ WindowId createChild(WindowId host, int x, int y, int width, int height) {
   XSetWindowAttributes attributes{};
   attributes.background_pixel = 0;
   attributes.border_pixel = 0;
-  attributes.event_mask = ExposureMask | StructureNotifyMask;
+  attributes.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask;
   // A child of the root is a top-level window: keep the window manager's frame off it.
   attributes.override_redirect = host == DefaultRootWindow(d) ? True : False;
   const unsigned long mask = CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect;
@@ -178,6 +180,7 @@ void destroyChild(WindowId child) {
     trap.ok();
   }
   c.hostOfChild.erase(it);
+  c.obscured.erase(child);
   c.retired.insert(child);
   auto hostIt = c.hosts.find(host);
   if (hostIt != c.hosts.end()) {
@@ -201,6 +204,24 @@ void moveResizeChild(WindowId child, int x, int y, int width, int height) {
   trap.ok();
 }
 
+namespace {
+
+int childMapState(WindowId child) {
+  Display* d = display();
+  if (!d || !connection().hostOfChild.count(child)) return -1;
+  XWindowAttributes attributes{};
+  Trap trap(d);
+  const Status status = XGetWindowAttributes(d, child, &attributes);
+  if (!trap.ok() || status == 0) return -1;
+  return attributes.map_state;
+}
+
+} // namespace
+
+bool childViewable(WindowId child) { return childMapState(child) == IsViewable && !connection().obscured.count(child); }
+
+bool childExists(WindowId child) { return childMapState(child) >= 0; }
+
 void pollEvents(std::vector<Event>& out) {
   Display* d = connection().display;
   if (!d) return;
@@ -219,6 +240,13 @@ void pollEvents(std::vector<Event>& out) {
     case Expose:
       if (event.xexpose.count == 0 && c.hostOfChild.count(event.xexpose.window))
         out.push_back({Event::Kind::Exposed, event.xexpose.window});
+      break;
+    case VisibilityNotify:
+      if (!c.hostOfChild.count(event.xvisibility.window)) break;
+      if (event.xvisibility.state == VisibilityFullyObscured)
+        c.obscured.insert(event.xvisibility.window);
+      else
+        c.obscured.erase(event.xvisibility.window);
       break;
     case ConfigureNotify: {
       auto it = c.hosts.find(event.xconfigure.window);

@@ -25,6 +25,12 @@ bool windowOrigin(WindowId window, int& x, int& y);
 WindowId createChild(WindowId host, int x, int y, int width, int height);
 void destroyChild(WindowId child);
 void moveResizeChild(WindowId child, int x, int y, int width, int height);
+// Whether a child of ours still exists and can be seen: mapped with every ancestor (a
+// daemon's preview pane on a hidden tab is not) and not fully covered by other windows.
+// Asks the server, so the answer is as fresh as a round trip.
+bool childViewable(WindowId child);
+// Whether a child of ours still exists on the server (its host may have just taken it along).
+bool childExists(WindowId child);
 
 struct Event {
   enum class Kind { Exposed, HostResized, HostGone } kind;

@@ -30,6 +30,7 @@ class RoomSoundsTest : public ::testing::Test {
 protected:
   void SetUp() override {
     setenv("SDL_AUDIODRIVER", "tickwood-no-such-driver", 1);
+    setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
     win32::setDiagnosticSink(logDiagnostic);
     win32::setClock(&clock_);
     previous_ = std::filesystem::current_path();
@@ -41,6 +42,7 @@ protected:
     win32::setClock(nullptr);
     win32::setDiagnosticSink(nullptr);
     unsetenv("SDL_AUDIODRIVER");
+    unsetenv("XDG_RUNTIME_DIR");
   }
 
   // The Media folder holds the named sounds, each a copy of the mono seed tone.
@@ -85,6 +87,53 @@ TEST(FadeIn, VolumeRisesLinearlyFromSilenceToTheSettingOverFourSeconds) {
   EXPECT_EQ(audio::fadeInVolume(80, 600000), 80);
   EXPECT_EQ(audio::fadeInVolume(55, 1000), 13);
   EXPECT_EQ(audio::fadeInVolume(80, -30), 0);
+}
+
+TEST_F(RoomSoundsTest, OnlyOneSaverOfTheUserPlaysTheOthersStaySilent) {
+  provide({"ClockMusic.ogg"});
+  sound::SoundLock other; // another saver's, started first
+  ASSERT_EQ(other.acquire(), sound::SoundLock::Outcome::Taken);
+  EXPECT_EQ(sound::SoundLock::path(), (folder_.path() / "tickwood-sound.lock").string());
+  {
+    engine::LogCapture log;
+    loadRoom({true, true, 80});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Another saver plays the sound; this one is silent\n"});
+    EXPECT_EQ(sound::loadedLibrary(), nullptr);
+    EXPECT_EQ(sounds_.musicSample(), 0u);
+    EXPECT_FALSE(sounds_.thunderLoaded());
+    sounds_.update({{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}); // a silent room's frames do nothing
+    sounds_.shutdown();
+  }
+  // Once the other ends, the next saver plays; while it plays, the lock is its own.
+  other.release();
+  loadRoom({true, false, 80});
+  EXPECT_NE(sounds_.musicSample(), 0u);
+  sound::SoundLock third;
+  EXPECT_EQ(third.acquire(), sound::SoundLock::Outcome::HeldElsewhere);
+  sounds_.shutdown();
+  EXPECT_EQ(third.acquire(), sound::SoundLock::Outcome::Taken);
+}
+
+TEST(SoundLock, WithoutARuntimeFolderTheLockLivesNextToTheSettings) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = runtime ? runtime : "";
+  testsupport::TempDir config;
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("XDG_CONFIG_HOME", (config.path() / "not-yet").c_str(), 1);
+  {
+    sound::SoundLock lock;
+    EXPECT_EQ(sound::SoundLock::path(), (config.path() / "not-yet" / "tickwood" / "sound.lock").string());
+    EXPECT_EQ(lock.acquire(), sound::SoundLock::Outcome::Taken); // the folder is made
+    EXPECT_TRUE(std::filesystem::exists(config.path() / "not-yet" / "tickwood" / "sound.lock"));
+  }
+  // A relative runtime folder is ignored, as the base-directory rules say.
+  setenv("XDG_RUNTIME_DIR", "relative", 1);
+  EXPECT_EQ(sound::SoundLock::path(), (config.path() / "not-yet" / "tickwood" / "sound.lock").string());
+  unsetenv("XDG_CONFIG_HOME");
+  if (runtime)
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST_F(RoomSoundsTest, WithoutAnOutputDeviceTheRoomRunsOnTheSilentDevice) {

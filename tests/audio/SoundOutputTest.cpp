@@ -63,6 +63,8 @@ protected:
                          {{"SDL_AUDIODRIVER", "disk"},
                           {"SDL_DISKAUDIOFILE", output.string()},
                           {"TICKWOOD_LOG", "1"},
+                          // The lock of the one saver that plays sound: private to the test.
+                          {"XDG_RUNTIME_DIR", folder_.path().string()},
                           {"ASAN_OPTIONS", "detect_leaks=0"}},
                          folder_);
     EXPECT_EQ(process.wait(std::chrono::milliseconds(static_cast<int>(seconds * 1000)) + 30s), 0) << process.err();

@@ -59,6 +59,8 @@ protected:
             {"SDL_VIDEODRIVER", std::nullopt},
             {"XSCREENSAVER_WINDOW", std::nullopt},
             {"XDG_CONFIG_HOME", config_.path().string()},
+            // Where the lock of the one saver that plays sound lives: private to the test.
+            {"XDG_RUNTIME_DIR", config_.path().string()},
             {"TICKWOOD_LOG", "1"},
             // The room's sounds play to SDL's silent output: a test machine may have no sound
             // card, and without one the run logs that it plays on without sound.

@@ -12,8 +12,15 @@ namespace shelltest {
 
 class PrivateRegistry : public ::testing::Test {
 protected:
-  void SetUp() override { setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1); }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
+    // The one-saver-plays-sound lock too: tests that run at the same time must not share it.
+    setenv("XDG_RUNTIME_DIR", config_.path().c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_RUNTIME_DIR");
+  }
 
   std::filesystem::path registryFile() const { return config_.path() / "tickwood" / "registry.reg"; }
   void writeRegistry(const std::string& text) const { config_.write("tickwood/registry.reg", text); }

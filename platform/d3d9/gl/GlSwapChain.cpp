@@ -3,6 +3,7 @@
 #include "platform/d3d9/Diagnostics.h"
 #include "platform/d3d9/gl/GlFormats.h"
 #include "platform/d3d9/gl/GlProgramCache.h"
+#include "platform/win32/sdl_bridge.h"
 
 #include <SDL.h>
 
@@ -279,7 +280,12 @@ void GlSwapChain::present(const D3DGAMMARAMP& ramp) {
   SDL_GL_GetDrawableSize(runtime_.context().window(), &drawableWidth, &drawableHeight);
   if (drawableWidth > 0 && drawableHeight > 0) {
     drawPresentPass(0, drawableWidth, drawableHeight, true);
-    SDL_GL_SwapWindow(runtime_.context().window());
+    SDL_Window* window = runtime_.context().window();
+    // A daemon may destroy its window at any moment: the drawing finishes first, so that
+    // only the copy to the window is left between the check and the swap.
+    const bool embedded = win32::isEmbeddedWindow(window);
+    if (embedded) gl.call(glFinish);
+    if (!embedded || win32::windowCanPresent(window)) SDL_GL_SwapWindow(window);
   }
   bindBackBuffer();
 }
