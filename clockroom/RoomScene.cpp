@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/core/FloatColor.h"
+#include "engine/core/Log.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/MeshInstance.h"
@@ -21,6 +22,8 @@ struct NamedNode {
 
 // The photo takes the place of the first stage's texture of this node's material.
 constexpr const char* kPictureNode = "Picture";
+// The longest side of the photo's texture: enough for the frame at any screen size.
+constexpr UINT kPhotoMaxSide = 1024;
 
 // A grey of one byte value in every colour channel.
 D3DCOLOR grey(DWORD alpha, float value, float scale) {
@@ -85,8 +88,15 @@ void RoomScene::putPhotoInFrame(const std::string& photoPath) {
   // Only the file on disk: a photo path never names something in the media.
   engine::TextureRequest request;
   request.location = engine::FileLocation::disk(photoPath);
+  // The frame is small on screen; a camera's photo is far larger than any device's textures
+  // need to be (or can be), so it is shrunk, a JPEG already while it is decoded.
+  request.maxSide = kPhotoMaxSide;
   engine::TextureRef photo = textures->get(request);
-  if (photo) frame->settings().stages[0].texture = std::move(photo);
+  if (!photo) {
+    engine::logLine("Cannot show the photo " + photoPath + "; the frame keeps its own picture\n");
+    return;
+  }
+  frame->settings().stages[0].texture = std::move(photo);
 }
 
 void RoomScene::takeOutNamedNodes(const ClockMechanism& clock) {

@@ -13,10 +13,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   using Decoder = bool (*)(const BYTE*, std::size_t, d3dx9::Image&, std::string&, const d3dx9::DecodeOptions&);
-  const Decoder decoders[5] = {d3dx9::decodeImage, d3dx9::decodeJpeg, d3dx9::decodePng, d3dx9::decodeBmp,
-                               d3dx9::decodeTga};
+  const Decoder decoders[6] = {d3dx9::decodeImage, d3dx9::decodeJpeg, d3dx9::decodePng,
+                               d3dx9::decodeBmp,   d3dx9::decodeTga,  d3dx9::decodeGif};
   d3dx9::DecodeOptions options;
-  const int how = (data[0] / 5) % 3;
+  const int how = (data[0] / 6) % 3;
   if (how == 1) options.headerOnly = true;
   if (how == 2) {
     options.maxWidth = options.maxHeight = 512;
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   d3dx9::Image image;
   std::string error;
-  const bool ok = decoders[data[0] % 5](data + 1, size - 1, image, error, options);
+  const bool ok = decoders[data[0] % 6](data + 1, size - 1, image, error, options);
   if (ok) {
     const std::size_t pixels = options.headerOnly ? 0 : std::size_t(image.width) * image.height;
     if (image.pixels.size() != pixels || image.width == 0 || image.width > options.maxWidth ||

@@ -53,7 +53,7 @@ struct DecodeOptions {
   UINT neededHeight = 0;
 };
 
-// Decodes JPEG, PNG, BMP or TGA bytes (told apart by their signatures; TGA has none and is
+// Decodes JPEG, PNG, BMP, GIF or TGA bytes (told apart by their signatures; TGA has none and is
 // tried last). False with `error` set for anything damaged, truncated, unsupported or
 // beyond the options' limits (by default kMaxImageSide on a side).
 bool decodeImage(const BYTE* data, std::size_t size, Image& image, std::string& error,
@@ -64,6 +64,9 @@ bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& e
 bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
 bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
 bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
+// The first frame of a GIF, on its logical screen; what the frame leaves uncovered and its
+// transparent colour are transparent black.
+bool decodeGif(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
 
 // Whether a decoder may allocate an image of this size.
 bool acceptableSize(UINT width, UINT height, const DecodeOptions& options, std::string& error);

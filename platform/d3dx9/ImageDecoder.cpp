@@ -36,12 +36,14 @@ bool decodeImage(const BYTE* data, std::size_t size, Image& image, std::string& 
   if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
     return decodeJpeg(data, size, image, error, options);
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return decodeBmp(data, size, image, error, options);
+  if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0))
+    return decodeGif(data, size, image, error, options);
   if (size >= 4 && std::memcmp(data, "DDS ", 4) == 0) {
     error = "DDS files are not supported";
     return false;
   }
   if (decodeTga(data, size, image, error, options)) return true;
-  if (error.empty()) error = "not a JPEG, PNG, BMP or TGA image";
+  if (error.empty()) error = "not a JPEG, PNG, BMP, GIF or TGA image";
   return false;
 }
 

@@ -1,6 +1,7 @@
 // JPEG through libjpeg's 6b interface. libjpeg reports fatal errors by calling an error
 // handler that must not return; its default one exits the process. Ours jumps back to the
 // decode call instead, so a damaged file is a clean failure.
+#include "platform/d3dx9/ExifOrientation.h"
 #include "platform/d3dx9/Image.h"
 
 #include <csetjmp>
@@ -65,12 +66,16 @@ std::uint32_t argb(const JSAMPLE* p, J_COLOR_SPACE space, bool adobe) {
 
 // The largest of libjpeg's shrinking factors (1/2, 1/4, 1/8) that still leaves the size the
 // caller needs: the decoder then skips most of the work and memory of the full image.
-void shrinkToNeeds(jpeg_decompress_struct& info, const DecodeOptions& options) {
+// The needed size is the upright picture's: a photo turned a quarter is stored the other
+// way round.
+void shrinkToNeeds(jpeg_decompress_struct& info, const DecodeOptions& options, bool swapped) {
   if (options.neededWidth == 0 && options.neededHeight == 0) return;
+  const UINT neededWidth = swapped ? options.neededHeight : options.neededWidth;
+  const UINT neededHeight = swapped ? options.neededWidth : options.neededHeight;
   for (unsigned denominator : {8u, 4u, 2u}) {
     const UINT width = (info.image_width + denominator - 1) / denominator;
     const UINT height = (info.image_height + denominator - 1) / denominator;
-    if (width >= options.neededWidth && height >= options.neededHeight) {
+    if (width >= neededWidth && height >= neededHeight) {
       info.scale_num = 1;
       info.scale_denom = denominator;
       return;
@@ -78,14 +83,27 @@ void shrinkToNeeds(jpeg_decompress_struct& info, const DecodeOptions& options) {
   }
 }
 
+int orientationOf(const jpeg_decompress_struct& info) {
+  for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next)
+    if (marker->marker == JPEG_APP0 + 1) {
+      const int orientation = exifOrientation(marker->data, marker->data_length);
+      if (orientation != 1) return orientation;
+    }
+  return 1;
+}
+
 bool run(Decode& d) {
   if (setjmp(d.errors.jump)) return false;
   jpeg_mem_src(&d.info, const_cast<BYTE*>(d.data), static_cast<unsigned long>(d.size));
+  jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF); // the Exif block, for the orientation
   jpeg_read_header(&d.info, TRUE);
   const DecodeOptions& options = *d.options;
   Image& image = *d.image;
-  image.fileWidth = d.info.image_width;
-  image.fileHeight = d.info.image_height;
+  const int orientation = orientationOf(d.info);
+  const bool swapped = swapsSides(orientation);
+  // What the file holds, as it is meant to be seen.
+  image.fileWidth = swapped ? d.info.image_height : d.info.image_width;
+  image.fileHeight = swapped ? d.info.image_width : d.info.image_height;
   image.fileType = D3DXIFF_JPG;
   image.fileFormat = d.info.jpeg_color_space == JCS_GRAYSCALE ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
   if (options.headerOnly) {
@@ -97,9 +115,10 @@ bool run(Decode& d) {
   }
   const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
   d.info.out_color_space = cmyk ? JCS_CMYK : d.info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
-  shrinkToNeeds(d.info, options);
+  shrinkToNeeds(d.info, options, swapped);
   jpeg_calc_output_dimensions(&d.info);
-  if (!acceptableSize(d.info.output_width, d.info.output_height, options, *d.error)) {
+  if (!acceptableSize(swapped ? d.info.output_height : d.info.output_width,
+                      swapped ? d.info.output_width : d.info.output_height, options, *d.error)) {
     d.sizeRefused = true;
     return false;
   }
@@ -120,6 +139,7 @@ bool run(Decode& d) {
           argb(row[0] + x * UINT(d.info.output_components), d.info.out_color_space, d.info.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&d.info);
+  orientImage(image, orientation);
   return true;
 }
 

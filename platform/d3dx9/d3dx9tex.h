@@ -45,6 +45,8 @@ enum D3DXIMAGE_FILEFORMAT : DWORD {
   D3DXIFF_DIB = 6,
   D3DXIFF_HDR = 7,
   D3DXIFF_PFM = 8,
+  // Not a D3DX format: the stand-in reads GIF pictures too (the first frame).
+  D3DXIFF_GIF = 9,
 };
 
 struct D3DXIMAGE_INFO {

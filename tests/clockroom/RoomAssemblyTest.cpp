@@ -10,8 +10,11 @@
 
 #include "clockroom/RoomScene.h"
 #include "engine/app/Stopwatch.h"
+#include "engine/core/Log.h"
 #include "engine/scene/MeshInstance.h"
 #include "engine/scene/NodeTransform.h"
+#include "platform/d3dx9/Image.h"
+#include "platform/d3dx9/ImageEncoder.h"
 #include "platform/win32/clock.h"
 #include "tests/scene/SceneDeviceTest.h"
 #include "tests/scene/SceneFile.h"
@@ -199,13 +202,39 @@ TEST_F(RoomAssembly, ThePhotoOnDiskTakesThePicturesPlaceUnlessThereIsNone) {
   ASSERT_TRUE(load(photo));
   EXPECT_EQ(fileOf(room_.scene().root().findByName("picture")->geometry()->settings().stages[0].texture),
             "holiday.bmp");
-  for (const std::string& other : {std::string(), media_.file("missing.jpg").string(), media_.path().string()}) {
-    // Without a path, with a file that is not there, or with a folder.
+  for (const std::string& other :
+       {std::string(), media_.file("missing.jpg").string(), media_.path().string(),
+        media_.write("damaged.jpg", std::string("\xFF\xD8\xFF\xE0 not a picture")).string()}) {
+    // Without a path, with a file that is not there, with a folder or a damaged file: the
+    // room's own picture, and (for a photo that was named) one line that says why.
+    engine::LogCapture log;
     saver::RoomScene fresh;
     ASSERT_TRUE(fresh.load(file_.location(), other, clock_));
     EXPECT_EQ(fileOf(fresh.scene().root().findByName("Picture")->geometry()->settings().stages[0].texture), "wood.bmp")
         << other;
+    const std::string said = "Cannot show the photo " + other + "; the frame keeps its own picture\n";
+    EXPECT_EQ(std::count(log.lines().begin(), log.lines().end(), said), other.empty() ? 0 : 1) << other;
   }
+}
+
+TEST_F(RoomAssembly, APhotoLargerThanTheFrameNeedsIsShrunkWithItsProportions) {
+  Node material = list("Material", "Painting");
+  material->addChild(texturesOf("Diffuse", "wood.bmp"));
+  file_.materials().addChild(std::move(material));
+  file_.children().addChild(triangles("Picture", 1, "Painting"));
+  // Larger on a side than textures of many devices may be (8192).
+  d3dx9::Image big = d3dx9::blankImage(9000, 3000);
+  std::fill(big.pixels.begin(), big.pixels.end(), 0xFF3060C0u);
+  std::vector<BYTE> jpeg;
+  ASSERT_TRUE(d3dx9::encodeJpeg(big, 80, false, jpeg));
+  const std::string photo = media_.write("panorama.jpg", std::string(jpeg.begin(), jpeg.end())).string();
+  ASSERT_TRUE(load(photo));
+  const engine::TextureRef& shown =
+      room_.scene().root().findByName("Picture")->geometry()->settings().stages[0].texture;
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(fileOf(shown), "panorama.jpg");
+  EXPECT_EQ(shown->width(), 1024u);
+  EXPECT_EQ(shown->height(), 341u);
 }
 
 TEST_F(RoomAssembly, AnimationsWrapOverTheUnionOfEveryKeyRange) {
