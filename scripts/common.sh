@@ -8,6 +8,7 @@ TICKWOOD_PACKAGES=(
   libjpeg-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libfreetype-dev fonts-dejavu-core libgtk-3-dev
   xvfb xauth x11-utils libxtst-dev libarchive-tools
+  dpkg-dev libxml2-utils
 )
 
 install_dependencies() {

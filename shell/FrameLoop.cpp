@@ -13,6 +13,9 @@ constexpr std::int64_t kFrameRateLabelPeriodMs = 1000;
 // While nothing of the window can be seen the loop looks again this often: a window that
 // shows again posts no message that would end the wait.
 constexpr std::int64_t kUnseenPollMs = 100;
+// Whether the window can be seen is a question to the display server: asked this often, not
+// every frame, so that the frames do not wait on it.
+constexpr std::int64_t kVisibilityCheckMs = 100;
 
 } // namespace
 
@@ -29,6 +32,8 @@ void FrameLoop::begin() {
   frameRateStopwatch_.restart();
   keepAliveStopwatch_.restart();
   runStopwatch_.restart();
+  visibilityStopwatch_.restart();
+  windowShown_ = application_.windowShowsOnScreen();
 }
 
 void FrameLoop::pumpMessages() {
@@ -67,7 +72,8 @@ bool FrameLoop::runFrame() {
   if (application_.settings().showFps && frameRateStopwatch_.every(kFrameRateLabelPeriodMs))
     frameRateText_ = std::to_string(frameRate_.rate());
 
-  if (!application_.windowShowsOnScreen()) {
+  if (visibilityStopwatch_.every(kVisibilityCheckMs)) windowShown_ = application_.windowShowsOnScreen();
+  if (!windowShown_) {
     // Nobody sees the room (a daemon's preview pane on a hidden tab, a covered window):
     // the clock reads the time when it shows again, so nothing is lost by not drawing.
     waitForMessage(kUnseenPollMs);

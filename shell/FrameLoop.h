@@ -45,6 +45,8 @@ private:
   engine::Stopwatch frameRateStopwatch_;
   engine::Stopwatch keepAliveStopwatch_;
   engine::Stopwatch runStopwatch_;
+  engine::Stopwatch visibilityStopwatch_;
+  bool windowShown_ = true; // as last asked
   std::int64_t runLimitMs_ = -1;
 };
 

@@ -72,14 +72,34 @@ void orientImage(Image& image, int orientation) {
     for (UINT x = 0; x < out.width; ++x) {
       UINT sx = x, sy = y;
       switch (orientation) {
-      case 2: sx = width - 1 - x; break;
-      case 3: sx = width - 1 - x; sy = height - 1 - y; break;
-      case 4: sy = height - 1 - y; break;
-      case 5: sx = y; sy = x; break;
-      case 6: sx = y; sy = height - 1 - x; break;
-      case 7: sx = width - 1 - y; sy = height - 1 - x; break;
-      case 8: sx = width - 1 - y; sy = x; break;
-      default: break;
+      case 2:
+        sx = width - 1 - x;
+        break;
+      case 3:
+        sx = width - 1 - x;
+        sy = height - 1 - y;
+        break;
+      case 4:
+        sy = height - 1 - y;
+        break;
+      case 5:
+        sx = y;
+        sy = x;
+        break;
+      case 6:
+        sx = y;
+        sy = height - 1 - x;
+        break;
+      case 7:
+        sx = width - 1 - y;
+        sy = height - 1 - x;
+        break;
+      case 8:
+        sx = width - 1 - y;
+        sy = x;
+        break;
+      default:
+        break;
       }
       out.at(x, y) = image.at(sx, sy);
     }

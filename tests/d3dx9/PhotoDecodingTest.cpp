@@ -41,18 +41,25 @@ std::vector<BYTE> cameraJpeg(int orientation, bool bigEndian = false) {
   std::vector<BYTE> jpeg;
   EXPECT_TRUE(encodeJpeg(stored, 95, false, jpeg));
   auto u16 = [&](std::vector<BYTE>& out, unsigned v) {
-    if (bigEndian) out.insert(out.end(), {BYTE(v >> 8), BYTE(v)});
-    else out.insert(out.end(), {BYTE(v), BYTE(v >> 8)});
+    if (bigEndian)
+      out.insert(out.end(), {BYTE(v >> 8), BYTE(v)});
+    else
+      out.insert(out.end(), {BYTE(v), BYTE(v >> 8)});
   };
   auto u32 = [&](std::vector<BYTE>& out, unsigned v) {
-    if (bigEndian) { u16(out, v >> 16); u16(out, v & 0xFFFF); }
-    else { u16(out, v & 0xFFFF); u16(out, v >> 16); }
+    if (bigEndian) {
+      u16(out, v >> 16);
+      u16(out, v & 0xFFFF);
+    } else {
+      u16(out, v & 0xFFFF);
+      u16(out, v >> 16);
+    }
   };
   std::vector<BYTE> exif = {'E', 'x', 'i', 'f', 0, 0};
   exif.insert(exif.end(), bigEndian ? std::initializer_list<BYTE>{'M', 'M'} : std::initializer_list<BYTE>{'I', 'I'});
   u16(exif, 42);
   u32(exif, 8);
-  u16(exif, 2); // two entries: something else first, then the orientation
+  u16(exif, 2);      // two entries: something else first, then the orientation
   u16(exif, 0x010F); // the camera's maker, an ASCII offset
   u16(exif, 2);
   u32(exif, 4);
@@ -74,8 +81,8 @@ TEST(PhotoOrientation, EveryExifOrientationShowsThePictureUpright) {
   const struct {
     int orientation;
     std::uint32_t topLeft, topRight;
-  } cases[] = {{1, kRed, kGreen},  {2, kGreen, kRed},  {3, kWhite, kBlue}, {4, kBlue, kWhite},
-               {5, kRed, kBlue},   {6, kBlue, kRed},   {7, kWhite, kGreen}, {8, kGreen, kWhite}};
+  } cases[] = {{1, kRed, kGreen}, {2, kGreen, kRed}, {3, kWhite, kBlue},  {4, kBlue, kWhite},
+               {5, kRed, kBlue},  {6, kBlue, kRed},  {7, kWhite, kGreen}, {8, kGreen, kWhite}};
   for (const auto& c : cases) {
     for (bool bigEndian : {false, true}) {
       const std::vector<BYTE> jpeg = cameraJpeg(c.orientation, bigEndian);
@@ -166,7 +173,7 @@ TEST(Gif, AGifFromAnotherProgramDecodesToItsPixels) {
 // (so the code width never grows), optionally interlaced.
 std::vector<BYTE> smallGif(const std::vector<BYTE>& indices, bool interlaced) {
   std::vector<BYTE> gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 3, 0, 0x00, 0, 0};
-  gif.insert(gif.end(), {0x21, 0xF9, 4, 0x01, 0, 0, 3, 0});               // index 3 is transparent
+  gif.insert(gif.end(), {0x21, 0xF9, 4, 0x01, 0, 0, 3, 0}); // index 3 is transparent
   gif.insert(gif.end(), {0x2C, 1, 0, 1, 0, 2, 0, 2, 0, BYTE(0x81 | (interlaced ? 0x40 : 0))});
   gif.insert(gif.end(), {0x10, 0x20, 0x30, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0, 0, 0}); // 4 colours
   std::vector<int> codes;
