@@ -1,6 +1,7 @@
 #include "shell/SaverApplication.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "engine/core/Log.h"
 #include "platform/win32/desktop.h"
@@ -117,7 +118,11 @@ bool SaverApplication::createSaverWindow() {
   RegisterClassA(&windowClass);
 
   DWORD style = WS_POPUP | WS_VISIBLE;
-  RECT rect{0, 0, settings_.useDesktop ? 400 : settings_.width, settings_.useDesktop ? 300 : settings_.height};
+  // Full screen goes to the monitor the window starts on: the primary one.
+  const std::vector<RECT> monitors = win32::monitorRects();
+  const POINT origin = monitors.empty() ? POINT{0, 0} : POINT{monitors.front().left, monitors.front().top};
+  RECT rect{origin.x, origin.y, origin.x + (settings_.useDesktop ? 400 : settings_.width),
+            origin.y + (settings_.useDesktop ? 300 : settings_.height)};
   HWND parent = nullptr;
   if (mode_ == RunMode::Preview || hostWindow_) {
     style = WS_CHILD | WS_VISIBLE;
@@ -127,6 +132,7 @@ bool SaverApplication::createSaverWindow() {
   }
   window_ = CreateWindowExA(0, kClassName, kClassName, style, rect.left, rect.top, rect.right - rect.left,
                             rect.bottom - rect.top, parent, nullptr, instance_, nullptr);
+  if (window_ && !parent) blankMonitors_.cover(monitors, instance_);
   return window_ != nullptr;
 }
 
@@ -268,6 +274,7 @@ void SaverApplication::shutDown() {
   releaseDeviceAndScene();
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
+  blankMonitors_.uncover();
   ShowCursor(TRUE);
   engine::logLine("Log closed\n");
 }

@@ -16,6 +16,7 @@
 #include "engine/input/InputDevices.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/win32/winuser.h"
+#include "shell/BlankMonitors.h"
 #include "shell/ExitRules.h"
 #include "shell/FrameLoop.h"
 #include "shell/LoadingScreen.h"
@@ -117,6 +118,8 @@ public:
   // How long each step of the last start-up took.
   const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
+  // The black windows over the monitors other than the room's (full screen only).
+  const BlankMonitors& blankMonitors() const { return blankMonitors_; }
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
 
@@ -165,6 +168,7 @@ protected:
   engine::TextureManager textures_;
   LoadingScreen loadingScreen_;
   std::string screenshotPath_;
+  BlankMonitors blankMonitors_;
   FrameLoop frameLoop_{*this};
   engine::InputDevices input_{*this};
   engine::FreeCameraController freeCameraController_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,11 @@ HWND foreignWindow(std::uint64_t x11Id);
 bool isForeignWindow(HWND window);
 // The root window of the display, or null without an X11 display.
 HWND rootWindow();
+
+// The monitors' rectangles in screen pixels, the primary monitor first (empty without a
+// display). Tests may replace the list (nullopt: the real one again).
+std::vector<RECT> monitorRects();
+void setMonitorRectsForTests(std::optional<std::vector<RECT>> monitors);
 
 // Whether anything of the window can be seen now: false for a hidden or minimized window,
 // and for a child in a host that is unmapped (itself or an ancestor) or fully covered.

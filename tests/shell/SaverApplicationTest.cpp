@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -108,6 +109,44 @@ TEST_F(Saver, WithoutUseDesktopTheWindowHasTheChosenSize) {
   GetClientRect(app.window(), &client);
   EXPECT_EQ(client.right, 640);
   EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(Saver, OnSeveralMonitorsTheRoomTakesThePrimaryAndTheOthersAreBlack) {
+  // The primary monitor is not the one at the desk's origin.
+  win32::setMonitorRectsForTests(
+      std::vector<RECT>{RECT{1024, 0, 2048, 768}, RECT{0, 0, 1024, 768}, RECT{2048, 100, 2448, 400}});
+  RecordingApplication& app = start();
+  RECT placed{};
+  ASSERT_TRUE(GetWindowRect(app.window(), &placed));
+  EXPECT_EQ(placed.left, 1024);
+  EXPECT_EQ(placed.top, 0);
+  const std::vector<HWND> blanks = app.blankMonitors().windows();
+  ASSERT_EQ(blanks.size(), 2u);
+  const RECT expected[] = {RECT{0, 0, 1024, 768}, RECT{2048, 100, 2448, 400}};
+  for (std::size_t i = 0; i < blanks.size(); ++i) {
+    RECT covered{};
+    ASSERT_TRUE(GetWindowRect(blanks[i], &covered));
+    EXPECT_EQ(covered.left, expected[i].left);
+    EXPECT_EQ(covered.top, expected[i].top);
+    EXPECT_EQ(covered.right, expected[i].right);
+    EXPECT_EQ(covered.bottom, expected[i].bottom);
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    ASSERT_TRUE(win32::readClientPixels(blanks[i], width, height, pixels));
+    EXPECT_EQ(width, expected[i].right - expected[i].left);
+    EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p == 0; }));
+  }
+  app.requestQuit();
+  app.runMainLoop();
+  for (HWND blank : blanks)
+    EXPECT_FALSE(IsWindow(blank));
+
+  // One monitor: nothing to cover; a daemon's window: the daemon covers the others.
+  win32::setMonitorRectsForTests(std::vector<RECT>{RECT{0, 0, 1024, 768}});
+  app_.reset();
+  app_ = std::make_unique<RecordingApplication>();
+  EXPECT_TRUE(start().blankMonitors().windows().empty());
+  win32::setMonitorRectsForTests(std::nullopt);
 }
 
 TEST_F(Saver, ChangePasswordEndsWithoutAWindowAndConfigureOpensNone) {
