@@ -231,7 +231,9 @@ TEST_F(SettingsDialog, OkWritesEveryValueTheDialogChanged) {
                                 "\"Width\"=dword:00000320\n\"Height\"=dword:00000258\n\"Depth\"=dword:00000020\n"
                                 "\"Adapter\"=dword:00000000\n\"Gamma\"=dword:00000014\n\"Volume\"=dword:00000023\n"
                                 "\"Music\"=dword:00000000\n\"Sound\"=dword:00000001\n\"ExitOnMM\"=dword:00000001\n"
-                                "\"ShowTime\"=dword:00000001\n\"TimeStyle\"=dword:00000001\n");
+                                "\"ShowTime\"=dword:00000001\n\"TimeStyle\"=dword:00000001\n"
+                                // The dialog offers no frame cap; it keeps the stored one.
+                                "\"MaxFps\"=dword:00000000\n");
   EXPECT_TRUE(app.settings().timeStyle);
 }
 
