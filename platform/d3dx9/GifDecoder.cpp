@@ -82,8 +82,8 @@ bool decodeLzw(const std::vector<BYTE>& data, int minimumCodeSize, std::size_t c
   int codeSize = minimumCodeSize + 1, next = end + 1, previous = -1;
   std::size_t bit = 0;
   const std::size_t bits = data.size() * 8;
+  // No reservation for the whole frame: a file may declare a large frame and hold a few bytes.
   out.clear();
-  out.reserve(count);
   while (out.size() < count) {
     if (bits - bit < std::size_t(codeSize)) return false;
     int code = 0;
