@@ -22,15 +22,8 @@ TextureManager::~TextureManager() {
 bool TextureManager::resolve(FileLocation& location, const FileSearchPaths* searchPaths) const {
   if (!(location.flags & (kLocationDisk | kLocationArchive))) return true;
   if (searchPaths && searchPaths->resolve(location)) return true;
-  if (searchPaths_.resolve(location)) return true;
-  // Search paths treat a leading '/' as the root of the media ("/clock.udf"); a disk file
-  // given by its absolute path (the user's photo) names that file itself.
-  if ((location.flags & kLocationDisk) && !location.path.empty() && location.path[0] == '/' &&
-      diskFileReadable(location.path)) {
-    location.flags = kLocationDisk;
-    return true;
-  }
-  return false;
+  // A disk file given by its absolute path (the user's photo) names that file itself.
+  return searchPaths_.resolveOrAbsolute(location);
 }
 
 Texture* TextureManager::findShared(const TextureRequest& request, const FileLocation& location) const {
