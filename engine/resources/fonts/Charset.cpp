@@ -114,8 +114,10 @@ bool Charset::loadTexture(const FileLocation& file, const FileSearchPaths& conte
 }
 
 void Charset::computeGrid() {
-  const int x0 = texture_->parent() ? texture_->rect().left : 0;
-  const int y0 = texture_->parent() ? texture_->rect().top : 0;
+  // A texture with an explicit rectangle (a sub-texture, or a definition that gives one)
+  // holds the grid at that rectangle's corner.
+  const int x0 = texture_->rect().left;
+  const int y0 = texture_->rect().top;
   rects_.resize(widths_.size());
   for (std::size_t i = 0; i < widths_.size(); ++i) {
     const auto index = static_cast<std::int64_t>(i);

@@ -37,7 +37,10 @@ Texture* TextureManager::findShared(const TextureRequest& request, const FileLoc
 
 TextureRef TextureManager::withSub(Texture* texture, const TextureRequest& request) {
   if (!(request.flags & (kMatchSubName | kMatchSubRect))) return TextureRef::share(texture);
-  Texture* sub = texture->findSub(request);
+  // A name alone may name an animation: its animated image is handed out.
+  Texture* sub = nullptr;
+  if (!(request.flags & kMatchSubRect)) sub = texture->animatedImage(request.subName);
+  if (!sub) sub = texture->findSub(request);
   if (!sub && !request.noCreate) sub = texture->addSub(request);
   if (!sub) {
     // A texture made for this request and left without a holder goes again.
