@@ -19,10 +19,25 @@ std::int64_t frameDelay(const Texture& texture, const std::string& id) {
   return static_cast<std::int64_t>(frame ? frame->delay() : texture.delay());
 }
 
+const Texture& atlasOf(const Texture& texture) { return texture.parent() ? *texture.parent() : texture; }
+
 } // namespace
 
+bool startAnimation(const Texture& texture, const std::string& name, TextureAnimationState& state, std::int64_t nowMs) {
+  const Texture& atlas = atlasOf(texture);
+  auto animation = atlas.animations().find(name);
+  if (animation == atlas.animations().end() || animation->second.empty()) {
+    state = {};
+    return false;
+  }
+  state.animation = name;
+  state.frame = animation->second.front();
+  state.deadlineMs = nowMs + frameDelay(atlas, state.frame);
+  return true;
+}
+
 bool advanceAnimation(const Texture& texture, TextureAnimationState& state, std::int64_t nowMs) {
-  const Texture& atlas = texture.parent() ? *texture.parent() : texture;
+  const Texture& atlas = atlasOf(texture);
   auto animation = atlas.animations().find(state.animation);
   if (animation == atlas.animations().end() || animation->second.empty()) return false;
   const std::vector<std::string>& frames = animation->second;
@@ -53,7 +68,7 @@ D3DXMATRIX animationTransform(const Texture& texture, TextureAnimationState& sta
   D3DXMATRIX transform;
   D3DXMatrixIdentity(&transform);
   if (!advanceAnimation(texture, state, nowMs)) return transform;
-  const Texture& atlas = texture.parent() ? *texture.parent() : texture;
+  const Texture& atlas = atlasOf(texture);
   const Texture* frame = frameNamed(atlas, state.frame);
   if (!frame) return transform;
   const UvRect uv = frame->uvRect();

@@ -19,6 +19,10 @@ struct TextureAnimationState {
   std::int64_t deadlineMs = 0;
 };
 
+// Starts the animation `name` of `texture` at `nowMs`: its first frame, shown for that
+// frame's delay. False (state cleared) when the texture has no such animation.
+bool startAnimation(const Texture& texture, const std::string& name, TextureAnimationState& state, std::int64_t nowMs);
+
 // Steps `state` to the frame due at `nowMs` over the frame ids of its animation in
 // `texture`; each frame stays its sub-texture's delay, and the list wraps around. False
 // (state unchanged) when the animation or the current frame is not there.
