@@ -36,6 +36,7 @@ void* GuiBuffer::lock(UINT bytes, DWORD flags) {
     flags = D3DLOCK_DISCARD;
   }
   void* data = nullptr;
+  lastLockFlags_ = flags;
   if (FAILED(object_->Lock(0, bytes, &data, flags))) return nullptr;
   return data;
 }

@@ -18,6 +18,8 @@ public:
   bool unlock();
   IDirect3DVertexBuffer9* object() const { return object_; }
   UINT capacity() const { return capacity_; }
+  // The flags of the last lock (D3DLOCK_DISCARD or D3DLOCK_NOOVERWRITE).
+  DWORD lastLockFlags() const { return lastLockFlags_; }
   void release();
   ~GuiBuffer() { release(); }
 
@@ -25,6 +27,7 @@ private:
   friend class GuiBufferPool;
   IDirect3DVertexBuffer9* object_ = nullptr;
   UINT capacity_ = 0;
+  DWORD lastLockFlags_ = 0;
   bool lent_ = false;
 };
 

@@ -94,6 +94,7 @@ void GuiManager::unqueue(GuiWindow* window) {
 void GuiManager::forget(GuiWindow* window) {
   unqueue(window);
   if (captured_ == window) captured_ = nullptr;
+  if (keyboardFocus_ == window) keyboardFocus_ = nullptr;
   std::erase(delivered_, window);
 }
 
@@ -121,6 +122,9 @@ void GuiManager::noteDelivered(GuiWindow* window) { delivered_.push_back(window)
 
 void GuiManager::onInputEvent(const InputEvent& event) {
   const bool button = isButtonEvent(event.kind);
+  const bool key =
+      event.kind == InputKind::KeyPressed || event.kind == InputKind::KeyReleased || event.kind == InputKind::Character;
+  if (key && keyboardFocus_) keyboardFocus_->onInputEvent(event);
   if (!button && event.kind != InputKind::PointerMoved) return;
   delivered_.clear();
   if (button)

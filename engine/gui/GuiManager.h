@@ -66,9 +66,11 @@ public:
   // the GUI's render states. False when a window failed to draw.
   bool draw(std::int64_t nowMs);
 
-  // One event of the input devices. Buttons and pointer movements go to the windows;
-  // other kinds are not the GUI's.
+  // One event of the input devices. Buttons and pointer movements go to the windows; keys
+  // and characters go to the window with the keyboard focus, when one has it.
   void onInputEvent(const InputEvent& event);
+  void setKeyboardFocus(GuiWindow* window) { keyboardFocus_ = window; }
+  GuiWindow* keyboardFocus() const { return keyboardFocus_; }
   // One window may hold the pointer (a frame being dragged): it hears every pointer event.
   void capture(GuiWindow* window) { captured_ = window; }
   void releaseCapture(GuiWindow* window);
@@ -92,6 +94,7 @@ private:
   std::map<std::string, GuiStyle, NoCaseLess> styles_;
   std::vector<GuiWindow*> queue_;
   GuiWindow* captured_ = nullptr;
+  GuiWindow* keyboardFocus_ = nullptr;
   std::vector<GuiWindow*> delivered_;
   int screenWidth_ = 0;
   int screenHeight_ = 0;
