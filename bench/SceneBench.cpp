@@ -19,7 +19,7 @@
 #include "bench/BenchDevice.h"
 #include "engine/data/MemoryStream.h"
 #include "engine/data/udf/UdfWriter.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/RenderView.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
@@ -177,7 +177,6 @@ public:
     device_ = benchsupport::createBenchDevice(d3d_, kWidth, kHeight, target, failure);
     if (!device_) return false;
     engine::publishDevice(device_);
-    engine::stateCache().invalidateAll();
     bytes_ = sceneBytes();
     return true;
   }

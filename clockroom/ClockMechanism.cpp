@@ -14,11 +14,11 @@ constexpr float kPi = 3.1415927f;
 // 23:59:59.999 is exactly 1 only then.
 static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must round to float at every step");
 
-RotationKey rotationAboutUp(float angle) {
-  RotationKey key;
+engine::AnimationKey rotationAboutUp(float angle) {
   const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-  D3DXQuaternionRotationAxis(&key.rotation, &up, angle);
-  return key;
+  D3DXQUATERNION rotation;
+  D3DXQuaternionRotationAxis(&rotation, &up, angle);
+  return engine::AnimationKey::rotation(0.0f, rotation);
 }
 
 } // namespace

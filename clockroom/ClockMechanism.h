@@ -1,19 +1,11 @@
 // The clock's hands: local time to hand angles in single precision, and the rotation key
-// each hand node carries as its transform.
+// (the scene's animation key type) each hand node carries as its transform.
 #pragma once
 
-#include "platform/d3dx9/d3dx9math.h"
+#include "engine/scene/Track.h"
 #include "platform/win32/windows.h"
 
 namespace saver {
-
-// A keyframe of a node's rotation as the scene's animation tracks store it: a time, the
-// rotation and three further floats that stay 0 here.
-struct RotationKey {
-  float time = 0.0f;
-  D3DXQUATERNION rotation{0.0f, 0.0f, 0.0f, 1.0f};
-  float extra[3] = {0.0f, 0.0f, 0.0f};
-};
 
 struct HandAngles {
   float minuteFraction = 0.0f; // of the hour
@@ -32,12 +24,14 @@ public:
   void update();
   void update(const SYSTEMTIME& localTime);
 
-  const RotationKey& hourHandRotation() const { return hourHandRotation_; }
-  const RotationKey& minuteHandRotation() const { return minuteHandRotation_; }
+  // Keys at time 0 whose rotation turns the hand about (0, 1, 0); the hand nodes' transforms
+  // follow them.
+  const engine::AnimationKey& hourHandRotation() const { return hourHandRotation_; }
+  const engine::AnimationKey& minuteHandRotation() const { return minuteHandRotation_; }
 
 private:
-  RotationKey hourHandRotation_;
-  RotationKey minuteHandRotation_;
+  engine::AnimationKey hourHandRotation_ = engine::AnimationKey::rotation(0.0f, D3DXQUATERNION(0, 0, 0, 1));
+  engine::AnimationKey minuteHandRotation_ = engine::AnimationKey::rotation(0.0f, D3DXQUATERNION(0, 0, 0, 1));
 };
 
 } // namespace saver

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/RenderView.h"
 #include "engine/render/StateCache.h"
 #include "engine/scene/Scene.h"
@@ -32,7 +32,6 @@ IDirect3DDevice9* recordingDevice() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   IDirect3DDevice9* device = recordingDevice();
   engine::publishDevice(device);
-  engine::stateCache().invalidateAll();
   d3d9::callLog(device)->clear();
   engine::Scene scene;
   scene.load(engine::FileLocation::memory(data, std::uint32_t(size)), "");

@@ -38,16 +38,6 @@ bool parseSeconds(const std::string& text, double& seconds) {
   return true;
 }
 
-bool parseTime(const std::string& text, ClockTime& time) {
-  if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
-  auto two = [&](std::size_t at, int& out, int limit) {
-    if (text[at] < '0' || text[at] > '9' || text[at + 1] < '0' || text[at + 1] > '9') return false;
-    out = (text[at] - '0') * 10 + (text[at + 1] - '0');
-    return out <= limit;
-  };
-  return two(0, time.hour, 23) && two(3, time.minute, 59) && two(6, time.second, 59);
-}
-
 bool parseSeed(const std::string& text, unsigned& seed) {
   if (text.empty() || text.size() > 10) return false;
   std::uint64_t value = 0;
@@ -68,6 +58,16 @@ std::string quoted(const std::string& programName) {
 }
 
 } // namespace
+
+bool parseClockTime(const std::string& text, ClockTime& time) {
+  if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
+  auto two = [&](std::size_t at, int& out, int limit) {
+    if (text[at] < '0' || text[at] > '9' || text[at + 1] < '0' || text[at + 1] > '9') return false;
+    out = (text[at] - '0') * 10 + (text[at + 1] - '0');
+    return out <= limit;
+  };
+  return two(0, time.hour, 23) && two(3, time.minute, 59) && two(6, time.second, 59);
+}
 
 LaunchOptions parseLaunchOptions(const std::string& programName, const std::vector<std::string>& arguments,
                                  const char* xscreensaverWindow) {
@@ -124,7 +124,7 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       options.seconds = seconds;
     } else if (doubleDash && name == "-time") {
       ClockTime time;
-      if (!value(text) || !parseTime(text, time)) return fail("--time needs HH:MM:SS, not \"" + text + "\"");
+      if (!value(text) || !parseClockTime(text, time)) return fail("--time needs HH:MM:SS, not \"" + text + "\"");
       options.startTime = time;
     } else if (doubleDash && name == "-seed") {
       unsigned seed = 0;

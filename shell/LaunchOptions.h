@@ -42,4 +42,7 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
 
 std::string usageText();
 
+// "HH:MM:SS" of a 24-hour day; false for anything else.
+bool parseClockTime(const std::string& text, ClockTime& time);
+
 } // namespace saver

@@ -88,7 +88,7 @@ int runSaverProcess(int argc, const char* const* argv, const ApplicationFactory&
   std::unique_ptr<SaverApplication> application = makeApplication();
   application->setHostWindow(host);
   application->setShowFpsForThisRun(options.showFps);
-  if (options.seconds) application->setRunLimit(static_cast<std::int64_t>(*options.seconds * 1000.0));
+  if (options.seconds) application->frameLoop().setRunLimit(static_cast<std::int64_t>(*options.seconds * 1000.0));
   application->setScreenshotPath(options.screenshot);
 
   BOOL wasRunning = FALSE;

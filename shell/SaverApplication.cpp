@@ -1,11 +1,8 @@
 #include "shell/SaverApplication.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/Log.h"
-#include "engine/data/archive/MemFileArchive.h"
-#include "engine/data/props/PropsParser.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -14,9 +11,6 @@ namespace saver {
 namespace {
 
 constexpr const char* kClassName = "Tickwood";
-constexpr std::int64_t kKeepAlivePeriodMs = 30000;
-constexpr std::int64_t kFrameRateLabelPeriodMs = 1000;
-constexpr std::int64_t kMouseGraceMs = 1000;
 
 SaverApplication* g_application = nullptr;
 
@@ -36,7 +30,7 @@ SaverApplication::SaverApplication() {
 SaverApplication::~SaverApplication() {
   // The device and the textures go while the members they reach still exist.
   releaseDevice();
-  loadingTexture_.reset();
+  loadingScreen_.release();
   removeResourceListener(&textures_);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   window_ = nullptr;
@@ -52,28 +46,12 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
     break;
   case WM_KEYDOWN:
     // Inside a daemon's window the daemon decides when input ends the run.
-    if (!endsOnInput()) break;
-    switch (wParam) {
-    case VK_F2:
-    case VK_F3: // the keep-alive key
-    case VK_F6:
-      break;
-    default: // Escape, Space and every other key
-      quitRequested_ = true;
-      break;
-    }
+    if (endsOnInput() && keyEndsRun(wParam)) quitRequested_ = true;
     break;
   case WM_SYSCOMMAND:
-    switch (wParam & 0xFFF0) {
-    case SC_CLOSE:
-    case SC_NEXTWINDOW:
-    case SC_PREVWINDOW:
-      quitRequested_ = true;
-      return 1;
-    case SC_SCREENSAVE:
-      return 0; // a second saver is not started
-    default:
-      break;
+    if (const std::optional<SystemCommandAnswer> answer = systemCommandAnswer(wParam)) {
+      if (answer->endsRun) quitRequested_ = true;
+      return answer->result;
     }
     break;
   case WM_DESTROY:
@@ -112,10 +90,7 @@ LRESULT SaverApplication::engineWindowProc(HWND window, UINT message, WPARAM wPa
 bool SaverApplication::applyGamma() {
   gammaRamp_ = makeGammaRamp(settings_.gamma);
   if (device_) {
-    D3DGAMMARAMP ramp{};
-    std::copy(gammaRamp_.red.begin(), gammaRamp_.red.end(), ramp.red);
-    std::copy(gammaRamp_.green.begin(), gammaRamp_.green.end(), ramp.green);
-    std::copy(gammaRamp_.blue.begin(), gammaRamp_.blue.end(), ramp.blue);
+    const D3DGAMMARAMP ramp = toD3DGammaRamp(gammaRamp_);
     device_->SetGammaRamp(0, D3DSGR_NO_CALIBRATION, &ramp);
   }
   return Application::restoreDeviceObjects();
@@ -128,14 +103,9 @@ bool SaverApplication::loadSettings() { return readSettings(settings_); }
 bool SaverApplication::saveSettings() { return writeSettings(settings_); }
 
 void SaverApplication::onInputEvent(int kind, float x, float y, float previousX, float previousY, float, float, int) {
-  if (!endsOnInput()) return;
-  if (kind == kLeftButtonPressed || kind == kRightButtonPressed) {
+  if (endsOnInput() &&
+      inputEndsRun(kind, x, y, previousX, previousY, settings_.exitOnMouseMove, sceneStopwatch_.elapsedMs()))
     quitRequested_ = true;
-  } else if (kind == kPointerMoved) {
-    // Any movement at all, but never during the first second after the scene appeared.
-    const bool moved = x != previousX || y != previousY;
-    if (moved && settings_.exitOnMouseMove && sceneStopwatch_.elapsedMs() > kMouseGraceMs) quitRequested_ = true;
-  }
 }
 
 bool SaverApplication::createSaverWindow() {
@@ -202,100 +172,45 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
 
   if (!startDevice()) return false;
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
-  mountMediaArchive();
+  mountMedia();
   readDisplayMode();
-  showLoadingScreen();
+  loadingScreen_.load(textures_, media_);
+  loadingScreen_.show();
   readSceneProperties();
   engine::logLine("Application created\n");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
   sceneStopwatch_.restart();
-  fadeOutLoadingScreen();
+  loadingScreen_.fadeOut();
   return true;
 }
 
-void SaverApplication::mountMediaArchive() {
-  if (!engine::resourcePresent(kMediaArchiveResource)) return;
-  auto archive = std::make_unique<engine::MemFileArchive>();
-  if (!archive->open(engine::FileLocation::resource(kMediaArchiveResource))) return;
-  linkedArchive_ = std::move(archive);
-  mediaArchive_ = linkedArchive_.get();
-}
-
-engine::FileLocation SaverApplication::mediaLocation(std::string_view name) const {
-  return engine::FileLocation::diskOrArchive(mediaArchive_, "Media" + std::string(name));
+void SaverApplication::mountMedia() {
+  if (!media_.archive()) media_.mountLinkedArchive();
+  // Textures named by bare file names (the room's) are found in the media too.
+  textures_.searchPaths().merge(media_.searchPaths());
 }
 
 void SaverApplication::readSceneProperties() {
-  engine::FileLocation location = mediaLocation("/Scene.props");
-  // A file that is not there changes nothing, silently; one that is there counts with
-  // every statement that parsed.
-  if (!engine::FileLocation(location).openStream(engine::kStreamRead)) return;
   engine::PropsTree properties;
-  engine::parsePropsFile(location, properties);
-  applySceneProperties(properties, sceneProperties_);
-  readSceneExtras(properties);
+  if (saver::readSceneProperties(media_, sceneProperties_, properties)) readSceneExtras(properties);
 }
 
 void SaverApplication::runSettingsDialog(HWND) {
   std::fputs("tickwood: the settings dialog is not part of this build yet\n", stderr);
 }
 
-void SaverApplication::beginLoop() {
-  frameRate_.start(engine::nowMilliseconds());
-  frameRateStopwatch_.restart();
-  keepAliveStopwatch_.restart();
-  runStopwatch_.restart();
-}
-
-void SaverApplication::pumpMessages() {
-  MSG msg{};
-  while (!quitRequested_ && PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-void SaverApplication::sendKeepAliveKey() {
-  keybd_event(static_cast<BYTE>(VK_F3), 0, 0, 0);
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = VK_F3;
-  SendInput(1, &input, sizeof input);
-}
-
-bool SaverApplication::runFrame() {
-  pumpMessages();
-  if (runLimitMs_ >= 0 && runStopwatch_.elapsedMs() >= runLimitMs_) quitRequested_ = true;
-  if (quitRequested_) return false;
-
-  if (mode_ == RunMode::Preview) {
-    // The preview shows a fixed picture: sleep until the next message instead of spinning
-    // a processor for as long as the host shows us.
-    DWORD wait = INFINITE;
-    if (runLimitMs_ >= 0) wait = static_cast<DWORD>(std::max<std::int64_t>(runLimitMs_ - runStopwatch_.elapsedMs(), 0));
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-    return true;
-  }
-
-  if (keepAliveStopwatch_.every(kKeepAlivePeriodMs)) sendKeepAliveKey();
-  if (quitRequested_) return false;
-
-  frameRate_.tick(engine::nowMilliseconds());
-  if (settings_.showFps && frameRateStopwatch_.every(kFrameRateLabelPeriodMs))
-    frameRateText_ = std::to_string(frameRate_.rate());
-
+void SaverApplication::advanceFrame() {
   keyboardHook();
   checkDevice();
   if (deviceReady_) {
     updateScene();
     renderFrame();
   }
-  return true;
 }
 
-void SaverApplication::endLoop() {
+void SaverApplication::shutDown() {
   shutdownAudio();
   afterLoop();
   writeScreenshot();
@@ -308,10 +223,10 @@ void SaverApplication::endLoop() {
 }
 
 int SaverApplication::runMainLoop() {
-  beginLoop();
-  while (!quitRequested_ && runFrame()) {
+  frameLoop_.begin();
+  while (!quitRequested_ && frameLoop_.runFrame()) {
   }
-  endLoop();
+  shutDown();
   return 1;
 }
 

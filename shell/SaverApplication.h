@@ -1,33 +1,28 @@
-// The screensaver's application object: run modes, start-up and shut-down, the frame loop
-// with its exit rules, and the settings. The clock room derives from it and fills the
-// virtual operations (the order of their declaration is the order of the slots).
+// The screensaver's application object: run modes, start-up and shut-down, the window and
+// its messages, and the settings. It owns the pieces a run needs: the media, the loading
+// screen and the frame loop; the clock room derives from it and fills the virtual
+// operations (the order of their declaration is the order of the slots).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "engine/app/Application.h"
 #include "engine/app/Stopwatch.h"
-#include "engine/data/Archive.h"
-#include "engine/data/FileLocation.h"
+#include "engine/data/MediaLibrary.h"
 #include "engine/data/props/PropsNode.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/win32/winuser.h"
-#include "shell/FrameRateCounter.h"
+#include "shell/ExitRules.h"
+#include "shell/FrameLoop.h"
+#include "shell/LoadingScreen.h"
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
 
 namespace saver {
 
-// Input event kinds the exit rules look at.
-constexpr int kLeftButtonPressed = 0;
-constexpr int kRightButtonPressed = 3;
-constexpr int kPointerMoved = 6;
-
 constexpr WORD kPreviewBitmap = 173;
-constexpr int kMediaArchiveResource = 147;
 constexpr UINT_PTR kPreviewTimer = 1;
 
 class SaverApplication : public engine::Application {
@@ -66,27 +61,20 @@ public:
 
   // Everything before the first frame; false ends the run (exit code 0).
   bool startUp(HINSTANCE instance, RunMode mode, HWND parent);
-  // Clears the back buffer to black and draws `texture` over the whole viewport with the
-  // given opacity (0 to 1), then presents. A missing texture leaves the frame black.
-  void drawLoadingScreen(engine::Texture* texture, float opacity);
   // The frame loop and the shut-down after it; answers 1.
   int runMainLoop();
+  // What follows the loop: sound, window and cursor, in that order, and the log's last line.
+  void shutDown();
+  // The application's part of one frame of the loop: the device check, then (when the
+  // device can draw) updateScene and renderFrame.
+  void advanceFrame();
   // "Scene.props" from the media: nothing changes when it cannot be opened.
   void readSceneProperties();
-  // A media file by its name ("/Scene.props"): a Media folder in the working directory
-  // first, then the media archive.
-  engine::FileLocation mediaLocation(std::string_view name) const;
-
-  // The loop in pieces, for the program and for tests driving it frame by frame.
-  void beginLoop();
-  bool runFrame(); // false when the loop ends
-  void endLoop();
 
   // Options of the Linux launcher. A host window is a daemon's: the saver runs inside it
   // and leaves ending the run on input to the daemon.
   void setHostWindow(HWND host) { hostWindow_ = host; }
   void setShowFpsForThisRun(bool show) { showFpsForThisRun_ = show; }
-  void setRunLimit(std::int64_t milliseconds) { runLimitMs_ = milliseconds; }
   // At the end of the run, the last presented frame is written there as PNG.
   void setScreenshotPath(std::string path) { screenshotPath_ = std::move(path); }
 
@@ -99,12 +87,11 @@ public:
   bool previewWaiting() const { return previewWaiting_; }
   Settings& settings() { return settings_; }
   const Settings& settings() const { return settings_; }
-  std::int64_t frameRate() const { return frameRate_.rate(); }
-  // The text the frame-rate label shows, refreshed once a second while "ShowFps" is set.
-  const std::string& frameRateText() const { return frameRateText_; }
+  FrameLoop& frameLoop() { return frameLoop_; }
   const GammaRamp& gammaRamp() const { return gammaRamp_; }
   const SceneProperties& sceneProperties() const { return sceneProperties_; }
-  void setMediaArchive(engine::Archive* archive) { mediaArchive_ = archive; }
+  // Where every media file comes from; an archive mounted before start-up stays.
+  engine::MediaLibrary& media() { return media_; }
   float textScale() const { return textScale_; }
   bool deviceReady() const { return deviceReady_; }
   engine::Stopwatch& sceneStopwatch() { return sceneStopwatch_; }
@@ -112,7 +99,7 @@ public:
   const D3DDISPLAYMODE& displayMode() const { return displayMode_; }
   const D3DVIEWPORT9& viewport() const { return viewport_; }
   engine::TextureManager& textures() { return textures_; }
-  engine::Texture* loadingTexture() const { return loadingTexture_.get(); }
+  LoadingScreen& loadingScreen() { return loadingScreen_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -130,16 +117,11 @@ protected:
   bool startDevice();
   void chooseFullscreenSettings();
   void readDisplayMode();
-  void showLoadingScreen();
-  void fadeOutLoadingScreen();
   // Once per frame before drawing: whether the device can draw this frame.
   void checkDevice();
   void writeScreenshot();
-  // The media archive linked into the program (resource "MEMFILE" 147), when there is one.
-  void mountMediaArchive();
+  void mountMedia();
   void waitForPreviewStart();
-  void pumpMessages();
-  void sendKeepAliveKey();
   bool endsOnInput() const { return hostWindow_ == nullptr; }
 
   RunMode mode_ = RunMode::Saver;
@@ -148,28 +130,21 @@ protected:
   bool previewWaiting_ = false;
   bool deviceReady_ = true;
   bool showFpsForThisRun_ = false;
+  bool resetFailureLogged_ = false;
   Settings settings_;
   float textScale_ = 1.0f;
   GammaRamp gammaRamp_{};
   SceneProperties sceneProperties_;
-  engine::Archive* mediaArchive_ = nullptr;
-  std::unique_ptr<engine::Archive> linkedArchive_;
+  engine::MediaLibrary media_;
   D3DDISPLAYMODE displayMode_{};
   D3DVIEWPORT9 viewport_{};
   // The store outlives every texture the application holds.
   engine::TextureManager textures_;
-  engine::TextureRef loadingTexture_;
-  bool resetFailureLogged_ = false;
+  LoadingScreen loadingScreen_;
   std::string screenshotPath_;
-
-  FrameRateCounter frameRate_;
-  std::string frameRateText_;
-  engine::Stopwatch frameRateStopwatch_;
-  engine::Stopwatch keepAliveStopwatch_;
+  FrameLoop frameLoop_{*this};
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
-  engine::Stopwatch runStopwatch_;
-  std::int64_t runLimitMs_ = -1;
 };
 
 } // namespace saver

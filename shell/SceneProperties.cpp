@@ -1,5 +1,7 @@
 #include "shell/SceneProperties.h"
 
+#include "engine/data/props/PropsParser.h"
+
 namespace saver {
 namespace {
 
@@ -39,6 +41,16 @@ void applySceneProperties(const engine::PropsTree& properties, SceneProperties& 
   if (const engine::PropsNode* tours = properties.findChild("Animations"))
     for (const auto& entry : tours->children())
       scene.tourNames.push_back(entry.value->asString());
+}
+
+bool readSceneProperties(const engine::MediaLibrary& media, SceneProperties& scene, engine::PropsTree& parsed) {
+  engine::FileLocation location;
+  // A file that is not there changes nothing, silently; one that is there counts with
+  // every statement that parsed.
+  if (!media.find("/Scene.props", location)) return false;
+  engine::parsePropsFile(location, parsed);
+  applySceneProperties(parsed, scene);
+  return true;
 }
 
 } // namespace saver

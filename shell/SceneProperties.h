@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/FloatColor.h"
+#include "engine/data/MediaLibrary.h"
 #include "engine/data/props/PropsNode.h"
 
 namespace saver {
@@ -26,5 +27,9 @@ struct SceneProperties {
 // Takes every key the room knows from the top level of `properties`; a missing key (or a
 // missing colour component) keeps its value, names in "Animations" are appended.
 void applySceneProperties(const engine::PropsTree& properties, SceneProperties& scene);
+
+// "Scene.props" of the media into `scene`, with the parsed file in `parsed` for the keys of
+// others. False, with nothing changed and nothing logged, when there is no such file.
+bool readSceneProperties(const engine::MediaLibrary& media, SceneProperties& scene, engine::PropsTree& parsed);
 
 } // namespace saver

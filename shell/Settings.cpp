@@ -113,6 +113,14 @@ bool writePhotoPath(const std::string& path) {
   return true;
 }
 
+D3DGAMMARAMP toD3DGammaRamp(const GammaRamp& ramp) {
+  D3DGAMMARAMP out{};
+  std::copy(ramp.red.begin(), ramp.red.end(), out.red);
+  std::copy(ramp.green.begin(), ramp.green.end(), out.green);
+  std::copy(ramp.blue.begin(), ramp.blue.end(), out.blue);
+  return out;
+}
+
 GammaRamp makeGammaRamp(int gamma) {
   GammaRamp ramp{};
   for (int i = 0; i < 256; ++i) {

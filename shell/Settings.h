@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/d3d9/d3d9types.h"
+
 namespace saver {
 
 struct Settings {
@@ -62,5 +64,7 @@ struct GammaRamp {
   std::array<std::uint16_t, 256> blue;
 };
 GammaRamp makeGammaRamp(int gamma);
+// The same ramp as the device takes it.
+D3DGAMMARAMP toD3DGammaRamp(const GammaRamp& ramp);
 
 } // namespace saver

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/device/DeviceDescription.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 
 namespace engine {
@@ -152,7 +152,6 @@ bool Application::createDevice() {
   if (windowed_) restoreWindowRect();
 
   publishDevice(device_);
-  stateCache().invalidateAll();
   behaviorFlags_ = flags;
   readBackBufferDesc();
   deviceUsable_ = true;
@@ -191,7 +190,6 @@ void Application::releaseDevice() {
   device_ = nullptr;
   deviceUsable_ = false;
   publishDevice(nullptr);
-  stateCache().invalidateAll();
 }
 
 bool Application::handleDeviceLost() {

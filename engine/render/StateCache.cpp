@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 
 namespace engine {
 namespace {
@@ -27,14 +27,7 @@ template <class SlotT, class T, class Send> bool sendIfChanged(SlotT& slot, cons
 
 } // namespace
 
-IDirect3DDevice9* StateCache::device() {
-  IDirect3DDevice9* device = currentDevice();
-  if (device != cachedFor_) {
-    invalidateAll();
-    cachedFor_ = device;
-  }
-  return device;
-}
+IDirect3DDevice9* StateCache::device() { return currentDevice(); }
 
 void StateCache::invalidateAll() {
   for (auto& slot : renderStates_)

@@ -1,6 +1,6 @@
 // A cache in front of every device state call: a state that the device already holds is not
-// sent again. It is tied to the published device: with no device every setter fails, and a
-// different device than the one it cached for starts it afresh.
+// sent again. It is tied to the published device: with no device every setter fails, and
+// publishing a device (a new one or none) empties it.
 #pragma once
 
 #include <array>
@@ -31,7 +31,7 @@ public:
   bool setProjection(const D3DMATRIX& matrix) { return setTransform(D3DTS_PROJECTION, matrix); }
   bool setMaterial(const D3DMATERIAL9& material);
 
-  // Forgets every known value (after the device is created or reset).
+  // Forgets every known value (publishing a device does it; a reset must too).
   void invalidateAll();
   // Forgets a texture that is going away, so that a new one at the same address is sent.
   void forgetTexture(const IDirect3DBaseTexture9* texture);
@@ -43,10 +43,9 @@ private:
     bool known = false;
     T value{};
   };
-  // The device to talk to, null when there is none; a change of device forgets everything.
+  // The published device, null when there is none.
   IDirect3DDevice9* device();
 
-  IDirect3DDevice9* cachedFor_ = nullptr;
   bool forceAll_ = false;
   std::array<Slot<DWORD>, kRenderStates> renderStates_{};
   std::array<std::array<Slot<DWORD>, kStageStates>, kStages> stageStates_{};

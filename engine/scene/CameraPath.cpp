@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/data/udf/UdfNode.h"
+#include "engine/scene/UdfValues.h"
 
 namespace engine {
 
@@ -20,6 +21,13 @@ std::size_t CameraPath::addKeys(const UdfNode& root) {
     if ((child.typeName() == "pos" ? position_ : rotation_).addKey(key)) ++added;
   }
   return added;
+}
+
+bool CameraPath::load(FileLocation location) {
+  clear();
+  bool opened = false;
+  const std::unique_ptr<UdfNode> root = readUdfFile(location, opened);
+  return root && addKeys(*root) > 0;
 }
 
 bool CameraPath::timeRange(float& start, float& end) const {

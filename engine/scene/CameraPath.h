@@ -2,6 +2,7 @@
 // and up vector they give at a time. The camera tours are read into one of these.
 #pragma once
 
+#include "engine/data/FileLocation.h"
 #include "engine/scene/Track.h"
 #include "platform/d3dx9/d3dx9math.h"
 
@@ -28,6 +29,9 @@ public:
   // Adds every top-level child of a tour file: type name "pos" a position key, any other
   // a rotation key. Answers the number of keys added.
   std::size_t addKeys(const UdfNode& root);
+  // Replaces the keys with those of the tour file at `location`; false (and no keys) when
+  // it cannot be opened or read or holds none.
+  bool load(FileLocation location);
 
   // The first and the last key time of both tracks; false without keys.
   bool timeRange(float& start, float& end) const;

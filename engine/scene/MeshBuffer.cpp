@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/core/Log.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/scene/MeshGeometry.h"
 
 namespace engine {

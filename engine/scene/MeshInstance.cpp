@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 #include "engine/scene/MeshGeometry.h"
 #include "engine/scene/SceneNode.h"

@@ -108,8 +108,9 @@ void NodeTransform::setScale(const D3DXVECTOR3& scale) {
 }
 
 Matrix RotationKeyTransform::localMatrix() const {
+  const D3DXQUATERNION rotation = key_->asQuaternion();
   D3DXMATRIX m;
-  D3DXMatrixRotationQuaternion(&m, rotation_);
+  D3DXMatrixRotationQuaternion(&m, &rotation);
   return Matrix(m, MatrixKind::Rotation);
 }
 

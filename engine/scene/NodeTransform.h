@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/core/Matrix.h"
+#include "engine/scene/Track.h"
 #include "platform/d3dx9/d3dx9math.h"
 
 namespace engine {
@@ -60,16 +61,17 @@ private:
   D3DXMATRIX general_{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
-// A transform that follows a rotation owned by someone else (the clock's hands): its local
-// matrix is that rotation, a turn about the parent's axes through the parent's origin.
+// A transform that follows a rotation key owned by someone else (the clock's hands): its
+// local matrix is the key's rotation, a turn about the parent's axes through the parent's
+// origin.
 class RotationKeyTransform final : public NodeTransform {
 public:
-  // `rotation` must outlive the transform; the owner may change it at any time.
-  explicit RotationKeyTransform(const D3DXQUATERNION* rotation) : rotation_(rotation) {}
+  // `key` must outlive the transform; the owner may change it at any time.
+  explicit RotationKeyTransform(const AnimationKey* key) : key_(key) {}
   Matrix localMatrix() const override;
 
 private:
-  const D3DXQUATERNION* rotation_;
+  const AnimationKey* key_;
 };
 
 } // namespace engine

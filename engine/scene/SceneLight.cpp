@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 
 namespace engine {
 

@@ -166,6 +166,16 @@ std::shared_ptr<NodeTransform> SceneNode::transformFiledUnder(std::string_view s
 
 Matrix SceneNode::localMatrix() const { return transform_ ? transform_->localMatrix() : Matrix::identity(); }
 
+D3DXVECTOR3 SceneNode::worldPosition() const {
+  Matrix world = localMatrix();
+  for (const SceneNode* above = parent_; above; above = above->parent_) {
+    Matrix next;
+    multiply(next, world, above->localMatrix());
+    world = next;
+  }
+  return D3DXVECTOR3(world.m._41, world.m._42, world.m._43);
+}
+
 Matrix SceneNode::objectOffsetMatrix() const {
   return objectOffset_ ? objectOffset_->localMatrix() : Matrix::identity();
 }

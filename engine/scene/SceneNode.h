@@ -85,6 +85,9 @@ public:
   std::shared_ptr<NodeTransform> transformFiledUnder(std::string_view sourceName) const;
   // The current transform's matrix; the identity without one.
   Matrix localMatrix() const;
+  // Where the node's origin lies in the world of its tree's root, by the current
+  // transforms of the node and its parents (not by their animation).
+  D3DXVECTOR3 worldPosition() const;
   Matrix objectOffsetMatrix() const;
 
   // Animation.

@@ -7,7 +7,7 @@
 
 #include "engine/app/Application.h"
 #include "engine/core/Log.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/win32/desktop.h"

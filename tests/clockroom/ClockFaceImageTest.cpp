@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "clockroom/ClockMechanism.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/RenderView.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
@@ -44,7 +44,6 @@ protected:
     params.height = kHeight;
     OPEN_GL_DEVICE_OR_SKIP(gl_, params);
     engine::publishDevice(gl_.device());
-    engine::stateCache().invalidateAll();
     textures_ = std::make_unique<engine::TextureManager>();
     textures_->searchPaths().add(engine::FileLocation::disk(TICKWOOD_MEDIA_STAGE));
     engine::publishTextureManager(textures_.get());
@@ -75,10 +74,10 @@ protected:
     install("strelka_1min", clock_.minuteHandRotation());
   }
 
-  void install(const char* name, const saver::RotationKey& key) {
+  void install(const char* name, const engine::AnimationKey& key) {
     SceneNode* hand = scene_->root().findByName(name);
     ASSERT_NE(hand, nullptr) << name;
-    hand->installTransform("", std::make_shared<engine::RotationKeyTransform>(&key.rotation));
+    hand->installTransform("", std::make_shared<engine::RotationKeyTransform>(&key));
   }
 
   // The room as the clock room draws it, read back as RGBA.

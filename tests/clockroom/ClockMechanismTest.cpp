@@ -75,17 +75,17 @@ TEST(ClockMechanism, RotationKeysTurnAboutTheUpAxisAtTheLocalTime) {
   for (const auto& [key, angle] : {std::pair{mechanism.hourHandRotation(), angles.hour},
                                    std::pair{mechanism.minuteHandRotation(), angles.minute}}) {
     EXPECT_EQ(key.time, 0.0f);
-    EXPECT_EQ(key.rotation.x, 0.0f);
-    EXPECT_EQ(key.rotation.z, 0.0f);
-    EXPECT_EQ(key.rotation.y, std::sin(angle / 2));
-    EXPECT_EQ(key.rotation.w, std::cos(angle / 2));
-    EXPECT_EQ(key.extra[0], 0.0f);
-    EXPECT_EQ(key.extra[1], 0.0f);
-    EXPECT_EQ(key.extra[2], 0.0f);
+    EXPECT_EQ(key.value[0], 0.0f);
+    EXPECT_EQ(key.value[2], 0.0f);
+    EXPECT_EQ(key.value[1], std::sin(angle / 2));
+    EXPECT_EQ(key.value[3], std::cos(angle / 2));
+    EXPECT_EQ(key.tension, 0.0f);
+    EXPECT_EQ(key.continuity, 0.0f);
+    EXPECT_EQ(key.bias, 0.0f);
   }
   clock.advance(60 * 60 * 1000); // an hour later the hour hand has moved a twelfth of a turn
   mechanism.update();
-  EXPECT_EQ(mechanism.hourHandRotation().rotation.y, std::sin(saver::handAngles(at(16, 30, 0, 0)).hour / 2));
+  EXPECT_EQ(mechanism.hourHandRotation().value[1], std::sin(saver::handAngles(at(16, 30, 0, 0)).hour / 2));
 }
 
 TEST(ClockApplication, TheHandsFollowTheClockInEveryReadyFrame) {
@@ -94,7 +94,7 @@ TEST(ClockApplication, TheHandsFollowTheClockInEveryReadyFrame) {
   win32::ScopedClock use(clock);
   saver::ClockApplication application;
   EXPECT_TRUE(application.updateScene());
-  EXPECT_EQ(application.clockMechanism().hourHandRotation().rotation.y, std::sin(0x1.921fb6p+0f / 2));
+  EXPECT_EQ(application.clockMechanism().hourHandRotation().value[1], std::sin(0x1.921fb6p+0f / 2));
 }
 
 } // namespace

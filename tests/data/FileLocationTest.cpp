@@ -1,5 +1,6 @@
 #include "engine/data/FileLocation.h"
 #include "engine/data/FileSearchPaths.h"
+#include "engine/data/MediaLibrary.h"
 #include "engine/data/MemoryStream.h"
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
@@ -314,4 +315,68 @@ TEST(FileSearchPaths, LocationNamingTheArchiveResolvesEvenForAbsentNames) {
   ASSERT_TRUE(none.resolve(location));
   EXPECT_EQ(location.path, "Media/absent.txt");
   EXPECT_EQ(location.openStream(kStreamRead), nullptr);
+}
+
+namespace {
+
+std::string readMedia(const MediaLibrary& media, std::string_view name) {
+  FileLocation location;
+  if (!media.find(name, location)) return "(none)";
+  auto stream = location.openStream(kStreamRead);
+  return stream ? readStream(*stream) : "(unopened)";
+}
+
+} // namespace
+
+TEST(MediaLibrary, AMediaFolderOverridesTheLinkedArchiveFileByFile) {
+  testsupport::TempDir dir;
+  InsideFolder inside(dir.path());
+  RarWriter writer;
+  writer.addFile("Media\\Scene.props", "archive props", 0);
+  writer.addFile("Media\\c1.cam", "archive tour", 0);
+  const std::string bytes = writer.finish();
+  win32::registerResource("MEMFILE", kMediaArchiveResource, bytes.data(), bytes.size());
+
+  MediaLibrary media;
+  ASSERT_TRUE(media.mountLinkedArchive());
+  ASSERT_NE(media.archive(), nullptr);
+  EXPECT_EQ(readMedia(media, "/Scene.props"), "archive props");
+  EXPECT_EQ(readMedia(media, "c1.cam"), "archive tour"); // tour names come without the slash
+  EXPECT_EQ(readMedia(media, "\\C1.CAM"), "archive tour");
+  EXPECT_EQ(readMedia(media, "/c2.cam"), "(none)");
+
+  dir.write("Media/c1.cam", "folder tour");
+  dir.write("Media/c2.cam", "new tour");
+  EXPECT_EQ(readMedia(media, "/c1.cam"), "folder tour");
+  EXPECT_EQ(readMedia(media, "c2.cam"), "new tour");
+  EXPECT_EQ(readMedia(media, "/Scene.props"), "archive props");
+
+  // Bare names (textures) are searched in the folder first, then in the archive.
+  FileLocation texture = FileLocation::diskOrArchive(nullptr, "Scene.props");
+  ASSERT_TRUE(media.searchPaths().resolve(texture));
+  EXPECT_EQ(texture.flags, kLocationArchive);
+  texture = FileLocation::diskOrArchive(nullptr, "c1.cam");
+  ASSERT_TRUE(media.searchPaths().resolve(texture));
+  EXPECT_EQ(texture.path, "Media/c1.cam");
+  EXPECT_EQ(texture.flags, kLocationDisk);
+  win32::unregisterResource("MEMFILE", kMediaArchiveResource);
+}
+
+TEST(MediaLibrary, WithoutAUsableArchiveOnlyTheFolderServes) {
+  testsupport::TempDir dir;
+  InsideFolder inside(dir.path());
+  dir.write("Media/Scene.props", "folder props");
+  MediaLibrary media;
+  EXPECT_FALSE(media.mountLinkedArchive(903)); // not linked
+  EXPECT_EQ(media.archive(), nullptr);
+  EXPECT_EQ(readMedia(media, "/Scene.props"), "folder props");
+  EXPECT_EQ(readMedia(media, "/clock.udf"), "(none)");
+  // Damaged bytes are mounted (an archive is only walked when an entry is opened) and
+  // serve nothing.
+  static const char damaged[] = "not an archive";
+  win32::registerResource("MEMFILE", 904, damaged, sizeof damaged);
+  EXPECT_TRUE(media.mountLinkedArchive(904));
+  EXPECT_EQ(readMedia(media, "/clock.udf"), "(none)");
+  EXPECT_EQ(readMedia(media, "/Scene.props"), "folder props");
+  win32::unregisterResource("MEMFILE", 904);
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
 
@@ -24,7 +24,6 @@ protected:
     ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, p.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device_),
               D3D_OK);
     engine::publishDevice(device_);
-    engine::stateCache().invalidateAll();
     log_ = d3d9::callLog(device_);
     log_->clear();
   }

@@ -119,6 +119,18 @@ TEST_F(StateCacheTest, WithoutADeviceEverySetterFailsAndLeavesTheCacheAlone) {
   EXPECT_EQ(log_->calls().size(), 2u);
 }
 
+// A device made where the last one was released has the same address and none of its
+// states: publishing it must be enough for the cache to send everything again.
+TEST_F(StateCacheTest, PublishingADeviceAtTheSameAddressStartsTheCacheAfresh) {
+  EXPECT_TRUE(stateCache().setRenderState(D3DRS_LIGHTING, TRUE));
+  EXPECT_TRUE(stateCache().setMaterial(material()));
+  engine::publishDevice(device_);
+  log_->clear();
+  EXPECT_TRUE(stateCache().setRenderState(D3DRS_LIGHTING, TRUE));
+  EXPECT_TRUE(stateCache().setMaterial(material()));
+  EXPECT_EQ(log_->calls().size(), 2u);
+}
+
 TEST_F(StateCacheTest, RefusedCallsAndOutOfRangeSlotsAreNotCached) {
   log_->script("SetRenderState", D3DERR_INVALIDCALL);
   EXPECT_FALSE(stateCache().setRenderState(D3DRS_FOGENABLE, TRUE));

@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 
+#include "engine/data/MemoryStream.h"
 #include "engine/data/udf/UdfNode.h"
+#include "engine/data/udf/UdfWriter.h"
 #include "engine/scene/AnimationController.h"
 #include "engine/scene/CameraPath.h"
 
@@ -410,6 +412,30 @@ TEST(CameraPathTest, WithoutRotationKeysTheCameraLooksAlongZ) {
   EXPECT_EQ(pose.up, D3DXVECTOR3(0, 1, 0));
   path.clear();
   EXPECT_FALSE(path.evaluate(0.0f, pose));
+}
+
+TEST(CameraPathTest, LoadingATourFileReplacesTheKeysOrLeavesNone) {
+  const float key[8] = {0, 1, 2, 3, 0, 0, 0, 0};
+  const float later[8] = {882, 4, 5, 6, 0, 0, 0, 0};
+  auto pos0 = UdfNode::makeLeaf("pos", "pos0", key, sizeof key);
+  auto pos1 = UdfNode::makeLeaf("pos", "pos1", later, sizeof later);
+  MemoryStream out;
+  out.open("", kStreamWrite);
+  ASSERT_TRUE(UdfWriter::write(out, {pos0.get(), pos1.get()}));
+  const std::string file = out.contents();
+
+  CameraPath path;
+  path.position().addKey(AnimationKey::vector(5000.0f, D3DXVECTOR3(0, 0, 0)));
+  ASSERT_TRUE(path.load(FileLocation::memory(file.data(), std::uint32_t(file.size()))));
+  float s = 0, e = 0;
+  ASSERT_TRUE(path.timeRange(s, e));
+  EXPECT_EQ(s, 0.0f);
+  EXPECT_EQ(e, 882.0f);
+
+  const std::string damaged = "not a tour";
+  EXPECT_FALSE(path.load(FileLocation::memory(damaged.data(), std::uint32_t(damaged.size()))));
+  EXPECT_FALSE(path.timeRange(s, e));
+  EXPECT_FALSE(path.load(FileLocation::disk("/no/such/tour.cam")));
 }
 
 } // namespace

@@ -87,12 +87,14 @@ TEST(NodeTransformTest, SettersChangeOneChannel) {
 }
 
 TEST(NodeTransformTest, RotationKeyTransformFollowsItsOwnersQuaternion) {
-  D3DXQUATERNION q(0, 0, 0, 1);
-  RotationKeyTransform transform(&q);
+  AnimationKey key = AnimationKey::rotation(0.0f, D3DXQUATERNION(0, 0, 0, 1));
+  RotationKeyTransform transform(&key);
   const Matrix rest = transform.localMatrix();
   EXPECT_TRUE(D3DXMatrixIsIdentity(&rest.m));
   const D3DXVECTOR3 y(0, 1, 0);
+  D3DXQUATERNION q;
   D3DXQuaternionRotationAxis(&q, &y, D3DX_PI / 2);
+  key = AnimationKey::rotation(0.0f, q);
   // A quarter turn about the parent's Y takes +Z (twelve o'clock) to +X (three o'clock).
   D3DXVECTOR3 tip(0, 0, 1), out;
   const Matrix m = transform.localMatrix();

@@ -79,7 +79,8 @@ TEST_F(RoomSceneTest, AnInstalledRotationTurnsTheHourHandToThree) {
   D3DXQUATERNION rotation;
   const D3DXVECTOR3 y(0, 1, 0);
   D3DXQuaternionRotationAxis(&rotation, &y, D3DX_PI / 2);
-  hand.installTransform("", std::make_shared<RotationKeyTransform>(&rotation));
+  const AnimationKey key = AnimationKey::rotation(0.0f, rotation);
+  hand.installTransform("", std::make_shared<RotationKeyTransform>(&key));
   Matrix staticWorld;
   TraversalContext context;
   context.staticWorld = &staticWorld;

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/RenderView.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
@@ -52,7 +52,6 @@ protected:
   void SetUp() override {
     OPEN_GL_DEVICE_OR_SKIP(gl_, testsupport::PresentParameters{});
     publishDevice(gl_.device());
-    stateCache().invalidateAll();
     stateCache().setForceAll(!GetParam());
     textures_ = std::make_unique<TextureManager>();
     textures_->searchPaths().add(FileLocation::disk(media_.path().string()));

@@ -211,13 +211,34 @@ TEST(NodePoseTest, APendulumSwingsAboutItsPivot) {
   EXPECT_NEAR(out.z, pivot.z - 60.0f * std::cos(0.3f), 1e-3f);
 }
 
+TEST(NodePoseTest, TheWorldPositionGoesThroughEveryParentsTransform) {
+  SceneNode root;
+  auto parent = std::make_unique<SceneNode>("Clock");
+  D3DXMATRIX turned;
+  D3DXMatrixRotationZ(&turned, D3DX_PI / 2);
+  turned._41 = 10.0f;
+  parent->setTransforms("", NodeTransform::fromNodeTM(turned), nullptr);
+  auto child = std::make_unique<SceneNode>("Face");
+  child->setTransforms("", NodeTransform::fromNodeTM(translation(1, 0, 0)), nullptr);
+  SceneNode* face = parent->addChild(std::move(child));
+  root.addChild(std::move(parent));
+  // The child's offset along the parent's x turns with the parent, then moves with it.
+  const D3DXVECTOR3 at = face->worldPosition();
+  EXPECT_NEAR(at.x, 10.0f, 1e-5f);
+  EXPECT_NEAR(at.y, 1.0f, 1e-5f);
+  EXPECT_NEAR(at.z, 0.0f, 1e-5f);
+  EXPECT_EQ(root.worldPosition(), D3DXVECTOR3(0, 0, 0));
+}
+
 TEST(NodePoseTest, AnInstalledRotationKeyTurnsTheNodeAboutItsParentsY) {
   SceneNode hand("strelka_1big");
   hand.setTransforms("", NodeTransform::fromNodeTM(identity()), nullptr);
-  D3DXQUATERNION rotation(0, 0, 0, 1);
-  hand.installTransform("", std::make_shared<RotationKeyTransform>(&rotation));
+  AnimationKey key = AnimationKey::rotation(0.0f, D3DXQUATERNION(0, 0, 0, 1));
+  hand.installTransform("", std::make_shared<RotationKeyTransform>(&key));
   const D3DXVECTOR3 y(0, 1, 0);
+  D3DXQUATERNION rotation;
   D3DXQuaternionRotationAxis(&rotation, &y, D3DX_PI / 2); // three o'clock
+  key = AnimationKey::rotation(0.0f, rotation);
   D3DXVECTOR3 tip(0, 0, 10), out;
   const Matrix m = hand.animatedLocal(0);
   D3DXVec3TransformCoord(&out, &tip, &m.m);

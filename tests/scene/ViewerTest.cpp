@@ -37,7 +37,7 @@ TEST(ViewerOptionsTest, EveryOptionTakesItsValue) {
   ViewerOptions options;
   std::string error;
   ASSERT_TRUE(parse({"--camera", "1,2.5,-3:0,-1,0:0,0,1", "room.udf", "--at", "1.25", "--screenshot", "out.png",
-                     "--size", "320x240", "--tour", "c3.cam", "--no-culling"},
+                     "--size", "320x240", "--tour", "c3.cam", "--no-culling", "--time", "21:05:00"},
                     options, error))
       << error;
   EXPECT_EQ(options.eye, D3DXVECTOR3(1, 2.5f, -3));
@@ -49,6 +49,9 @@ TEST(ViewerOptionsTest, EveryOptionTakesItsValue) {
   EXPECT_EQ(options.height, 240);
   EXPECT_EQ(options.tour, "c3.cam");
   EXPECT_TRUE(options.noCulling);
+  ASSERT_TRUE(options.time.has_value());
+  EXPECT_EQ(options.time->hour, 21);
+  EXPECT_EQ(options.time->minute, 5);
 }
 
 TEST(ViewerOptionsTest, MalformedValuesAreRefusedWithAReason) {
@@ -60,6 +63,8 @@ TEST(ViewerOptionsTest, MalformedValuesAreRefusedWithAReason) {
       {{"a.udf", "--at", "nan"}, "--at wants"},
       {{"a.udf", "--size", "10x10"}, "--size wants"},
       {{"a.udf", "--size", "640"}, "--size wants"},
+      {{"a.udf", "--time", "24:00:00"}, "--time wants"},
+      {{"a.udf", "--time", "9:00"}, "--time wants"},
       {{"a.udf", "--screenshot"}, "--screenshot needs a value"},
       {{"a.udf", "--fly"}, "unknown option --fly"},
       {{"a.udf", "b.udf"}, "only one scene file"},

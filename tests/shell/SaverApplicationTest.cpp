@@ -71,7 +71,7 @@ protected:
   // One frame `ms` milliseconds after the previous one.
   bool frameAfter(std::int64_t ms) {
     clock_.advance(ms);
-    return app_->runFrame();
+    return app_->frameLoop().runFrame();
   }
 
   engine::LogCapture log_;
@@ -204,7 +204,7 @@ TEST_F(Saver, InsideADaemonsWindowInputIsTheDaemonsBusiness) {
 
 TEST_F(Saver, TheKeepAliveKeyGoesOutEveryThirtySecondsAndEndsNothing) {
   RecordingApplication& app = start();
-  app.beginLoop();
+  app.frameLoop().begin();
   EXPECT_TRUE(frameAfter(29999));
   EXPECT_TRUE(frameAfter(0));
   EXPECT_TRUE(app.keys.empty());
@@ -237,18 +237,18 @@ TEST_F(Saver, TheFrameRateTextIsRefreshedEverySecondWhenShown) {
   app_->setShowFpsForThisRun(true);
   RecordingApplication& app = start();
   EXPECT_TRUE(app.settings().showFps);
-  app.beginLoop();
+  app.frameLoop().begin();
   for (int i = 0; i < 99; ++i)
     frameAfter(10);
-  EXPECT_EQ(app.frameRateText(), "");
-  EXPECT_EQ(app.frameRate(), 100);
+  EXPECT_EQ(app.frameLoop().frameRateText(), "");
+  EXPECT_EQ(app.frameLoop().frameRate(), 100);
   frameAfter(10);
-  EXPECT_EQ(app.frameRateText(), "99");
+  EXPECT_EQ(app.frameLoop().frameRateText(), "99");
 }
 
 TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {
   RecordingApplication& app = start();
-  app.beginLoop();
+  app.frameLoop().begin();
   frameAfter(10);
   EXPECT_EQ(app.calls, (std::vector<std::string>{"loadScene", "updateScene", "renderScene"}));
   ASSERT_TRUE(d3d9::forceDeviceLoss(app.device(), 2));
@@ -259,7 +259,7 @@ TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {
   frameAfter(10); // the device can be reset now, and the frame is drawn
   EXPECT_TRUE(app.deviceReady());
   EXPECT_EQ(app.calls.size(), 5u);
-  EXPECT_EQ(app.frameRate(), 100);
+  EXPECT_EQ(app.frameLoop().frameRate(), 100);
   EXPECT_TRUE(log_.contains("Device lost\n"));
   EXPECT_TRUE(log_.contains("Device reset\n"));
 }
@@ -277,9 +277,9 @@ TEST_F(Saver, TheLoopEndsOnRequestAndShutsDownInOrder) {
 }
 
 TEST_F(Saver, ARunLimitEndsTheLoop) {
-  app_->setRunLimit(500);
+  app_->frameLoop().setRunLimit(500);
   RecordingApplication& app = start();
-  app.beginLoop();
+  app.frameLoop().begin();
   EXPECT_TRUE(frameAfter(499));
   EXPECT_FALSE(frameAfter(1));
   EXPECT_TRUE(app.quitRequested());

@@ -54,9 +54,9 @@ public:
     writer.addFile("Media\\Scene.props", sceneProps, 0);
     if (!loading.empty()) writer.addFile("Media\\loading.jpg", loading, 0);
     bytes_ = writer.finish();
-    win32::registerResource("MEMFILE", saver::kMediaArchiveResource, bytes_.data(), bytes_.size());
+    win32::registerResource("MEMFILE", engine::kMediaArchiveResource, bytes_.data(), bytes_.size());
   }
-  ~FixtureMedia() { win32::unregisterResource("MEMFILE", saver::kMediaArchiveResource); }
+  ~FixtureMedia() { win32::unregisterResource("MEMFILE", engine::kMediaArchiveResource); }
 
 private:
   std::string bytes_;
@@ -171,23 +171,23 @@ TEST_F(StartUp, TheLoadingPictureIsDrawnThenFadedAndFramesClearToTheBackground) 
   FixtureMedia media(kGreenRoom, picture(8, 8, 0x3060C0));
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
   d3d9::CallLog& log = calls();
-  ASSERT_NE(app_->loadingTexture(), nullptr);
-  EXPECT_EQ(app_->loadingTexture()->levels(), 1u);
+  ASSERT_NE(app_->loadingScreen().texture(), nullptr);
+  EXPECT_EQ(app_->loadingScreen().texture()->levels(), 1u);
   // The first picture at full opacity, then the fade: each a cleared, textured frame.
   const std::size_t presents = log.count("Present");
   EXPECT_GE(presents, 2u);
   EXPECT_EQ(log.count("DrawPrimitiveUP"), presents);
   for (const d3d9::RecordedCall& clear : log.named("Clear"))
     EXPECT_EQ(clear.args[2], 0u); // black under the picture
-  const std::uint64_t texture = log.idOf(app_->loadingTexture()->d3dTexture());
+  const std::uint64_t texture = log.idOf(app_->loadingScreen().texture()->d3dTexture());
   bool bound = false;
   for (const d3d9::RecordedCall& call : log.named("SetTexture"))
     bound = bound || (call.args[0] == 0 && call.args[1] == texture);
   EXPECT_TRUE(bound);
 
   log.clear();
-  app_->beginLoop();
-  ASSERT_TRUE(app_->runFrame());
+  app_->frameLoop().begin();
+  ASSERT_TRUE(app_->frameLoop().runFrame());
   ASSERT_EQ(log.count("Clear"), 1u);
   EXPECT_EQ(log.named("Clear")[0].args[2], 0xFF0AC81Eu); // BgColor of the fixture's Scene.props
   EXPECT_EQ(log.count("BeginScene"), 1u);
@@ -204,8 +204,8 @@ TEST_F(StartUp, AStopRequestDuringStartUpSkipsTheFade) {
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
   EXPECT_EQ(calls().count("Present"), 1u); // the loading picture once, and no fade
   // The first frame of the loop delivers the request and ends the run.
-  app_->beginLoop();
-  EXPECT_FALSE(app_->runFrame());
+  app_->frameLoop().begin();
+  EXPECT_FALSE(app_->frameLoop().runFrame());
   EXPECT_FALSE(win32::terminationPending());
 }
 
@@ -220,23 +220,23 @@ TEST_F(StartUp, TheGammaSettingReachesTheDevice) {
 
 TEST_F(StartUp, AMouseButtonOverTheWindowEndsTheRun) {
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
-  app_->beginLoop();
-  EXPECT_TRUE(app_->runFrame());
+  app_->frameLoop().begin();
+  EXPECT_TRUE(app_->frameLoop().runFrame());
   PostMessageA(app_->window(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-  EXPECT_FALSE(app_->runFrame());
+  EXPECT_FALSE(app_->frameLoop().runFrame());
   EXPECT_TRUE(app_->quitRequested());
 }
 
 TEST_F(StartUp, AResetThatFailsIsReportedOnceAndTriedAgain) {
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
-  app_->beginLoop();
+  app_->frameLoop().begin();
   ASSERT_TRUE(d3d9::forceDeviceLoss(app_->device(), 1));
   calls().scriptAlways("Reset", D3DERR_INVALIDCALL);
   for (int frame = 0; frame < 4; ++frame)
-    EXPECT_TRUE(app_->runFrame());
+    EXPECT_TRUE(app_->frameLoop().runFrame());
   EXPECT_FALSE(app_->deviceReady());
   calls().clearScripts();
-  EXPECT_TRUE(app_->runFrame());
+  EXPECT_TRUE(app_->frameLoop().runFrame());
   EXPECT_TRUE(app_->deviceReady());
   std::vector<std::string> deviceLines;
   for (const std::string& line : log_.lines())
@@ -263,7 +263,7 @@ TEST_F(StartUp, OnOpenGlTheScreenShowsTheLoadingPictureThenTheBackground) {
   ASSERT_TRUE(d3d9::readPresentedImage(app_->device(), image));
   EXPECT_EQ(image.width, app_->deviceSettings().width);
 
-  app_->drawLoadingScreen(app_->loadingTexture(), 1.0f);
+  saver::drawLoadingScreen(app_->loadingScreen().texture(), 1.0f);
   ASSERT_TRUE(d3d9::readPresentedImage(app_->device(), image));
   int wrong = 0;
   for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
@@ -275,9 +275,9 @@ TEST_F(StartUp, OnOpenGlTheScreenShowsTheLoadingPictureThenTheBackground) {
 
   const std::string shot = config_.file("frame.png").string();
   app_->setScreenshotPath(shot);
-  app_->beginLoop();
-  ASSERT_TRUE(app_->runFrame());
-  app_->endLoop();
+  app_->frameLoop().begin();
+  ASSERT_TRUE(app_->frameLoop().runFrame());
+  app_->shutDown();
   std::ifstream in(shot, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   d3dx9::Image written;

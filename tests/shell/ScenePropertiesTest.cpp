@@ -116,7 +116,7 @@ protected:
     writer.addFile("Media\\" + name, text, 0);
     bytes_ = writer.finish();
     ASSERT_TRUE(archive_.open(engine::FileLocation::memory(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()))));
-    application_->setMediaArchive(&archive_);
+    application_->media().mount(&archive_);
   }
 
   std::string bytes_;
@@ -143,9 +143,9 @@ TEST_F(SceneFile, StartUpMountsTheArchiveLinkedIntoTheProgram) {
   writer.addDirectory("Media", 0);
   writer.addFile("Media\\Scene.props", "CamSpeed = 0.25; QuietTime = 4500;", 0);
   const std::string linked = writer.finish();
-  win32::registerResource("MEMFILE", saver::kMediaArchiveResource, linked.data(), linked.size());
+  win32::registerResource("MEMFILE", engine::kMediaArchiveResource, linked.data(), linked.size());
   ASSERT_TRUE(application_->startUp(nullptr, saver::RunMode::Test, nullptr));
-  win32::unregisterResource("MEMFILE", saver::kMediaArchiveResource);
+  win32::unregisterResource("MEMFILE", engine::kMediaArchiveResource);
   EXPECT_EQ(application_->sceneProperties().cameraSpeed, 0.25f);
   EXPECT_EQ(application_->weatherTiming().quietTime, 4500);
 }

@@ -5,23 +5,13 @@
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
-#include "engine/data/udf/UdfNode.h"
-#include "engine/device/DevicePointer.h"
-#include "engine/render/StateCache.h"
-#include "engine/scene/UdfValues.h"
+#include "engine/render/DevicePointer.h"
 #include "platform/win32/winuser.h"
 
 namespace tools {
 
 namespace {
 
-// What the room's scene properties set for the frame: a white ambient light, a black
-// background, a 70 degree view from 0.1 to 1000 units.
-constexpr D3DCOLOR kAmbient = 0xFFFFFFFF;
-constexpr D3DCOLOR kBackground = 0xFF000000;
-constexpr float kFovDegrees = 70.0f;
-constexpr float kNearPlane = 0.1f;
-constexpr float kFarPlane = 1000.0f;
 // Tours run at 10 path units a second, as in the clock room.
 constexpr double kTourUnitsPerSecond = 10.0;
 // The free camera in the window: units and radians per second.
@@ -53,8 +43,8 @@ bool keyDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
 SceneViewer::~SceneViewer() {
   // Everything that holds device objects goes before the device.
-  view_.clear();
-  scene_.reset();
+  frame_.view().clear();
+  room_.reset();
   engine::publishTextureManager(nullptr);
   textures_.reset();
   engine::publishDevice(nullptr);
@@ -69,28 +59,31 @@ bool SceneViewer::open(const ViewerOptions& options, std::string& error) {
   D3DXVec3Normalize(&direction_, &options.direction);
   D3DXVec3Normalize(&up_, &options.up);
   if (!openWindow(error) || !openDevice(error)) return false;
-  mountMedia();
+  media_.mountLinkedArchive();
   textures_ = std::make_unique<engine::TextureManager>();
-  textures_->searchPaths().merge(media_);
+  textures_->searchPaths().merge(media_.searchPaths());
   engine::publishTextureManager(textures_.get());
+  engine::PropsTree parsed;
+  saver::readSceneProperties(media_, properties_, parsed);
 
   engine::FileLocation location;
   if (!locate(options.file, location)) {
     error = "cannot find " + options.file + " on disk or in the media archive";
     return false;
   }
-  scene_ = std::make_unique<engine::Scene>();
+  room_ = std::make_unique<saver::RoomScene>();
   engine::LogCapture log;
-  if (!scene_->load(location, "")) {
+  if (!room_->load(location, "", clock_)) {
     error = "cannot load " + options.file + (log.lines().empty() ? std::string() : ": " + log.lines().back());
     if (!error.empty() && error.back() == '\n') error.pop_back();
     return false;
   }
   for (const std::string& line : log.lines())
     std::fprintf(stderr, "tickwood-view: %s", line.c_str());
-  if (!scene_->lights().empty()) view_.setLights(&scene_->lights());
+  if (!room_->scene().lights().empty()) frame_.view().setLights(&room_->scene().lights());
   if (!options.tour.empty() && !loadTour(error)) return false;
-  startAnimations();
+  room_->startAnimations();
+  startMs_ = engine::nowMilliseconds();
   return true;
 }
 
@@ -146,17 +139,7 @@ bool SceneViewer::openDevice(std::string& error) {
     return false;
   }
   engine::publishDevice(device_);
-  engine::stateCache().invalidateAll();
   return true;
-}
-
-void SceneViewer::mountMedia() {
-  media_.add(engine::FileLocation::disk("Media"));
-  if (!engine::resourcePresent(kMediaResourceId)) return;
-  auto archive = std::make_unique<engine::MemFileArchive>();
-  if (!archive->open(engine::FileLocation::resource(kMediaResourceId))) return;
-  archive_ = std::move(archive);
-  media_.add(engine::FileLocation::inArchive(*archive_, "Media"));
 }
 
 bool SceneViewer::locate(const std::string& name, engine::FileLocation& location) const {
@@ -164,24 +147,16 @@ bool SceneViewer::locate(const std::string& name, engine::FileLocation& location
     location = engine::FileLocation::disk(name);
     return true;
   }
-  // The archive says every name exists; only opening the entry tells.
-  engine::FileLocation candidate = engine::FileLocation::diskOrArchive(nullptr, name);
-  if (!media_.resolve(candidate)) return false;
-  if (!candidate.openStream(engine::kStreamRead)) return false;
-  location = candidate;
-  return true;
+  return media_.find(name, location);
 }
 
 bool SceneViewer::loadTour(std::string& error) {
   engine::FileLocation location;
-  bool opened = false;
-  std::unique_ptr<engine::UdfNode> root;
-  if (locate(options_.tour, location)) root = engine::readUdfFile(location, opened);
-  if (!opened) {
+  if (!locate(options_.tour, location)) {
     error = "cannot find the tour " + options_.tour;
     return false;
   }
-  if (!root || tour_.addKeys(*root) == 0) {
+  if (!tour_.load(location)) {
     error = "the tour " + options_.tour + " holds no keys";
     return false;
   }
@@ -189,20 +164,8 @@ bool SceneViewer::loadTour(std::string& error) {
   return true;
 }
 
-void SceneViewer::startAnimations() {
-  // As the clock room plays the room: every animation of the file on every layer, wrapped
-  // over the union of their time ranges, started now.
-  engine::SceneNode& root = scene_->root();
-  float start = 0.0f, end = 0.0f;
-  root.playAnimation("", engine::kAllLayers, true);
-  root.setAnimationSpeed(engine::kAllLayers, 1.0f, true);
-  root.setAnimationFlags(engine::kAllLayers, engine::kPlayWrapSubRange, true);
-  if (root.animationTimeRange(start, end)) root.setAnimationSubRange(engine::kAllLayers, start, end, true);
-  root.startAnimation(engine::kAllLayers, true);
-  startMs_ = engine::nowMilliseconds();
-}
-
-void SceneViewer::placeCamera(const double* atSeconds) {
+engine::CameraPose SceneViewer::camera(const double* atSeconds) const {
+  engine::CameraPose pose;
   if (hasTour_) {
     float start = 0.0f, end = 0.0f;
     tour_.timeRange(start, end);
@@ -210,45 +173,28 @@ void SceneViewer::placeCamera(const double* atSeconds) {
     const double length = double(end - start);
     double t = double(start) + seconds * kTourUnitsPerSecond;
     if (!atSeconds && length > 0.0) t = double(start) + std::fmod(t - double(start), length);
-    engine::CameraPose pose;
-    if (tour_.evaluate(float(t), pose)) {
-      view_.setView(pose.eye, pose.direction, pose.up);
-      return;
-    }
+    if (tour_.evaluate(float(t), pose)) return pose;
   }
-  view_.setView(eye_, direction_, up_);
+  pose.eye = eye_;
+  pose.direction = direction_;
+  pose.up = up_;
+  return pose;
 }
 
 bool SceneViewer::renderFrame(const double* atSeconds) {
-  engine::StateCache& cache = engine::stateCache();
-  view_.setProjection(kNearPlane, kFarPlane, kFovDegrees * D3DX_PI / 180.0f,
-                      float(options_.width) / float(options_.height));
-  placeCamera(atSeconds);
-  bool ok = SUCCEEDED(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0));
-  ok = view_.applyCamera() && ok;
-  cache.setRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-  if (SUCCEEDED(device_->BeginScene())) {
-    cache.setRenderState(D3DRS_ZENABLE, TRUE);
-    cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    cache.setSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
-    cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    cache.setRenderState(D3DRS_AMBIENT, kAmbient);
-    cache.setRenderState(D3DRS_FOGENABLE, FALSE);
-    // The light maps darken by the texture factor; black leaves them as baked.
-    cache.setRenderState(D3DRS_TEXTUREFACTOR, 0);
-
-    engine::TraversalContext context;
-    if (options_.noCulling) context.flags |= engine::kTraverseNoCulling;
-    if (atSeconds) {
-      context.flags |= engine::kTraverseAtTime;
-      context.time = *atSeconds;
-    }
-    ok = engine::drawFrame(scene_->root(), view_, context) && ok;
-    ok = SUCCEEDED(device_->EndScene()) && ok;
-  } else {
-    ok = false;
+  clock_.update();
+  engine::TraversalContext context;
+  if (options_.noCulling) context.flags |= engine::kTraverseNoCulling;
+  if (atSeconds) {
+    context.flags |= engine::kTraverseAtTime;
+    context.time = *atSeconds;
   }
-  return SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr)) && ok;
+  // The room as the saver shows it between lightning flashes, with the lamp steady.
+  saver::RoomLight light;
+  light.ambient = engine::toColor(properties_.ambient);
+  saver::RoomFrameSteps steps;
+  steps.scene = [&] { return room_->renderScene(frame_.view(), light, context); };
+  return frame_.draw(camera(atSeconds), 0.0f, steps);
 }
 
 void SceneViewer::moveCamera(float seconds) {

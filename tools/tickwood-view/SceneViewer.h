@@ -1,24 +1,22 @@
-// Shows a scene file: a window (or a hidden one for screenshots), a device, the media
-// archive and texture store, the scene with its animations started, and the frame drawn
-// through the render view the way the clock room draws the room.
+// Shows a scene file: a window (or a hidden one for screenshots), a device, the media and
+// the texture store, and the scene assembled and drawn by the clock room's own recipe, with
+// the room's "Scene.props", the hands at the local time (or a given one) and the
+// animations playing.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "engine/data/FileSearchPaths.h"
-#include "engine/data/archive/MemFileArchive.h"
-#include "engine/render/RenderView.h"
+#include "clockroom/ClockMechanism.h"
+#include "clockroom/RoomFrame.h"
+#include "clockroom/RoomScene.h"
+#include "engine/data/MediaLibrary.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/CameraPath.h"
-#include "engine/scene/Scene.h"
 #include "platform/d3d9/HiddenWindow.h"
 #include "tools/tickwood-view/ViewerOptions.h"
 
 namespace tools {
-
-// The resource the embedded media archive is linked in as.
-constexpr int kMediaResourceId = 147;
 
 class SceneViewer {
 public:
@@ -37,19 +35,16 @@ public:
   // The window's loop until it is closed, Escape is pressed or the time is up.
   int runWindowed();
 
-  engine::Scene& scene() { return *scene_; }
-  engine::RenderView& view() { return view_; }
+  saver::RoomScene& room() { return *room_; }
   IDirect3DDevice9* device() const { return device_; }
 
 private:
   bool openWindow(std::string& error);
   bool openDevice(std::string& error);
-  void mountMedia();
   // A location for a file on disk, or else in the archive's "Media" folder.
   bool locate(const std::string& name, engine::FileLocation& location) const;
   bool loadTour(std::string& error);
-  void startAnimations();
-  void placeCamera(const double* atSeconds);
+  engine::CameraPose camera(const double* atSeconds) const;
   void moveCamera(float seconds);
 
   ViewerOptions options_;
@@ -58,11 +53,12 @@ private:
   bool ownWindow_ = false;
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
-  std::unique_ptr<engine::MemFileArchive> archive_;
-  engine::FileSearchPaths media_;
+  engine::MediaLibrary media_;
   std::unique_ptr<engine::TextureManager> textures_;
-  std::unique_ptr<engine::Scene> scene_;
-  engine::RenderView view_;
+  saver::SceneProperties properties_;
+  saver::ClockMechanism clock_;
+  std::unique_ptr<saver::RoomScene> room_;
+  saver::RoomFrame frame_{properties_};
   engine::CameraPath tour_;
   bool hasTour_ = false;
   std::int64_t startMs_ = 0;

@@ -70,6 +70,7 @@ std::string viewerUsage() {
          "  --tour FILE.cam          follow a camera path (10 path units a second)\n"
          "  --seconds S              close the window after S seconds\n"
          "  --no-culling             draw every mesh whether the camera sees it or not\n"
+         "  --time HH:MM:SS          the clock's hands at that time of day (default: the local time)\n"
          "  --help                   this text\n"
          "In the window: W/S or Up/Down move, A/D step sideways, Left/Right turn, PageUp/PageDown rise\n"
          "and sink, Escape closes.\n";
@@ -122,6 +123,14 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& option
       }
     } else if (arg == "--no-culling") {
       options.noCulling = true;
+    } else if (arg == "--time") {
+      if (!value(v)) return false;
+      saver::ClockTime time;
+      if (!saver::parseClockTime(std::string(v), time)) {
+        error = "--time wants HH:MM:SS";
+        return false;
+      }
+      options.time = time;
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option " + std::string(arg);
       return false;

@@ -2,9 +2,11 @@
 // time, and whether to write a screenshot instead of opening a window.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/d3dx9/d3dx9math.h"
+#include "shell/LaunchOptions.h"
 
 namespace tools {
 
@@ -22,6 +24,7 @@ struct ViewerOptions {
   double seconds = 0.0; // windowed: close after this long (0: when asked to)
   bool help = false;
   bool noCulling = false;
+  std::optional<saver::ClockTime> time; // the clock's hands at this time of day
 };
 
 // False with `error` set for an unknown option, a missing or malformed value, or no file.

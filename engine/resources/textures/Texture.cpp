@@ -4,7 +4,7 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/Strings.h"
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureDefinition.h"
 #include "engine/resources/textures/TextureManager.h"

@@ -1,4 +1,6 @@
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
+
+#include "engine/render/StateCache.h"
 
 namespace engine {
 namespace {
@@ -22,6 +24,8 @@ void publishDevice(IDirect3DDevice9* device) {
   state.device = device;
   state.caps = D3DCAPS9{};
   if (device) device->GetDeviceCaps(&state.caps);
+  // Even the same address may be a new device (one released, the next made where it was).
+  stateCache().invalidateAll();
 }
 
 const D3DCAPS9& deviceCaps() { return published().caps; }
