@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/device/DevicePointer.h"
+#include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
 
 namespace engine {
