@@ -3,6 +3,7 @@
 #pragma once
 
 #include "clockroom/ClockMechanism.h"
+#include "clockroom/Overlays.h"
 #include "shell/SaverApplication.h"
 
 namespace saver {
@@ -15,6 +16,8 @@ struct WeatherTiming {
 
 class ClockApplication : public SaverApplication {
 public:
+  ClockApplication() { setOverlays(&overlays_); }
+
   // Turns the hands to the local time (only in frames where the device is ready).
   bool updateScene() override;
   void readSceneExtras(const engine::PropsTree& properties) override;
@@ -24,10 +27,12 @@ public:
 
   const ClockMechanism& clockMechanism() const { return clockMechanism_; }
   const WeatherTiming& weatherTiming() const { return weatherTiming_; }
+  const Overlays& overlays() const { return overlays_; }
 
 private:
   ClockMechanism clockMechanism_;
   WeatherTiming weatherTiming_;
+  Overlays overlays_;
 };
 
 } // namespace saver

@@ -24,13 +24,16 @@ LRESULT classWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 SaverApplication::SaverApplication() {
   g_application = this;
   engine::publishTextureManager(&textures_);
+  engine::publishFontManager(&fonts_);
   addResourceListener(&textures_);
+  addResourceListener(&gui_);
 }
 
 SaverApplication::~SaverApplication() {
   // The device and the textures go while the members they reach still exist.
   releaseDevice();
   loadingScreen_.release();
+  removeResourceListener(&gui_);
   removeResourceListener(&textures_);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   window_ = nullptr;
@@ -178,6 +181,12 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   loadingScreen_.show();
   readSceneProperties();
   engine::logLine("Application created\n");
+  // The input devices (step 13) and their listeners, the GUI's first (step 16), come with
+  // the input subsystem.
+  if (!loadFonts()) return false;
+  if (overlays_)
+    overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
+                      static_cast<int>(viewport_.Height));
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;

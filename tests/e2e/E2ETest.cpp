@@ -95,6 +95,14 @@ protected:
     return process;
   }
 
+  // The settings of the next runs, as REGEDIT4 values ("ShowTime" is on by default).
+  void writeSettings(const std::string& values) {
+    config_.write("tickwood/registry.reg",
+                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n" + values);
+  }
+  // Frames that show nothing but the background: no time label over them.
+  void withoutLabels() { writeSettings("\"ShowTime\"=dword:00000000\n"); }
+
   testsupport::TempDir config_;
   testsupport::TempDir output_;
 };
@@ -394,6 +402,7 @@ TEST_F(TickwoodOnX, AKeyEndsTheSaver) {
 // The frame: the background of Scene.props, from the program's own media or from a Media
 // folder in the working directory, in the screenshot of the last frame.
 TEST_F(Tickwood, TheLastFrameShowsTheBackgroundOfSceneProps) {
+  withoutLabels();
   testsupport::TempDir plain;
   const std::filesystem::path black = output_.file("black.png");
   auto p = runIn(plain.path(), {"/s", "--seconds", "2", "--screenshot", black.string()}, headless());
@@ -415,6 +424,63 @@ TEST_F(Tickwood, TheLastFrameShowsTheBackgroundOfSceneProps) {
   EXPECT_EQ(pixelsOtherThan(green, 0x0AC71E, image), 0);
 }
 
+// The pixels of the overlay font's white glyphs inside a box of the picture, and the box
+// they fill.
+struct Ink {
+  long count = 0;
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+};
+Ink inkIn(const d3dx9::Image& image, int x0, int y0, int x1, int y1) {
+  Ink ink;
+  for (int y = std::max(y0, 0); y < std::min<int>(y1, static_cast<int>(image.height)); ++y) {
+    for (int x = std::max(x0, 0); x < std::min<int>(x1, static_cast<int>(image.width)); ++x) {
+      const std::uint32_t pixel = image.at(static_cast<UINT>(x), static_cast<UINT>(y));
+      if (((pixel >> 16) & 0xFF) < 230 || ((pixel >> 8) & 0xFF) < 230 || (pixel & 0xFF) < 230) continue;
+      ++ink.count;
+      ink.left = std::min(ink.left, x);
+      ink.top = std::min(ink.top, y);
+      ink.right = std::max(ink.right, x + 1);
+      ink.bottom = std::max(ink.bottom, y + 1);
+    }
+  }
+  return ink;
+}
+
+TEST_F(Tickwood, WithShowTimeTheTimeStandsInTheBottomRightCorner) {
+  writeSettings("\"ShowTime\"=dword:00000001\n\"TimeStyle\"=dword:00000000\n");
+  const std::filesystem::path shot = output_.file("time.png");
+  auto p = run({"/s", "--seconds", "1.5", "--time", "15:07:09", "--screenshot", shot.string()}, headless());
+  EXPECT_EQ(p->wait(30s), 1);
+  EXPECT_EQ(withoutDescription(p->err()), kSaverLog);
+  d3dx9::Image image;
+  ASSERT_GE(pixelsOtherThan(shot, 0x000000, image), 0);
+  ASSERT_EQ(image.width, 1024u);
+  // "3:07:10 pm" in the 64-pixel font: inside the label's 350 x 74 at the corner, ending
+  // within a glyph's rim of the right edge and a few pixels of the bottom.
+  const Ink time = inkIn(image, 1024 - 350, 768 - 74, 1024, 768);
+  EXPECT_GT(time.count, 1500);
+  EXPECT_GT(time.right, 1024 - 12);
+  EXPECT_GT(time.bottom, 768 - 20);
+  EXPECT_GT(time.left, 1024 - 350);
+  EXPECT_EQ(inkIn(image, 0, 0, 1024, 768).count, time.count);
+}
+
+TEST_F(Tickwood, TheFpsOptionShowsTheFrameRateAtTheTopLeftAfterASecond) {
+  withoutLabels();
+  const std::filesystem::path shot = output_.file("fps.png");
+  auto p = run({"/s", "--fps", "--seconds", "1.6", "--screenshot", shot.string()}, headless());
+  EXPECT_EQ(p->wait(30s), 1);
+  d3dx9::Image image;
+  ASSERT_GE(pixelsOtherThan(shot, 0x000000, image), 0);
+  const Ink rate = inkIn(image, 10, 10, 10 + 256, 10 + 128);
+  EXPECT_GT(rate.count, 300);
+  EXPECT_LT(rate.bottom, 10 + 64);
+  EXPECT_EQ(inkIn(image, 0, 0, 1024, 768).count, rate.count);
+  // The option is for this run only: the settings keep "ShowFps" off.
+  EXPECT_EQ(testsupport::TempDir::read(config_.path() / "tickwood" / "registry.reg").find("ShowFps"),
+            std::string::npos);
+}
+
 TEST_F(Tickwood, AScreenshotThatCannotBeWrittenIsReported) {
   auto p = run({"/s", "--seconds", "0.2", "--screenshot", "/no/such/folder/x.png"}, headless());
   EXPECT_EQ(p->wait(30s), 1);
@@ -423,6 +489,7 @@ TEST_F(Tickwood, AScreenshotThatCannotBeWrittenIsReported) {
 }
 
 TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
+  withoutLabels();
   testsupport::TempDir overriding;
   overriding.write("Media/Scene.props", "BgColor = array(200, 40, 90);\n");
   Environment env = headless();
@@ -442,6 +509,7 @@ TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
 }
 
 TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
+  withoutLabels();
   const Window host = hostWindow(200, 150);
   const std::filesystem::path shot = output_.file("resized.png");
   auto p = run({"-window-id", std::to_string(host), "--seconds", "60", "--screenshot", shot.string()}, onX());
@@ -461,6 +529,7 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
 }
 
 TEST_F(TickwoodOnX, TheSaverCoversTheScreenAndAMouseButtonEndsIt) {
+  withoutLabels();
   XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
   XSync(display_, False);
   testsupport::TempDir overriding;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Log.h"
+#include "engine/data/archive/MemFileArchive.h"
+#include "engine/data/archive/RarWriter.h"
 #include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/d3dx9/ImageEncoder.h"
@@ -185,6 +187,23 @@ TEST_F(Fonts, AFailedCharsetIsLoggedKeptAndFailsTheFont) {
   EXPECT_FALSE(fonts_->loadFont(FileLocation::disk((folder_.path() / "absent.fs").string())));
   EXPECT_TRUE(fonts_->loadFont(file("empty.fs", "Name = \"unused\";")));
   EXPECT_EQ(fonts_->styleCount(), 1u);
+}
+
+TEST_F(Fonts, FontsInAnArchiveFindTheirCharsetsAndImagesBesideThem) {
+  RarWriter writer;
+  writer.addFile("Media\\boxed.fs", "Styles[0].Size = 14; Styles[0].Charsets = array(\"boxed.css\");", 0);
+  writer.addFile("Media\\boxed.css", "Name = \"boxed.png\"; CharsPerLine = 4; StartChar = 32; EndChar = 40;", 0);
+  writer.addFile("Media\\boxed.png", png(64, 64), 0);
+  const std::string bytes = writer.finish();
+  MemFileArchive archive;
+  ASSERT_TRUE(archive.open(FileLocation::memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()))));
+  LogCapture log;
+  ASSERT_TRUE(fonts_->loadFont(FileLocation::diskOrArchive(&archive, "Media/boxed.fs")));
+  EXPECT_TRUE(log.lines().empty());
+  Charset* boxed = fonts_->firstCharset();
+  ASSERT_NE(boxed, nullptr);
+  ASSERT_NE(boxed->texture(), nullptr);
+  EXPECT_EQ(boxed->texture()->imageInfo().Width, 64u);
 }
 
 #ifdef TICKWOOD_MEDIA_STAGE

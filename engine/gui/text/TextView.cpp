@@ -236,6 +236,10 @@ bool TextView::drawBackgrounds(GuiDrawContext& context) {
 
 bool TextView::drawRuns(GuiDrawContext& context) {
   StateCache& cache = stateCache();
+  // Each screen pixel takes the one texel under it: a scaled glyph then never reads the
+  // texels of its neighbours in the sheet, however its quad falls.
+  cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+  cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
   bool ok = true;
   for (const GlyphRun& run : batch_.runs()) {
     GuiBuffer*& buffer = bufferFor(run.texture);
@@ -247,6 +251,8 @@ bool TextView::drawRuns(GuiDrawContext& context) {
     ok = SUCCEEDED(context.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(run.vertices.size() / 3))) &&
          ok;
   }
+  cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   return ok;
 }
 

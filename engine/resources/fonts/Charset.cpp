@@ -44,7 +44,7 @@ Result Charset::load(const FileLocation& location, const FileSearchPaths* search
   if (!parsePropsFile(file, tree, &context)) return Result::failure();
   if (!readKeys(tree, file.path)) return Result::failure();
   if (imageName_.empty()) return Result::success();
-  if (!loadTexture(file, context, textures)) return Result::failure();
+  if (!loadTexture(context, textures)) return Result::failure();
   computeGrid();
   if (const PropsNode* rects = tree.findChild("Rects")) readRects(*rects);
   return Result::success();
@@ -95,10 +95,11 @@ void Charset::readSizes(const PropsNode& sizes) {
   }
 }
 
-bool Charset::loadTexture(const FileLocation& file, const FileSearchPaths& context, TextureManager& textures) {
+bool Charset::loadTexture(const FileSearchPaths& context, TextureManager& textures) {
   TextureRequest request;
-  request.location = file;
-  request.location.path = imageName_;
+  // Looked for in the folders of the search, on disk and in archives alike (a Media folder
+  // may hold the image of an archived charset); an archive itself would claim any name.
+  request.location = FileLocation::diskOrArchive(nullptr, imageName_);
   request.format = format_;
   request.colorKey = colorKey_;
   request.flags = kMatchFormat | kMatchColorKey;

@@ -63,7 +63,7 @@ public:
 private:
   bool readKeys(const PropsTree& tree, const std::string& path);
   void readSizes(const PropsNode& sizes);
-  bool loadTexture(const FileLocation& file, const FileSearchPaths& context, TextureManager& textures);
+  bool loadTexture(const FileSearchPaths& context, TextureManager& textures);
   void computeGrid();
   void readRects(const PropsNode& rects);
   // The slot of a character code, or -1 when the code is outside the range.

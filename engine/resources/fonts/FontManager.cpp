@@ -59,8 +59,8 @@ Result FontManager::loadFont(const FileLocation& path, const FileSearchPaths* se
     if (!charsets) continue;
     CharsetList& list = enterStyle(readStyle(*element.value));
     for (const auto& name : charsets->children()) {
-      FileLocation charsetFile = path;
-      charsetFile.path = name.value->asString();
+      // Found through the folders of the search (an archive itself would claim any name).
+      FileLocation charsetFile = FileLocation::diskOrArchive(nullptr, name.value->asString());
       auto charset = std::make_unique<Charset>();
       if (!charset->load(charsetFile, &context, textures_)) {
         logLine("Error: Charset '" + name.value->asString() + "' loading failed\n");
