@@ -1,15 +1,114 @@
 #include "clockroom/ClockApplication.h"
 
+#include "engine/core/Log.h"
+
 namespace saver {
+namespace {
+
+// Where the free camera starts: standing in the room, looking along +X towards the clock.
+engine::CameraPose freeCameraStart() {
+  engine::CameraPose pose;
+  pose.eye = D3DXVECTOR3(-200.0f, 100.0f, 0.0f);
+  pose.direction = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
+  pose.up = D3DXVECTOR3(0.0f, 0.0f, 1.0f); // the room's world has Z up
+  return pose;
+}
+
+} // namespace
+
+ClockApplication::ClockApplication()
+    : tours_([this](const std::string& name, engine::CameraPath& path) { return readTour(name, path); }),
+      freeCamera_(freeCameraStart()), viewCamera_(freeCamera_) {
+  setOverlays(&overlays_);
+}
+
+ClockApplication::~ClockApplication() { releaseScene(); }
+
+void ClockApplication::releaseScene() {
+  if (sceneBuffersListening_) removeResourceListener(&room_.scene().bufferPool());
+  sceneBuffersListening_ = false;
+  frame_.view().clear();
+  frame_.view().setLights(nullptr);
+  room_.release();
+}
+
+bool ClockApplication::readTour(const std::string& name, engine::CameraPath& path) const {
+  // Through the media, so that a Media folder can add or replace tours.
+  return path.load(media_.locate(name));
+}
+
+bool ClockApplication::loadScene() {
+  // The first tour is chosen (with the first rand() of the run) before the room loads.
+  tours_.setTourNames(sceneProperties_.tourNames);
+  tours_.startFirstTour();
+  if (sounds_) sounds_->bind(settings_);
+  if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
+    engine::logLine("Cannot load clock.udf\n");
+    return false;
+  }
+  engine::Scene& scene = room_.scene();
+  if (!scene.lights().empty()) frame_.view().setLights(&scene.lights());
+  // The room's buffers are released and made again around a reset of the device.
+  addResourceListener(&scene.bufferPool());
+  sceneBuffersListening_ = true;
+  weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
+  freeCamera_ = freeCameraStart();
+  weather_.start();
+  if (sounds_) sounds_->start(settings_, room_.clockFacePosition());
+  weather_.setThunderEnabled(sounds_ && sounds_->thunderLoaded());
+  room_.startAnimations();
+  weather_.restartFlicker();
+  tours_.restartClock();
+  return true;
+}
 
 bool ClockApplication::updateScene() {
+  if (sounds_) sounds_->update(viewCamera_);
   clockMechanism_.update();
+  weather_.update(*this);
   return true;
+}
+
+bool ClockApplication::renderScene() {
+  RoomLight light;
+  light.flash = weather_.flash();
+  light.flicker = weather_.flicker();
+  light.ambient = engine::toColor(sceneProperties_.ambient);
+  return room_.renderScene(frame_.view(), light, engine::TraversalContext{});
+}
+
+void ClockApplication::renderFrame() {
+  engine::CameraPose tourPose;
+  bool tourChanged = false;
+  if (tours_.step(tourPose, tourChanged)) {
+    viewCamera_ = tourPose;
+    // The free camera takes over from where each tour ended.
+    if (tourChanged) freeCamera_ = tourPose;
+  } else {
+    viewCamera_ = freeCamera_;
+  }
+  RoomFrameSteps steps;
+  steps.scene = [this] { return renderScene(); };
+  steps.gui = [this] { drawGui(); };
+  frame_.draw(viewCamera_, tours_.fadeOpacity(), steps);
+}
+
+void ClockApplication::setGammaRamp(const D3DGAMMARAMP& ramp) {
+  if (device_) device_->SetGammaRamp(0, D3DSGR_CALIBRATE, &ramp);
+}
+
+void ClockApplication::playThunder(int clap) {
+  if (sounds_) sounds_->playThunder(clap);
+}
+
+void ClockApplication::shutdownAudio() {
+  if (sounds_) sounds_->shutdown();
 }
 
 void ClockApplication::readSceneExtras(const engine::PropsTree& properties) {
   weatherTiming_.quietTime = properties.getInt("QuietTime", weatherTiming_.quietTime);
   weatherTiming_.winkTime = properties.getInt("WinkTime", weatherTiming_.winkTime);
+  weather_.setTiming(weatherTiming_);
 }
 
 bool ClockApplication::loadSettings() {

@@ -52,6 +52,7 @@ bool turnLightMap(engine::RenderSettings& settings) {
 RoomScene::~RoomScene() = default;
 
 bool RoomScene::load(const engine::FileLocation& location, const std::string& photoPath, const ClockMechanism& clock) {
+  release();
   auto scene = std::make_unique<engine::Scene>();
   if (!scene->load(location, "")) return false;
   scene_ = std::move(scene);
@@ -119,6 +120,12 @@ void RoomScene::takeOutNamedNodes(const ClockMechanism& clock) {
 void RoomScene::installHand(engine::SceneNode& hand, const engine::AnimationKey& key) {
   hand.installTransform("", std::make_shared<engine::RotationKeyTransform>(&key));
   hand.startAnimation(0, true);
+}
+
+void RoomScene::release() {
+  hourHand_ = minuteHand_ = glass_ = lamp_ = curtain_ = windowView_ = nullptr;
+  takenOut_.clear();
+  scene_.reset();
 }
 
 void RoomScene::startAnimations() {

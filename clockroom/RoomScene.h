@@ -39,6 +39,8 @@ public:
   bool load(const engine::FileLocation& location, const std::string& photoPath, const ClockMechanism& clock);
   // Starts the animation clocks of the room tree (layer 0), from now.
   void startAnimations();
+  // Lets go of the room and everything it made on the device.
+  void release();
 
   // Draws the room through `view` in its order. `context` gives the traversal's flags and
   // time (its queue is the view's). False when a draw failed.

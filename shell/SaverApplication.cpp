@@ -60,7 +60,7 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
   case WM_DESTROY:
     // The device draws into this window (its host may have taken it away already): it must
     // not outlive it.
-    releaseDevice();
+    releaseDeviceAndScene();
     quitRequested_ = true;
     return 1;
   case WM_CLOSE:
@@ -155,6 +155,7 @@ void SaverApplication::waitForPreviewStart() {
 }
 
 bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
+  startUpTimes_.begin();
   mode_ = mode;
   parent_ = parent;
   instance_ = instance;
@@ -173,25 +174,32 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
     return true;
   }
 
+  startUpTimes_.mark("settings and window");
   if (!startDevice()) return false;
   if (hostWindow_ == nullptr) ShowCursor(FALSE);
+  startUpTimes_.mark("device");
   mountMedia();
   readDisplayMode();
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
+  startUpTimes_.mark("loading picture");
   readSceneProperties();
   engine::logLine("Application created\n");
+  startUpTimes_.mark("scene properties");
   // The input devices (step 13) and their listeners, the GUI's first (step 16), come with
   // the input subsystem.
   if (!loadFonts()) return false;
   if (overlays_)
     overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
                       static_cast<int>(viewport_.Height));
+  startUpTimes_.mark("fonts and labels");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
+  startUpTimes_.mark("room");
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
+  startUpTimes_.mark("fade");
   return true;
 }
 
@@ -219,12 +227,19 @@ void SaverApplication::advanceFrame() {
   }
 }
 
+void SaverApplication::releaseDeviceAndScene() {
+  // What was made on the device goes before it: a device outlives nothing made on it.
+  releaseScene();
+  loadingScreen_.release();
+  releaseDevice();
+}
+
 void SaverApplication::shutDown() {
   shutdownAudio();
   afterLoop();
   writeScreenshot();
   // The device draws into the window: it goes first.
-  releaseDevice();
+  releaseDeviceAndScene();
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
   ShowCursor(TRUE);

@@ -22,6 +22,7 @@
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
+#include "shell/StartUpTimes.h"
 
 namespace saver {
 
@@ -116,6 +117,8 @@ public:
   engine::FontManager& fonts() { return fonts_; }
   engine::GuiManager& gui() { return gui_; }
   LoadingScreen& loadingScreen() { return loadingScreen_; }
+  // How long each step of the last start-up took.
+  const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
   // Paints bitmap 173 unscaled at the client area's origin.
   void paintPreview(HWND window);
@@ -127,6 +130,9 @@ protected:
   virtual void runSettingsDialog(HWND owner);
   // One frame's drawing: clear to the background colour, the scene, present.
   virtual void renderFrame();
+  // Before the device goes for good: lets go of everything the scene made on it.
+  virtual void releaseScene() {}
+  void releaseDeviceAndScene();
 
   bool createSaverWindow();
   // The device, its full-screen mode from the settings, and what start-up reads from it.
@@ -165,6 +171,7 @@ protected:
   FrameLoop frameLoop_{*this};
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
+  StartUpTimes startUpTimes_;
 };
 
 } // namespace saver

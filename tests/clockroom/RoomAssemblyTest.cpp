@@ -52,6 +52,18 @@ std::string fileOf(const engine::TextureRef& texture) {
 
 Node group(std::string_view name, const D3DXMATRIX& nodeTM = identity()) { return sceneNode("Node", name, nodeTM); }
 
+// A node whose position track goes linearly from x = `from` at `start` to x = `to` at `end`.
+Node moving(std::string_view name, float start, float from, float end, float to) {
+  Node node = group(name);
+  Node animation = list("Node", "Animation");
+  Node position = list("Linear", "Position");
+  position->addChild(keyLeaf("k0", start, {from, 0, 0, 0, 0, 0, 0}));
+  position->addChild(keyLeaf("k1", end, {to, 0, 0, 0, 0, 0, 0}));
+  animation->addChild(std::move(position));
+  node->addChild(std::move(animation));
+  return node;
+}
+
 SYSTEMTIME at(WORD hour, WORD minute) {
   SYSTEMTIME time{};
   time.wYear = 2026;
@@ -200,22 +212,8 @@ TEST_F(RoomAssembly, AnimationsWrapOverTheUnionOfEveryKeyRange) {
   clock.setNow(10000);
   win32::ScopedClock use(clock);
   // One node moves from x 0 to x 2 over 0 ... 2 s; another holds still over 1 ... 4 s.
-  Node swinging = group("Pendulum");
-  Node animation = list("Node", "Animation");
-  Node position = list("Linear", "Position");
-  position->addChild(keyLeaf("k0", 0.0f, {0, 0, 0, 0, 0, 0, 0}));
-  position->addChild(keyLeaf("k1", 2.0f, {2, 0, 0, 0, 0, 0, 0}));
-  animation->addChild(std::move(position));
-  swinging->addChild(std::move(animation));
-  file_.children().addChild(std::move(swinging));
-  Node still = group("Weight");
-  Node stillAnimation = list("Node", "Animation");
-  Node stillPosition = list("Linear", "Position");
-  stillPosition->addChild(keyLeaf("k0", 1.0f, {0, 0, 5, 0, 0, 0, 0}));
-  stillPosition->addChild(keyLeaf("k1", 4.0f, {0, 0, 5, 0, 0, 0, 0}));
-  stillAnimation->addChild(std::move(stillPosition));
-  still->addChild(std::move(stillAnimation));
-  file_.children().addChild(std::move(still));
+  file_.children().addChild(moving("Pendulum", 0.0f, 0.0f, 2.0f, 2.0f));
+  file_.children().addChild(moving("Weight", 1.0f, 5.0f, 4.0f, 5.0f));
   ASSERT_TRUE(load());
   room_.startAnimations();
 

@@ -194,6 +194,51 @@ TEST_P(Basics, GammaRampIsAppliedAtPresent) {
   EXPECT_EQ(read.blue[255], 255 * 257);
 }
 
+// A ramp changed after frames that drew with textures (a lightning flash over the room, then
+// the normal ramp again) must reach the screen, and must not land in a drawn texture.
+TEST_P(Basics, ARampChangedAfterTexturedFramesIsTheOneApplied) {
+  D3DGAMMARAMP bright, identity;
+  for (int i = 0; i < 256; ++i) {
+    bright.red[i] = bright.green[i] = bright.blue[i] = 0xFFFF;
+    identity.red[i] = identity.green[i] = identity.blue[i] = WORD(i * 257);
+  }
+  IDirect3DTexture9* texture = nullptr;
+  // As wide as a ramp: an upload meant for the ramp would fit into its first row.
+  ASSERT_EQ(device->CreateTexture(256, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 256; ++x)
+      static_cast<DWORD*>(locked.pBits)[y * locked.Pitch / 4 + x] = 0xFF204060;
+  texture->UnlockRect(0);
+  device->SetGammaRamp(0, D3DSGR_CALIBRATE, &bright);
+  // Frames presented without reading them back, as a run presents them.
+  const D3DGAMMARAMP* ramps[] = {&bright, &bright, &identity, &identity};
+  for (const D3DGAMMARAMP* ramp : ramps) {
+    device->SetGammaRamp(0, D3DSGR_CALIBRATE, ramp);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(100, 150, 200), 1.0f, 0);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    struct TexturedVertex {
+      float x, y, z, rhw, u, v;
+    };
+    const TexturedVertex quad[4] = {
+        {-0.5f, -0.5f, 0, 1, 0, 0}, {9.5f, -0.5f, 0, 1, 1, 0}, {-0.5f, 9.5f, 0, 1, 0, 1}, {9.5f, 9.5f, 0, 1, 1, 1}};
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex));
+    if (ramp != ramps[3]) {
+      ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    }
+  }
+  ASSERT_TRUE(gl.presentAndRead());
+  EXPECT_EQ(gl.pixel(40, 40), (Rgba{100, 150, 200, 255}));
+  for (UINT y = 0; y < 10; ++y)
+    EXPECT_EQ(gl.pixel(2, y), (Rgba{0x20, 0x40, 0x60, 255})) << y; // the texture kept its texels
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
 TEST_P(Basics, ScissorAndColourMaskLimitWhatIsWritten) {
   const RECT scissor{10, 10, 20, 15};
   device->SetScissorRect(&scissor);

@@ -10,6 +10,8 @@
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
 #include "engine/data/props/PropsParser.h"
+#include "engine/data/udf/UdfNode.h"
+#include "engine/data/udf/UdfWriter.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
@@ -97,6 +99,15 @@ TEST(SceneProperties, ValuesConvertAsThePropsLanguageConvertsThem) {
 }
 
 // Start-up reads the file from the media; the clock room takes its extras from it.
+// The smallest room the clock room starts with: a scene file of no nodes.
+std::string emptyRoom() {
+  const auto children = engine::UdfNode::makeList("Node", "Children");
+  engine::MemoryStream out;
+  out.open("", engine::kStreamWrite);
+  EXPECT_TRUE(engine::UdfWriter::write(out, {children.get()}));
+  return out.contents();
+}
+
 class SceneFile : public shelltest::PrivateRegistry {
 protected:
   void SetUp() override {
@@ -114,6 +125,7 @@ protected:
     engine::RarWriter writer;
     writer.addDirectory("Media", 0);
     writer.addFile("Media\\" + name, text, 0);
+    writer.addFile("Media\\clock.udf", emptyRoom(), 0);
     bytes_ = writer.finish();
     ASSERT_TRUE(archive_.open(engine::FileLocation::memory(bytes_.data(), static_cast<std::uint32_t>(bytes_.size()))));
     application_->media().mount(&archive_);
@@ -142,6 +154,7 @@ TEST_F(SceneFile, StartUpMountsTheArchiveLinkedIntoTheProgram) {
   engine::RarWriter writer;
   writer.addDirectory("Media", 0);
   writer.addFile("Media\\Scene.props", "CamSpeed = 0.25; QuietTime = 4500;", 0);
+  writer.addFile("Media\\clock.udf", emptyRoom(), 0);
   const std::string linked = writer.finish();
   win32::registerResource("MEMFILE", engine::kMediaArchiveResource, linked.data(), linked.size());
   ASSERT_TRUE(application_->startUp(nullptr, saver::RunMode::Test, nullptr));

@@ -42,7 +42,7 @@ GlTexture::GlTexture(std::shared_ptr<GlRuntime> runtime, const TextureDescriptio
   runtime_->makeCurrent();
   GlCounter& gl = runtime_->gl();
   gl.call(glGenTextures, 1, &name_);
-  runtime_->bindTexture(kUploadUnit, name_);
+  runtime_->bindForUpload(name_);
   gl.call(glTexParameteri, GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   gl.call(glTexParameteri, GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(description.levels) - 1);
   gl.call(glTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format_.swizzle);
@@ -70,7 +70,7 @@ GlTexture::~GlTexture() {
 void GlTexture::updateLevel(UINT level, const BYTE* bytes, UINT pitch, const RECT& written) {
   runtime_->makeCurrent();
   GlCounter& gl = runtime_->gl();
-  runtime_->bindTexture(kUploadUnit, name_);
+  runtime_->bindForUpload(name_);
   const LONG levelWidth = static_cast<LONG>(levelExtent(description_.width, level));
   const LONG levelHeight = static_cast<LONG>(levelExtent(description_.height, level));
   if (format_.compressed) {

@@ -27,6 +27,11 @@ void GlRuntime::bindTexture(GLuint unit, GLuint texture) {
   units_[unit] = texture;
 }
 
+void GlRuntime::bindForUpload(GLuint texture) {
+  bindTexture(kUploadUnit, texture);
+  activeUnit(kUploadUnit);
+}
+
 void GlRuntime::useProgram(GLuint program) {
   if (program_ == program && !forceAll_) return;
   counter_.state(glUseProgram, program);

@@ -48,6 +48,10 @@ public:
 
   // Texture units: binds `texture` to `unit` unless it already is.
   void bindTexture(GLuint unit, GLuint texture);
+  // Binds `texture` to the upload unit and makes that unit the active one, which uploads
+  // (glTexImage2D and the like) act on: a texture already bound there may not be on the
+  // active unit.
+  void bindForUpload(GLuint texture);
   GLuint boundTexture(GLuint unit) const { return units_[unit]; }
   void useProgram(GLuint program);
   // Forget a deleted texture or buffer everywhere it may be remembered.

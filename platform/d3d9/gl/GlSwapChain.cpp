@@ -132,7 +132,7 @@ bool GlSwapChain::configure(const D3DPRESENT_PARAMETERS& params, std::string& fa
   auto makeTexture = [&]() {
     GLuint texture = 0;
     gl.call(glGenTextures, 1, &texture);
-    runtime_.bindTexture(kUploadUnit, texture);
+    runtime_.bindForUpload(texture);
     gl.call(glTexParameteri, GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     gl.call(glTexImage2D, GL_TEXTURE_2D, 0, GLint(colorFormat), width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     return texture;
@@ -189,7 +189,7 @@ bool GlSwapChain::configure(const D3DPRESENT_PARAMETERS& params, std::string& fa
     sizeLocation_ = glGetUniformLocation(presentProgram_, "uTarget");
     gl.call(glGenVertexArrays, 1, &emptyArray_);
     gl.call(glGenTextures, 1, &rampTexture_);
-    runtime_.bindTexture(kUploadUnit, rampTexture_);
+    runtime_.bindForUpload(rampTexture_);
     gl.call(glTexParameteri, GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     gl.call(glTexImage2D, GL_TEXTURE_2D, 0, GL_RGBA16, 256, 1, 0, GL_RGBA, GL_UNSIGNED_SHORT, nullptr);
     rampKnown_ = false;
@@ -238,7 +238,7 @@ void GlSwapChain::uploadRamp(const D3DGAMMARAMP& ramp) {
     texels[i * 4 + 2] = ramp.blue[i];
     texels[i * 4 + 3] = 0xFFFF;
   }
-  runtime_.bindTexture(kUploadUnit, rampTexture_);
+  runtime_.bindForUpload(rampTexture_);
   runtime_.gl().call(glTexSubImage2D, GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGBA, GL_UNSIGNED_SHORT, texels.data());
   uploadedRamp_ = ramp;
   rampKnown_ = true;
@@ -291,7 +291,7 @@ bool GlSwapChain::readPresented(PresentedImage& image) {
   const GLsizei width = GLsizei(params_.BackBufferWidth), height = GLsizei(params_.BackBufferHeight);
   GLuint texture = 0, framebuffer = 0;
   gl.call(glGenTextures, 1, &texture);
-  runtime_.bindTexture(kUploadUnit, texture);
+  runtime_.bindForUpload(texture);
   gl.call(glTexImage2D, GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   gl.call(glGenFramebuffers, 1, &framebuffer);
   bindFramebuffer(framebuffer);
