@@ -9,16 +9,18 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/d3dx9/ImageEncoder.h"
 #include "tests/support/TempDir.h"
 
 namespace shelltest {
 
-// A font of one charset, "<name>.fs" with "<name>.css" and "<name>.png", covering the
-// printable ASCII characters in cells of `cell` pixels, 16 to a row.
-inline void writeTestFont(const testsupport::TempDir& folder, const std::string& font, const std::string& charset,
-                          int size, int cell) {
+// A font of one charset, "<font>.fs" with "<charset>.css" and "<charset>.png", covering the
+// printable ASCII characters in cells of `cell` pixels, 16 to a row: file names and bytes.
+inline std::vector<std::pair<std::string, std::string>> testFontFiles(const std::string& font,
+                                                                      const std::string& charset, int size, int cell) {
   const auto side = static_cast<UINT>(cell * 16);
   d3dx9::Image image = d3dx9::blankImage(side, side);
   for (UINT y = 0; y < side; ++y)
@@ -26,12 +28,25 @@ inline void writeTestFont(const testsupport::TempDir& folder, const std::string&
       if (x % static_cast<UINT>(cell) > 0 && y % static_cast<UINT>(cell) > 0) image.at(x, y) = 0xFFFFFFFFu;
   std::vector<BYTE> png;
   d3dx9::encodePng(image, true, png);
-  folder.write("Media/" + charset + ".png", std::string(png.begin(), png.end()));
-  folder.write("Media/" + charset + ".css",
-               "Name = \"" + charset + ".png\"; CharsPerLine = 16; CharWidth = " + std::to_string(cell) +
-                   "; CharHeight = " + std::to_string(cell) + "; StartChar = 32; EndChar = 126;");
-  folder.write("Media/" + font + ".fs",
-               "Styles[0].Size = " + std::to_string(size) + "; Styles[0].Charsets = array(\"" + charset + ".css\");");
+  return {{charset + ".png", std::string(png.begin(), png.end())},
+          {charset + ".css", "Name = \"" + charset + ".png\"; CharsPerLine = 16; CharWidth = " + std::to_string(cell) +
+                                 "; CharHeight = " + std::to_string(cell) + "; StartChar = 32; EndChar = 126;"},
+          {font + ".fs",
+           "Styles[0].Size = " + std::to_string(size) + "; Styles[0].Charsets = array(\"" + charset + ".css\");"}};
+}
+
+// Both fonts the start-up loads.
+inline std::vector<std::pair<std::string, std::string>> startUpFontFiles() {
+  auto files = testFontFiles("sylfaen", "sylfaen_eng_14", 14, 8);
+  for (auto& file : testFontFiles("64font", "64font", 64, 16))
+    files.push_back(std::move(file));
+  return files;
+}
+
+inline void writeTestFont(const testsupport::TempDir& folder, const std::string& font, const std::string& charset,
+                          int size, int cell) {
+  for (const auto& [name, bytes] : testFontFiles(font, charset, size, cell))
+    folder.write("Media/" + name, bytes);
 }
 
 class MediaFonts : public ::testing::Environment {
