@@ -6,20 +6,16 @@
 #include "engine/gui/text/TextView.h"
 #include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace engine;
 
-std::string png(UINT width, UINT height) {
-  std::vector<BYTE> bytes;
-  d3dx9::encodePng(d3dx9::blankImage(width, height), true, bytes);
-  return std::string(bytes.begin(), bytes.end());
-}
+constexpr auto png = testsupport::blankPng;
 
 class TextViews : public rendertest::PublishedRecordingDevice {
 protected:

@@ -5,9 +5,9 @@
 #include "engine/gui/GuiProps.h"
 #include "engine/gui/TiledFrame.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -18,9 +18,7 @@ class TiledFrames : public rendertest::PublishedRecordingDevice {
 protected:
   void SetUp() override {
     PublishedRecordingDevice::SetUp();
-    d3dx9::Image image = d3dx9::blankImage(64, 32);
-    folder_.write("skin.bmp", std::string(reinterpret_cast<const char*>(d3dx9::encodeBmp(image, 24).data()),
-                                          d3dx9::encodeBmp(image, 24).size()));
+    folder_.write("skin.bmp", testsupport::solidBmp(64, 32, 0x000000));
     folder_.write("skin.ts", "FileName = \"skin.bmp\";"
                              "Subs[0].Id = \"knob\"; Subs[0].x1 = 32; Subs[0].y1 = 0; Subs[0].w = 16; Subs[0].h = 16;");
     textures_.searchPaths().add(FileLocation::disk(folder_.path().string()));

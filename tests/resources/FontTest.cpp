@@ -8,20 +8,15 @@
 #include "engine/data/archive/RarWriter.h"
 #include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace engine;
 
-std::string png(UINT width, UINT height) {
-  d3dx9::Image image = d3dx9::blankImage(width, height);
-  std::vector<BYTE> bytes;
-  d3dx9::encodePng(image, true, bytes);
-  return std::string(bytes.begin(), bytes.end());
-}
+constexpr auto png = testsupport::blankPng;
 
 class Fonts : public rendertest::PublishedRecordingDevice {
 protected:

@@ -12,22 +12,15 @@
 #include "engine/resources/textures/TextureAnimation.h"
 #include "engine/resources/textures/TextureDefinition.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace engine;
 
-std::string bmp(UINT width, UINT height, std::uint32_t rgb) {
-  d3dx9::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(std::size_t(width) * height, 0xFF000000u | rgb);
-  const std::vector<BYTE> bytes = d3dx9::encodeBmp(image, 24);
-  return std::string(bytes.begin(), bytes.end());
-}
+constexpr auto bmp = testsupport::solidBmp;
 
 TextureDefinition definitionOf(std::string_view text) {
   MemoryStream stream;

@@ -11,23 +11,16 @@
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "tests/render/PublishedRecordingDevice.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace engine;
 
-// A 24-bit BMP of one colour (0xRRGGBB).
-std::string bmp(UINT width, UINT height, std::uint32_t rgb) {
-  d3dx9::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(std::size_t(width) * height, 0xFF000000u | rgb);
-  const std::vector<BYTE> bytes = d3dx9::encodeBmp(image, 24);
-  return std::string(bytes.begin(), bytes.end());
-}
+using testsupport::solidBmp;
+constexpr auto bmp = solidBmp;
 
 class Textures : public rendertest::PublishedRecordingDevice {
 protected:
