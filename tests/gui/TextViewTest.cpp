@@ -138,6 +138,16 @@ TEST_F(TextViews, WrappingBreaksAtWordsAndInsideWordsTooWide) {
   EXPECT_EQ(view_->lines().size(), 4u); // laid out again on draw, not on move
   drawn();
   EXPECT_EQ(view_->lines().size(), 19u);
+
+  // Spacing after the last glyph may take a word past the view: it still goes on the line
+  // rather than wrapping for ever.
+  TextStyle spaced = view_->style();
+  spaced.charSpace = 3;
+  view_->setStyle(spaced);
+  view_->setRect({100, 50, 64, 100});
+  view_->setText(u"abcdefgh");
+  ASSERT_EQ(view_->lines().size(), 2u);
+  EXPECT_EQ(view_->lines()[0].rect.width, 65);
 }
 
 TEST_F(TextViews, AFloatTakesTheLeftOfTheLinesBesideIt) {
@@ -159,6 +169,16 @@ TEST_F(TextViews, AFloatTakesTheLeftOfTheLinesBesideIt) {
   EXPECT_EQ(image.node->image->rect(), (GuiRect{0, 0, 30, 30}));
   view_->setText(u"plain");
   EXPECT_EQ(view_->children().size(), 0u);
+
+  // A word that cannot pass a tall float on its side goes below it in one step.
+  view_->setMarkup(u"<F TextFloat><IMG Width=30 Height=4000/></F>abcdefghijklmnop");
+  ASSERT_EQ(view_->lines().size(), 4u);
+  EXPECT_EQ(view_->lines()[1].end, view_->lines()[1].begin);
+  EXPECT_EQ(view_->lines()[2].rect, (GuiRect{0, 4000, 74, 12}));
+  // Image sizes stay within 4096 pixels, whatever a document says.
+  view_->setMarkup(u"<IMG Width=99999999999 Height=-5/>");
+  EXPECT_EQ(view_->items().at(0).node->imageWidth, 4096);
+  EXPECT_EQ(view_->items().at(0).node->imageHeight, 0);
 }
 
 TEST_F(TextViews, GlyphsLandOnWholePixelsAndAreCutWithTheirTextureRectangles) {

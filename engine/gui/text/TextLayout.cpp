@@ -134,7 +134,10 @@ TextLayoutResult layoutText(const std::vector<TextItem>& items, int viewWidth, b
         line.reason = LineEnd::EndOfText;
         break;
       }
-      const bool holds = line.rect.width > 0 || word.count > 1;
+      // A word may end past the room its glyphs were measured in (its spacing counts after
+      // the test). On a line that holds nothing, wrapping helps only where a float narrows
+      // the line; anywhere else the next line would be the same, for ever.
+      const bool holds = line.rect.width > 0 || (word.count > 1 && floatWidth > 0);
       if (word.kind != WordKind::Break && wrap && word.width > remaining && holds) {
         line.reason = LineEnd::Wrap;
         break;
@@ -159,8 +162,11 @@ TextLayoutResult layoutText(const std::vector<TextItem>& items, int viewWidth, b
       remaining = viewWidth - line.rect.width;
     }
     line.end = at;
-    if (line.rect.width == 0)
-      line.rect.height = emptyLineHeight(items, line.begin, fonts);
+    if (line.rect.width == 0) line.rect.height = emptyLineHeight(items, line.begin, fonts);
+    // A line left empty by a float goes straight below it rather than a space's height at a
+    // time (a tall image would make that millions of lines).
+    if (line.end == line.begin && line.reason == LineEnd::Wrap)
+      line.rect.height = std::max(floatBottom - top, 1);
     else if (line.rect.height == 0)
       line.rect.height = std::max(floatBottom - top, 0);
     const int rowSpace = line.begin < items.size() ? items[line.begin].node->style.rowSpace : 0;

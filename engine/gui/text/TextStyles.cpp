@@ -1,11 +1,21 @@
 #include "engine/gui/text/TextStyles.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "engine/resources/fonts/FontManager.h"
 
 namespace engine {
 namespace {
+
+// Spacing and image sizes stay within what a screen could show, so that sums over a long
+// text cannot overflow.
+constexpr std::int64_t kLargestSpacing = 4096;
+constexpr std::int64_t kLargestImage = 4096;
+
+int limitedNumber(std::u16string_view text, std::int64_t low, std::int64_t high) {
+  return static_cast<int>(std::clamp(attributeNumber(text), low, high));
+}
 
 std::uint32_t colorNumber(std::u16string_view text) {
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(attributeNumber(text)) & 0xFFFFFFFFu);
@@ -15,9 +25,9 @@ void applyAttributes(TextNode& node) {
   TextStyle& style = node.style;
   if (const auto* size = node.attribute(u"Size")) style.size = static_cast<std::int32_t>(attributeNumber(*size));
   if (const auto* space = node.attribute(u"CharSpace"))
-    style.charSpace = static_cast<std::int32_t>(attributeNumber(*space));
+    style.charSpace = limitedNumber(*space, -kLargestSpacing, kLargestSpacing);
   if (const auto* rows = node.attribute(u"RowSpace"))
-    style.rowSpace = static_cast<std::int32_t>(attributeNumber(*rows));
+    style.rowSpace = limitedNumber(*rows, -kLargestSpacing, kLargestSpacing);
   if (const auto* font = node.attribute(u"FontName")) style.fontName = *font;
   if (node.isTag(u"B") || node.attribute(u"Bold")) style.flags |= kTextBold;
   if (node.isTag(u"I") || node.attribute(u"Italic")) style.flags |= kTextItalic;
@@ -27,8 +37,8 @@ void applyAttributes(TextNode& node) {
     style.bgColor = FloatColor::fromArgb(colorNumber(*background));
   node.floating = node.attribute(u"TextFloat") != nullptr;
   if (node.isTag(u"IMG")) {
-    if (const auto* width = node.attribute(u"Width")) node.imageWidth = static_cast<int>(attributeNumber(*width));
-    if (const auto* height = node.attribute(u"Height")) node.imageHeight = static_cast<int>(attributeNumber(*height));
+    if (const auto* width = node.attribute(u"Width")) node.imageWidth = limitedNumber(*width, 0, kLargestImage);
+    if (const auto* height = node.attribute(u"Height")) node.imageHeight = limitedNumber(*height, 0, kLargestImage);
   }
 }
 
