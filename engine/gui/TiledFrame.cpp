@@ -15,13 +15,13 @@ constexpr AnchorNames kTileAnchors{"tile", "PARENT"};
 // right and bottom edges ("w" or "x2", "h" or "y2").
 TextureRef requestTexture(const PropsMap& entry) {
   TextureManager* textures = textureManager();
-  const std::string spec = entry.getString("texture", "");
-  if (!textures || spec.empty()) return {};
+  const std::string named = entry.getString("texture", "");
+  if (!textures || named.empty()) return {};
   TextureRequest request;
-  const std::size_t colon = spec.find(':');
-  request.location = FileLocation::diskOrArchive(nullptr, spec.substr(0, colon));
+  const std::size_t colon = named.find(':');
+  request.location = FileLocation::diskOrArchive(nullptr, named.substr(0, colon));
   if (colon != std::string::npos) {
-    request.subName = spec.substr(colon + 1);
+    request.subName = named.substr(colon + 1);
     request.flags |= kMatchSubName;
   } else if (const PropsNode* rect = entry.findChild("texrect")) {
     const PropsMap& keys = rect->children();
