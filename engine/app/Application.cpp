@@ -209,6 +209,9 @@ bool Application::handleDeviceLost() {
       settings_.height = mode.Height;
       settings_.refreshRate = mode.RefreshRate;
       settings_.displayFormat = mode.Format;
+      // A windowed device draws in the desktop's format; keeping it in the settings as well
+      // makes every later refill of the present parameters (a resize) follow it.
+      settings_.backBufferFormat = mode.Format;
       presentParams_.BackBufferFormat = mode.Format;
     }
   }

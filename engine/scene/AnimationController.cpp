@@ -166,14 +166,14 @@ bool AnimationController::combine(const std::function<bool(const AnimationPlayer
         windowAny = true;
       }
       if (index == windowLast && windowAny) {
+        // The window's layers produced matrices, even when they cannot be blended (then
+        // they add nothing).
+        any = true;
         const std::int64_t elapsed =
             std::clamp<std::int64_t>(nowMs - fadeStartMs_, 0, std::max<std::int64_t>(fadeDurationMs_, 0));
         const float f = fadeDurationMs_ > 0 ? float(elapsed) / float(fadeDurationMs_) : 1.0f;
         Matrix blended;
-        if (blendMatrices(first.m, second.m, f, blended)) {
-          multiply(result, result, blended);
-          any = true;
-        }
+        if (blendMatrices(first.m, second.m, f, blended)) multiply(result, result, blended);
       }
     }
     ++index;

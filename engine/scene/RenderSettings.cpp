@@ -73,9 +73,13 @@ private:
       return;
     }
     stageState(i, D3DTSS_TEXCOORDINDEX, s.texCoordIndex);
-    // Textures carry no coordinate transform of their own yet: the stage uses its
-    // coordinates as they are.
-    stageState(i, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    D3DMATRIX transform;
+    if (s.texture->coordinateTransform(transform)) {
+      stageState(i, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+      ok_ = stateCache().setTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + i), transform) && ok_;
+    } else {
+      stageState(i, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    }
     ok_ = stateCache().setTexture(i, s.texture->d3dTexture()) && ok_;
     sampler(i, D3DSAMP_ADDRESSU, s.addressU);
     sampler(i, D3DSAMP_ADDRESSV, s.addressV);

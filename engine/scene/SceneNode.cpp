@@ -50,7 +50,16 @@ bool SceneNode::visible(TraversalContext& context) const {
 }
 
 bool SceneNode::traverse(TraversalContext& context) {
-  if (context.nowMs < 0) context.nowMs = nowMilliseconds();
+  if (context.nowMs >= 0) return visit(context);
+  // The clock is read once for the whole tree, and only for this frame: a context kept from
+  // one frame to the next reads it again next time.
+  context.nowMs = nowMilliseconds();
+  const bool ok = visit(context);
+  context.nowMs = -1;
+  return ok;
+}
+
+bool SceneNode::visit(TraversalContext& context) {
   const double* at = (context.flags & kTraverseAtTime) ? &context.time : nullptr;
   const Matrix animated = animatedLocal(context.nowMs, at);
   const Matrix savedWorld = context.world;
@@ -81,7 +90,7 @@ bool SceneNode::traverse(TraversalContext& context) {
     }
   }
   for (auto& entry : children_)
-    ok = entry.value->traverse(context) && ok;
+    ok = entry.value->visit(context) && ok;
 
   context.world = savedWorld;
   if (context.staticWorld) *context.staticWorld = savedStatic;

@@ -36,7 +36,7 @@ struct TraversalContext {
   // The camera culling tests against: this one, else the queue's; without either nothing
   // is culled.
   Camera* camera = nullptr;
-  std::int64_t nowMs = -1; // the engine clock for this frame; -1 reads it on entry
+  std::int64_t nowMs = -1; // the engine clock for this frame; -1 reads it at each traversal
 };
 
 // Whether a box (in world coordinates) lies wholly outside the view of `viewProjection`:
@@ -122,8 +122,9 @@ public:
   bool updateWorldBounds();
   const BoundingBox& worldBounds() const { return worldBounds_; }
 
-  // The per-frame update and draw of this node and its subtree. The context's matrices
-  // are as they were when it returns. False when a draw failed.
+  // The per-frame update and draw of this node and its subtree, at the context's `nowMs`
+  // or, when that is -1, at the clock read now. The context is as it was when it returns.
+  // False when a draw failed.
   bool traverse(TraversalContext& context);
 
   // Matrices the loader and the traversal keep on the node.
@@ -134,6 +135,8 @@ public:
 
 private:
   bool visible(TraversalContext& context) const;
+  // traverse() of this node and its subtree, with the context's time set.
+  bool visit(TraversalContext& context);
 
   template <class F> void forSubtree(bool subtree, F f);
 

@@ -218,11 +218,14 @@ bool Track::evaluateRotation(float t, D3DXQUATERNION& out) const {
   const D3DXQUATERNION q2 = keys_[i + 1].asQuaternion();
   if (flags_ & kTrackLinear) {
     out = slerp(q1, q2, u);
-    return true;
+  } else {
+    const Segment& s = segment(i);
+    const D3DXQUATERNION a = slerp(q1, s.c1, u), b = slerp(s.c1, s.c2, u), c = slerp(s.c2, q2, u);
+    out = slerp(slerp(a, b, u), slerp(b, c, u), u);
   }
-  const Segment& s = segment(i);
-  const D3DXQUATERNION a = slerp(q1, s.c1, u), b = slerp(s.c1, s.c2, u), c = slerp(s.c2, q2, u);
-  out = slerp(slerp(a, b, u), slerp(b, c, u), u);
+  // Slerp between close quaternions falls back to a straight blend, which is a little
+  // short of unit length, and six of them in a row shrink the turn into a scaling.
+  D3DXQuaternionNormalize(&out, &out);
   return true;
 }
 

@@ -107,8 +107,14 @@ HRESULT DeviceCore::GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) {
 }
 
 HRESULT DeviceCore::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
-  if (!pPresentationParameters) return fail("Reset", "no present parameters");
   if (loss_.phase() == DeviceLoss::Phase::Lost) return D3DERR_DEVICELOST;
+  const HRESULT result = resetSwapChain(pPresentationParameters);
+  if (FAILED(result)) loss_.resetFailed();
+  return result;
+}
+
+HRESULT DeviceCore::resetSwapChain(D3DPRESENT_PARAMETERS* pPresentationParameters) {
+  if (!pPresentationParameters) return fail("Reset", "no present parameters");
   if (defaultPoolResources_ > 0) {
     report("Reset: " + std::to_string(defaultPoolResources_) +
            " D3DPOOL_DEFAULT resources are still alive; release them before resetting");
@@ -118,10 +124,7 @@ HRESULT DeviceCore::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
   HRESULT result = direct3d_.completePresentParameters(adapter_, focusWindow_, *backend_, params);
   if (FAILED(result)) return result;
   result = backend_->configure(params);
-  if (FAILED(result)) {
-    loss_.resetFailed(); // the old swap chain is gone: only another Reset can bring one back
-    return result;
-  }
+  if (FAILED(result)) return result;
   *pPresentationParameters = params;
   params_ = params;
   inScene_ = false;
@@ -211,6 +214,21 @@ HRESULT DeviceCore::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format
   return D3D_OK;
 }
 
+HRESULT DeviceCore::UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBaseTexture9* pDestinationTexture) {
+  auto* source = dynamic_cast<Texture*>(pSourceTexture);
+  auto* destination = dynamic_cast<Texture*>(pDestinationTexture);
+  if (!source || !destination || &source->owner() != this || &destination->owner() != this)
+    return fail("UpdateTexture", "no textures of this device");
+  if (source->pool() != D3DPOOL_SYSTEMMEM || destination->pool() != D3DPOOL_DEFAULT)
+    return fail("UpdateTexture", "copies from D3DPOOL_SYSTEMMEM to D3DPOOL_DEFAULT only");
+  const TextureDescription& from = source->description();
+  const TextureDescription& to = destination->description();
+  if (from.format != to.format || from.width != to.width || from.height != to.height || from.levels < to.levels)
+    return fail("UpdateTexture", "the textures differ in format, size or levels");
+  destination->copyLevelsFrom(*source);
+  return D3D_OK;
+}
+
 // ---------------------------------------------------------------------------------------
 // Frame
 
@@ -230,7 +248,8 @@ HRESULT DeviceCore::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCO
 
 HRESULT DeviceCore::BeginScene() {
   if (inScene_) return fail("BeginScene", "already in a scene");
-  if (loss_.lost()) return D3DERR_DEVICELOST;
+  // A lost device draws nothing but says nothing either: only Present, TestCooperativeLevel
+  // and Reset report the loss.
   inScene_ = true;
   return D3D_OK;
 }

@@ -64,6 +64,7 @@ public:
                              HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                             IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBaseTexture9* pDestinationTexture) override;
 
   // Frame
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
@@ -131,6 +132,8 @@ private:
   ~DeviceCore() override;
 
   HRESULT fail(const char* method, const char* reason);
+  // The work of Reset; any failure leaves the device lost.
+  HRESULT resetSwapChain(D3DPRESENT_PARAMETERS* pPresentationParameters);
   void unbindAll();
   HRESULT validateDraw(const char* method, D3DPRIMITIVETYPE type, UINT primitiveCount, DrawRequest& request);
   HRESULT submitDraw(const DrawRequest& request);

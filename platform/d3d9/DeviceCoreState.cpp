@@ -112,6 +112,7 @@ HRESULT DeviceCore::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   if (pTexture) {
     texture = dynamic_cast<Texture*>(pTexture);
     if (!texture || &texture->owner() != this) return fail("SetTexture", "the texture belongs to another device");
+    if (!texture->drawable()) return fail("SetTexture", "scratch and system-memory textures cannot be drawn");
   }
   Texture* previous = state_.texture(Stage);
   if (state_.setTexture(Stage, texture) == Change::Changed) rebind(previous, texture);

@@ -12,7 +12,8 @@ namespace d3d9 {
 
 // Makes the device lost now: TestCooperativeLevel then answers D3DERR_DEVICELOST for the
 // next `lostReports` calls (at least one), then D3DERR_DEVICENOTRESET until a Reset
-// succeeds; BeginScene and Present fail while the device is lost.
+// succeeds. While the device is lost Present answers D3DERR_DEVICELOST; scenes, draws and
+// state calls succeed without drawing anything.
 // A running program can also be told to lose its device through the environment:
 // TICKWOOD_FORCE_DEVICE_LOSS=<n>[,<m>...] loses each device right after its n-th (and m-th,
 // ...) Present. False when `device` is not one of this stand-in's devices.

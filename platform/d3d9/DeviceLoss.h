@@ -1,7 +1,7 @@
 // The lost-device cycle of a device: operational, then lost (TestCooperativeLevel answers
 // D3DERR_DEVICELOST), then waiting for a reset (D3DERR_DEVICENOTRESET) until Reset
-// succeeds. Loss is only ever caused on purpose here: by the test hook or by a schedule of
-// present counts from the environment.
+// succeeds. Loss is caused on purpose (by the test hook or by a schedule of present counts
+// from the environment) or by a Reset that failed.
 #pragma once
 
 #include "platform/d3d9/d3d9types.h"
@@ -25,8 +25,11 @@ public:
   HRESULT testCooperativeLevel();
   void presented();
   void resetSucceeded() { phase_ = Phase::Operational; }
-  // A reset that failed half way leaves the device waiting for another one.
-  void resetFailed() { phase_ = Phase::NotReset; }
+  // Any failed Reset leaves the device lost, waiting for another Reset (a device that
+  // cannot be reset yet stays as it is).
+  void resetFailed() {
+    if (phase_ != Phase::Lost) phase_ = Phase::NotReset;
+  }
 
   Phase phase() const { return phase_; }
   bool lost() const { return phase_ != Phase::Operational; }

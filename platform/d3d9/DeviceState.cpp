@@ -230,6 +230,7 @@ void DeviceState::reset(bool depthBuffer, UINT targetWidth, UINT targetHeight) {
     s[D3DTSS_COLORARG0] = D3DTA_CURRENT;
     s[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
     s[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+    s[D3DTSS_CONSTANT] = 0xFFFFFFFF; // opaque white, like the texture factor
   }
   for (auto& s : samplerStates_) {
     s.fill(0);

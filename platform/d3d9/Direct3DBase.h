@@ -20,6 +20,18 @@ struct AdapterDescription {
   std::vector<D3DDISPLAYMODE> modes;
 };
 
+// Abilities every device of this stand-in has, whatever draws behind it: the state they
+// name is kept by the device core and drawn by the OpenGL back end.
+constexpr DWORD kPrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
+                                     D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_CLIPTLVERTS |
+                                     D3DPMISCCAPS_TSSARGTEMP | D3DPMISCCAPS_BLENDOP | D3DPMISCCAPS_PERSTAGECONSTANT |
+                                     D3DPMISCCAPS_SEPARATEALPHABLEND;
+constexpr DWORD kStencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE |
+                               D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT |
+                               D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR | D3DSTENCILCAPS_TWOSIDED;
+constexpr DWORD kShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB |
+                             D3DPSHADECAPS_ALPHAGOURAUDBLEND | D3DPSHADECAPS_FOGGOURAUD;
+
 struct BackendCapabilities {
   D3DCAPS9 caps{};                          // of the one device type offered, D3DDEVTYPE_HAL
   std::vector<D3DFORMAT> textureFormats;    // usable as textures

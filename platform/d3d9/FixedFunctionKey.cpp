@@ -122,13 +122,12 @@ FixedFunctionKey makeFixedFunctionKey(const DeviceState& state, const VertexLayo
     const DWORD a0 = (alphaReads & 1) ? validArg(state.stageState(s, D3DTSS_ALPHAARG0)) : D3DTA_CURRENT;
     const DWORD a1 = (alphaReads & 2) ? validArg(state.stageState(s, D3DTSS_ALPHAARG1)) : D3DTA_TEXTURE;
     const DWORD a2 = (alphaReads & 4) ? validArg(state.stageState(s, D3DTSS_ALPHAARG2)) : D3DTA_CURRENT;
-    // Whether the stage has a texture matters where argument 1 reads it (see texturelessStage).
-    const bool firstReadsTexture = ((colorReads & 2) && (c1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE) ||
-                                   ((alphaReads & 2) && (a1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE);
-    const bool hasTexture = firstReadsTexture && state.texture(s) != nullptr;
-    const bool off = !hasTexture && (colorReads & 2) && (c1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-    const bool samples =
-        !off && (readsTexture(colorOp, c0, c1, c2) || readsTexture(alphaOp, a0, a1, a2) || previousPremodulates);
+    // Whether the stage has a texture matters where an argument reads it (see the header).
+    const bool colorReadsTexture = readsTexture(colorOp, c0, c1, c2);
+    const bool alphaReadsTexture = readsTexture(alphaOp, a0, a1, a2);
+    const bool hasTexture = (colorReadsTexture || alphaReadsTexture) && state.texture(s) != nullptr;
+    const bool off = !hasTexture && colorReadsTexture;
+    const bool samples = hasTexture || (!off && previousPremodulates);
     previousPremodulates = colorOp == D3DTOP_PREMODULATE;
 
     colorWord = field(colorOp ^ defaultColorOp(s), 0) | field(c1 ^ D3DTA_TEXTURE, 5) | field(c2 ^ D3DTA_CURRENT, 11) |
@@ -211,11 +210,10 @@ DecodedKey decodeFixedFunctionKey(const FixedFunctionKey& key) {
     st.transformCount = bitsAt(aw, 23, 3);
     st.projected = bitsAt(aw, 26, 1);
     if (!bitsAt(cw, 30, 1)) {
-      // A stage whose argument 1 reads a texture it does not have: its colour side turns the
-      // stage (and the rest of the cascade) off, its alpha side passes the alpha on.
-      if ((argumentsRead(st.colorOp) & 2) && (st.colorArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE) break;
-      if ((argumentsRead(st.alphaOp) & 2) && (st.alphaArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
-        st.alphaOp = D3DTOP_DISABLE;
+      // A stage reading a texture it does not have, through any argument: its colour side
+      // turns the stage (and the rest of the cascade) off, its alpha side passes the alpha on.
+      if (readsTexture(st.colorOp, st.colorArg0, st.colorArg1, st.colorArg2)) break;
+      if (readsTexture(st.alphaOp, st.alphaArg0, st.alphaArg1, st.alphaArg2)) st.alphaOp = D3DTOP_DISABLE;
     }
     st.samplesTexture = readsTexture(st.colorOp, st.colorArg0, st.colorArg1, st.colorArg2) ||
                         readsTexture(st.alphaOp, st.alphaArg0, st.alphaArg1, st.alphaArg2) || previousPremodulates;

@@ -5,9 +5,9 @@
 // Each field stores the state value exclusive-or'ed with Direct3D's default, so the key of
 // a freshly created device is all zero.
 //
-// A stage whose argument 1 reads a texture the stage does not have follows the reference
-// rasteriser: on the colour side the stage and all later ones are off, on the alpha side
-// the alpha passes through. That is what lets untextured geometry show its vertex colour
+// A stage whose arguments read a texture the stage does not have (whichever argument it
+// is) follows the reference rasteriser: on the colour side the stage and all later ones are
+// off, on the alpha side the alpha passes through. That is what lets untextured geometry show its vertex colour
 // under the default stage states. Fields that cannot affect the result (stages after
 // the first disabled one, arguments an operation does not read, lighting of pre-transformed
 // vertices, ...) are cleared, so equivalent states share a program.
@@ -32,7 +32,7 @@
 //   bits 11-16 argument 2 ^ CURRENT  bits 17-22 argument 0 ^ CURRENT
 //   colour word: bit 23 result to TEMP; bits 24-26 coordinate set ^ s;
 //                bits 27-29 coordinate generation (D3DTSS_TCI_* >> 16);
-//                bit 30 the stage has a texture (kept only where argument 1 reads it)
+//                bit 30 the stage has a texture (kept only where an argument reads it)
 //   alpha word:  bits 23-25 texture transform count; bit 26 projected
 #pragma once
 

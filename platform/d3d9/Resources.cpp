@@ -136,14 +136,19 @@ HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
   return D3D_OK;
 }
 
+Texture::~Texture() = default;
+
 HRESULT Texture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) {
   if (!ppSurfaceLevel || Level >= description_.levels) return D3DERR_INVALIDCALL;
-  *ppSurfaceLevel = new TextureSurface(owner_, *this, Level);
+  if (surfaces_.empty()) surfaces_.resize(description_.levels);
+  if (!surfaces_[Level]) surfaces_[Level] = std::make_unique<TextureSurface>(*this, Level);
+  *ppSurfaceLevel = surfaces_[Level].get();
+  AddRef();
   return D3D_OK;
 }
 
 HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
-  if (!pLockedRect || Level >= description_.levels) return D3DERR_INVALIDCALL;
+  if (!pLockedRect || Level >= description_.levels || !lockable()) return D3DERR_INVALIDCALL;
   LevelData& level = levels_[Level];
   if (level.locked) return D3DERR_INVALIDCALL;
   const LONG width = static_cast<LONG>(levelWidth(Level));
@@ -180,12 +185,14 @@ HRESULT Texture::UnlockRect(UINT Level) {
   return D3D_OK;
 }
 
-TextureSurface::TextureSurface(ResourceOwner& owner, Texture& texture, UINT level)
-    : Resource(owner, texture.pool(), false), texture_(texture), level_(level) {
-  texture_.AddRef();
+void Texture::copyLevelsFrom(const Texture& source) {
+  for (UINT i = 0; i < description_.levels; ++i) {
+    LevelData& level = levels_[i];
+    level.bytes = source.levels_[i].bytes;
+    if (backend_)
+      backend_->updateLevel(i, level.bytes.data(), level.pitch, RECT{0, 0, LONG(levelWidth(i)), LONG(levelHeight(i))});
+  }
 }
-
-TextureSurface::~TextureSurface() { texture_.Release(); }
 
 HRESULT TextureSurface::GetDesc(D3DSURFACE_DESC* pDesc) { return texture_.GetLevelDesc(level_, pDesc); }
 

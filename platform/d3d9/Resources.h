@@ -162,9 +162,12 @@ private:
   mutable UINT wholeMax_ = 0;
 };
 
+class TextureSurface;
+
 class Texture final : public Resource<IDirect3DTexture9> {
 public:
   Texture(ResourceOwner& owner, const TextureDescription& description);
+  ~Texture() override;
 
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
   DWORD GetLevelCount() override { return description_.levels; }
@@ -177,6 +180,13 @@ public:
   TextureBackend* backend() const { return backend_.get(); }
   UINT levelWidth(UINT level) const;
   UINT levelHeight(UINT level) const;
+  // Whether the application may lock it: the GPU's own memory (D3DPOOL_DEFAULT) only when
+  // it was made dynamic.
+  bool lockable() const { return pool() != D3DPOOL_DEFAULT || (description_.usage & D3DUSAGE_DYNAMIC); }
+  // Whether it can be bound for drawing: scratch and system memory textures cannot.
+  bool drawable() const { return pool() == D3DPOOL_DEFAULT || pool() == D3DPOOL_MANAGED; }
+  // Copies every level of `source` (same format and sizes) in and tells the back end.
+  void copyLevelsFrom(const Texture& source);
 
 private:
   struct LevelData {
@@ -190,14 +200,21 @@ private:
   TextureDescription description_;
   std::vector<LevelData> levels_;
   std::unique_ptr<TextureBackend> backend_;
+  std::vector<std::unique_ptr<TextureSurface>> surfaces_; // made on first request, one per level
 };
 
-// One level of a texture seen as a surface (GetSurfaceLevel).
-class TextureSurface final : public Resource<IDirect3DSurface9> {
+// One level of a texture seen as a surface (GetSurfaceLevel). It is part of its texture:
+// made once per level and counted with the texture's references, so a surface asked for
+// twice is the same object (callers compare surfaces by pointer) and holding it keeps the
+// texture.
+class TextureSurface final : public IDirect3DSurface9 {
 public:
-  TextureSurface(ResourceOwner& owner, Texture& texture, UINT level);
-  ~TextureSurface() override;
+  TextureSurface(Texture& texture, UINT level) : texture_(texture), level_(level) {}
+  ~TextureSurface() override = default;
 
+  ULONG AddRef() override { return texture_.AddRef(); }
+  ULONG Release() override { return texture_.Release(); }
+  HRESULT GetDevice(IDirect3DDevice9** ppDevice) override { return texture_.GetDevice(ppDevice); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
   HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
   HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;

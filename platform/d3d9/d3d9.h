@@ -81,6 +81,7 @@ struct IDirect3DDevice9 : IUnknown {
                                      IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) = 0;
   virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                     IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) = 0;
+  virtual HRESULT UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBaseTexture9* pDestinationTexture) = 0;
 
   // Frame
   virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) = 0;

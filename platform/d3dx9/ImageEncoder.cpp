@@ -90,6 +90,8 @@ bool runJpeg(JpegWrite& w) {
   w.info.in_color_space = w.grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&w.info);
   jpeg_set_quality(&w.info, w.quality, TRUE);
+  // Huffman tables fitted to the picture: the same pixels in a 4 to 15 percent smaller file.
+  w.info.optimize_coding = TRUE;
   jpeg_start_compress(&w.info, TRUE);
   w.row->resize(std::size_t(w.image->width) * UINT(w.info.input_components));
   while (w.info.next_scanline < w.info.image_height) {

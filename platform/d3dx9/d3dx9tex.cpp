@@ -194,6 +194,24 @@ HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter
   return fillLevelsAfter(texture, 0, std::move(level), boxed);
 }
 
+// Fills a texture the way the device allows: one the application cannot lock (the GPU's
+// own memory, D3DPOOL_DEFAULT without D3DUSAGE_DYNAMIC) through a system-memory copy.
+HRESULT fillCreatedTexture(IDirect3DDevice9* device, IDirect3DTexture9* texture, const Image& image, DWORD filter,
+                           DWORD mipFilter) {
+  D3DSURFACE_DESC desc;
+  texture->GetLevelDesc(0, &desc);
+  if (desc.Pool != D3DPOOL_DEFAULT || (desc.Usage & D3DUSAGE_DYNAMIC))
+    return fillTexture(texture, image, filter, mipFilter);
+  IDirect3DTexture9* staging = nullptr;
+  HRESULT result = device->CreateTexture(desc.Width, desc.Height, texture->GetLevelCount(), 0, desc.Format,
+                                         D3DPOOL_SYSTEMMEM, &staging, nullptr);
+  if (FAILED(result)) return result;
+  result = fillTexture(staging, image, filter, mipFilter);
+  if (SUCCEEDED(result)) result = device->UpdateTexture(staging, texture);
+  staging->Release();
+  return result;
+}
+
 bool decode(const void* data, UINT size, Image& image, std::string& error) {
   return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error);
 }
@@ -252,7 +270,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, const voi
                                           &texture, nullptr);
   if (FAILED(result)) return result;
   d3dx9::applyColorKey(image, ColorKey);
-  result = fillTexture(texture, image, Filter, MipFilter);
+  result = fillCreatedTexture(pDevice, texture, image, Filter, MipFilter);
   if (FAILED(result)) {
     texture->Release();
     return result;

@@ -100,7 +100,7 @@ bool ManualClock::performanceFrequency(LONGLONG& countsPerSecond) {
 
 bool ManualClock::performanceCounter(LONGLONG& count) {
   if (!counterPresent_) return false;
-  // Exact for frequencies that are multiples of 1000, which is all the tests use.
+  // now x frequency / 1000, rounded down, without overflowing for days of milliseconds.
   count = nowMs_ * (frequency_ / 1000) + (nowMs_ * (frequency_ % 1000)) / 1000;
   return true;
 }

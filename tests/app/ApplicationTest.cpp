@@ -8,6 +8,7 @@
 #include "engine/app/Application.h"
 #include "engine/core/Log.h"
 #include "engine/render/DevicePointer.h"
+#include "engine/render/StateCache.h"
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/win32/desktop.h"
@@ -223,6 +224,50 @@ TEST_F(ApplicationTest, ALostDeviceIsResetOnceItCanBe) {
   EXPECT_EQ(log_->count("Reset"), 1u);
   EXPECT_EQ(listener_.events, (std::vector<std::string>{"invalidate", "restore"}));
   EXPECT_EQ(app.device()->TestCooperativeLevel(), D3D_OK);
+}
+
+TEST_F(ApplicationTest, AResetLeavesTheStateCacheKnowingNothing) {
+  Application& app = created(false);
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(app.device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  engine::StateCache& cache = engine::stateCache();
+  ASSERT_TRUE(cache.setRenderState(D3DRS_LIGHTING, FALSE));
+  ASSERT_TRUE(cache.setTexture(0, texture));
+  ASSERT_TRUE(d3d9::forceDeviceLoss(app.device(), 1));
+  EXPECT_TRUE(app.handleDeviceLost()); // lost
+  EXPECT_TRUE(app.handleDeviceLost()); // reset: the device is back to its defaults
+  ASSERT_EQ(log_->count("Reset"), 1u);
+  log_->clear();
+  EXPECT_TRUE(cache.setRenderState(D3DRS_LIGHTING, FALSE));
+  EXPECT_TRUE(cache.setTexture(0, texture));
+  EXPECT_EQ(log_->count("SetRenderState"), 1u);
+  EXPECT_EQ(log_->count("SetTexture"), 1u);
+  DWORD lighting = TRUE;
+  app.device()->GetRenderState(D3DRS_LIGHTING, &lighting);
+  EXPECT_EQ(lighting, DWORD(FALSE));
+  cache.setTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(ApplicationTest, AWindowedResetFollowsADesktopThatChangedItsFormat) {
+  Application& app = created(false);
+  ASSERT_EQ(app.presentParams().BackBufferFormat, D3DFMT_X8R8G8B8);
+  ASSERT_TRUE(d3d9::forceDeviceLoss(app.device(), 1));
+  EXPECT_TRUE(app.handleDeviceLost()); // lost; meanwhile the desktop goes to 16 bits
+  ASSERT_TRUE(d3d9::setDesktopMode(app.d3d(), 0, {1280, 1024, 75, D3DFMT_R5G6B5}));
+  EXPECT_TRUE(app.handleDeviceLost());
+  EXPECT_TRUE(app.deviceUsable());
+  EXPECT_EQ(app.presentParams().BackBufferFormat, D3DFMT_R5G6B5);
+  EXPECT_EQ(app.backBufferDesc().Format, D3DFMT_R5G6B5);
+  EXPECT_EQ(app.deviceSettings().backBufferFormat, D3DFMT_R5G6B5);
+  EXPECT_EQ(app.deviceSettings().displayFormat, D3DFMT_R5G6B5);
+  EXPECT_EQ(app.deviceSettings().width, 1280u);
+  EXPECT_EQ(app.deviceSettings().refreshRate, 75u);
+  // A later resize keeps the desktop's format.
+  SetWindowPos(app.window(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(app.handlePossibleResize());
+  EXPECT_EQ(app.presentParams().BackBufferFormat, D3DFMT_R5G6B5);
+  EXPECT_EQ(app.backBufferDesc().Format, D3DFMT_R5G6B5);
 }
 
 TEST_F(ApplicationTest, EveryCooperativeLevelAnswerIsHandled) {

@@ -9,9 +9,17 @@ using namespace engine;
 TEST(Timer, MillisecondsComeFromThePerformanceCounter) {
   win32::ManualClock clock;
   win32::ScopedClock use(clock);
-  clock.setCounterFrequency(3579000); // an odd frequency: counts / (frequency / 1000)
+  clock.setCounterFrequency(3000000);
   clock.setNow(123456);
   EXPECT_EQ(nowMilliseconds(), 123456);
+  // An odd frequency shows the integer divisions: counts / (frequency / 1000), where
+  // frequency / 1000 drops the 545. The counter stands at 441916307 after 123456 ms, which
+  // gives 123474 (and not 123455, which counts * 1000 / frequency would give).
+  clock.setCounterFrequency(3579545);
+  LARGE_INTEGER counter{};
+  ASSERT_TRUE(QueryPerformanceCounter(&counter));
+  ASSERT_EQ(counter.QuadPart, 441916307);
+  EXPECT_EQ(nowMilliseconds(), 123474);
 }
 
 TEST(Timer, SlowOrMissingCounterFallsBackToTheMultimediaTimer) {

@@ -5,7 +5,11 @@
 #include <cmath>
 
 #include "clockroom/ClockApplication.h"
+#include "platform/d3d9/DeviceHooks.h"
+#include "platform/d3d9/recording/RecordingDirect3D.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/desktop.h"
+#include "tests/shell/RegistryFixture.h"
 
 namespace {
 
@@ -88,13 +92,47 @@ TEST(ClockMechanism, RotationKeysTurnAboutTheUpAxisAtTheLocalTime) {
   EXPECT_EQ(mechanism.hourHandRotation().value[1], std::sin(saver::handAngles(at(16, 30, 0, 0)).hour / 2));
 }
 
-TEST(ClockApplication, TheHandsFollowTheClockInEveryReadyFrame) {
-  win32::ManualClock clock;
-  clock.setLocalStart(at(3, 0, 0, 0));
-  win32::ScopedClock use(clock);
-  saver::ClockApplication application;
-  EXPECT_TRUE(application.updateScene());
-  EXPECT_EQ(application.clockMechanism().hourHandRotation().value[1], std::sin(0x1.921fb6p+0f / 2));
+// The clock application on the recording device, its room left out: the frames alone.
+class FramedClock : public saver::ClockApplication {
+public:
+  FramedClock() {
+    setDirect3DFactory([] { return d3d9::createRecordingDirect3D(); });
+  }
+  bool loadScene() override { return true; }
+};
+
+class ClockFrames : public shelltest::PrivateSession {
+protected:
+  void releaseApplication() override { app_.reset(); }
+
+  // The sine of half the hour hand's angle, as its rotation key holds it.
+  float hourKey() const { return app_->clockMechanism().hourHandRotation().value[1]; }
+  static float hourKeyAt(int hour, int minute) { return std::sin(saver::handAngles(at(hour, minute, 0, 0)).hour / 2); }
+
+  win32::ManualClock clock_;
+  win32::ScopedClock useClock_{clock_};
+  std::unique_ptr<FramedClock> app_ = std::make_unique<FramedClock>();
+};
+
+TEST_F(ClockFrames, TheHandsFollowTheClockInEveryReadyFrame) {
+  clock_.setLocalStart(at(3, 0, 0, 0));
+  ASSERT_TRUE(app_->startUp(nullptr, saver::RunMode::Saver, nullptr));
+  app_->frameLoop().begin();
+  ASSERT_TRUE(app_->frameLoop().runFrame());
+  EXPECT_EQ(hourKey(), hourKeyAt(3, 0));
+  clock_.advance(30 * 60 * 1000);
+  ASSERT_TRUE(app_->frameLoop().runFrame());
+  EXPECT_EQ(hourKey(), hourKeyAt(3, 30));
+  // While the device is lost no frame is drawn and the hands wait...
+  ASSERT_TRUE(d3d9::forceDeviceLoss(app_->device(), 2));
+  clock_.advance(30 * 60 * 1000);
+  ASSERT_TRUE(app_->frameLoop().runFrame());
+  EXPECT_EQ(hourKey(), hourKeyAt(3, 30));
+  // ...and the first frame after the reset shows the time it is then.
+  clock_.advance(15 * 60 * 1000);
+  for (int frame = 0; frame < 3; ++frame)
+    ASSERT_TRUE(app_->frameLoop().runFrame());
+  EXPECT_EQ(hourKey(), hourKeyAt(4, 15));
 }
 
 } // namespace

@@ -16,10 +16,9 @@
 #include "engine/render/StateCache.h"
 #include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
-#include "platform/d3dx9/Image.h"
 #include "shell/Settings.h"
-#include "tests/d3d9/GlTestDevice.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/GlTestDevice.h"
+#include "tests/support/Pictures.h"
 
 namespace {
 
@@ -49,9 +48,8 @@ protected:
     engine::publishFontManager(fonts_.get());
     const std::filesystem::path media = TICKWOOD_MEDIA_STAGE;
     ASSERT_TRUE(fonts_->loadFont(engine::FileLocation::disk((media / "64font.fs").string())));
-    const std::string sheet = testsupport::TempDir::read(media / "64font.png");
     std::string error;
-    ASSERT_TRUE(d3dx9::decodeImage(reinterpret_cast<const BYTE*>(sheet.data()), sheet.size(), sheet_, error)) << error;
+    ASSERT_TRUE(testsupport::readPicture(media / "64font.png", sheet_, error)) << error;
   }
   void TearDown() override {
     gui_.reset();

@@ -15,6 +15,7 @@
 #include "platform/win32/clock.h"
 #include "tests/scene/SceneDeviceTest.h"
 #include "tests/scene/SceneFile.h"
+#include "tests/support/Pictures.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ TEST_F(RoomAssembly, ThePhotoOnDiskTakesThePicturesPlaceUnlessThereIsNone) {
   material->addChild(texturesOf("Diffuse", "wood.bmp"));
   file_.materials().addChild(std::move(material));
   file_.children().addChild(triangles("Picture", 1, "Painting"));
-  const std::string photo = media_.write("holiday.bmp", bmp24(8, 4, 0x2040F0)).string();
+  const std::string photo = media_.write("holiday.bmp", testsupport::solidBmp(8, 4, 0x2040F0)).string();
   ASSERT_TRUE(load(photo));
   EXPECT_EQ(fileOf(room_.scene().root().findByName("picture")->geometry()->settings().stages[0].texture),
             "holiday.bmp");

@@ -19,7 +19,7 @@
 #include "engine/scene/MeshInstance.h"
 #include "platform/d3d9/DeviceHooks.h"
 #include "shell/Settings.h"
-#include "tests/d3d9/GlTestDevice.h"
+#include "tests/support/GlTestDevice.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Image tests of the things Direct3D 9 and OpenGL do differently: origin, pixel centres,
 // depth range, winding, plus clears, depth tests and the gamma ramp at present.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <cstdlib>
 
@@ -89,6 +89,45 @@ TEST_P(Basics, TransformedQuadLandsOnTheSamePixelsAsOnDirect3D) {
   finish();
   expectRectangle(gl, 40, 50, 47, 60, kWhite);
   expectRectangle(gl, 102, 13, 106, 14, kRed);
+}
+
+TEST_P(Basics, LinesCoverTheirLastPixelUnlessToldNot) {
+  // Rows of pre-transformed lines between x = 10 and x = 20 (pixel centres): a list, a
+  // strip, an indexed list drawn from right to left, and a list with D3DRS_LASTPIXEL off.
+  const RhwVertex list[4] = {{10, 5, 0.5f, 1, 0xFFFFFFFF},
+                             {20, 5, 0.5f, 1, 0xFFFFFFFF},
+                             {10, 7, 0.5f, 1, 0xFFFFFFFF},
+                             {20, 7, 0.5f, 1, 0xFFFFFFFF}};
+  const RhwVertex strip[3] = {
+      {10, 20, 0.5f, 1, 0xFFFFFFFF}, {15, 20, 0.5f, 1, 0xFFFFFFFF}, {20, 20, 0.5f, 1, 0xFFFFFFFF}};
+  const WORD indices[2] = {1, 0};
+  const RhwVertex indexed[2] = {{10, 30, 0.5f, 1, 0xFFFFFFFF}, {20, 30, 0.5f, 1, 0xFFFFFFFF}};
+  const RhwVertex unlit[2] = {{10, 40, 0.5f, 1, 0xFFFFFFFF}, {20, 40, 0.5f, 1, 0xFFFFFFFF}};
+  device->SetFVF(kRhwFvf);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 2, list, sizeof(RhwVertex));
+  device->DrawPrimitiveUP(D3DPT_LINESTRIP, 2, strip, sizeof(RhwVertex));
+  device->DrawIndexedPrimitiveUP(D3DPT_LINELIST, 0, 2, 1, indices, D3DFMT_INDEX16, indexed, sizeof(RhwVertex));
+  device->SetRenderState(D3DRS_LASTPIXEL, FALSE);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, unlit, sizeof(RhwVertex));
+  device->SetRenderState(D3DRS_LASTPIXEL, TRUE);
+  // A wide point size is the points' own business: the last pixel stays one pixel.
+  device->SetRenderState(D3DRS_POINTSIZE, 0x40800000); // 4.0f
+  const RhwVertex wide[2] = {{10, 50, 0.5f, 1, 0xFFFFFFFF}, {20, 50, 0.5f, 1, 0xFFFFFFFF}};
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, wide, sizeof(RhwVertex));
+  finish();
+  auto litInRow = [&](UINT y) {
+    int lit = 0;
+    for (UINT x = 0; x < kImageWidth; ++x)
+      lit += gl.pixel(x, y) == kWhite;
+    return lit;
+  };
+  for (UINT row : {5u, 7u, 20u, 30u, 50u}) {
+    EXPECT_EQ(litInRow(row), 11) << "row " << row;
+    EXPECT_EQ(gl.pixel(10, row), kWhite) << "row " << row;
+    EXPECT_EQ(gl.pixel(20, row), kWhite) << "row " << row;
+  }
+  EXPECT_EQ(litInRow(40), 10);
+  EXPECT_EQ(litInRow(49) + litInRow(51), 0);
 }
 
 TEST_P(Basics, CullModeRemovesTheFacesItNames) {

@@ -1,5 +1,5 @@
 // Alpha test and frame-buffer blending.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <cmath>
 

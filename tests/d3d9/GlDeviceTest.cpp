@@ -1,6 +1,6 @@
 // The OpenGL device as a whole: what Direct3D9 reports about the machine, buffers and draws,
 // counted back-end calls, device loss and reset.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include "platform/d3d9/Diagnostics.h"
 
@@ -183,7 +183,10 @@ TEST_P(Device, ForcedLossAndResetKeepDrawing) {
   ASSERT_TRUE(d3d9::forceDeviceLoss(device));
   EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
   EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
-  EXPECT_EQ(device->BeginScene(), D3DERR_DEVICELOST);
+  // A lost device takes a whole frame without complaint.
+  EXPECT_EQ(device->BeginScene(), D3D_OK);
+  drawRhwQuad(device, 0, 0, 100, 80, 0xFF0000FF);
+  EXPECT_EQ(device->EndScene(), D3D_OK);
   EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   // A default-pool resource blocks the reset until it is released.
   IDirect3DTexture9* dynamic = nullptr;
@@ -247,6 +250,16 @@ TEST(GlDirect3D, ReportsSdlDisplaysAndTheDriversAbilities) {
   EXPECT_EQ(caps.MaxTextureBlendStages, 8u);
   EXPECT_EQ(caps.MaxActiveLights, 8u);
   EXPECT_TRUE(caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE);
+  // What the image tests see working is reported: culling both ways, the colour write mask,
+  // the TEMP register, blend operations, stage constants, separate alpha blending, every
+  // stencil operation on both faces and Gouraud shading of colours, specular and fog.
+  const DWORD misc = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
+                     D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP | D3DPMISCCAPS_BLENDOP |
+                     D3DPMISCCAPS_PERSTAGECONSTANT | D3DPMISCCAPS_SEPARATEALPHABLEND | D3DPMISCCAPS_MASKZ;
+  EXPECT_EQ(caps.PrimitiveMiscCaps & misc, misc);
+  EXPECT_EQ(caps.StencilCaps, 0x1FFu);
+  EXPECT_EQ(caps.ShadeCaps, D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB |
+                                D3DPSHADECAPS_ALPHAGOURAUDBLEND | D3DPSHADECAPS_FOGGOURAUD);
   EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, desktop.Format, D3DFMT_A8R8G8B8, TRUE), D3D_OK);
   EXPECT_EQ(
       d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, desktop.Format, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8),

@@ -1,6 +1,6 @@
 // Per-vertex lighting and fog against Direct3D 9's formulas. Each vertex is drawn as a
 // one-pixel point, so the pixel shows exactly what the vertex computed.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include "platform/d3d9/DeviceState.h"
 

@@ -1,7 +1,7 @@
 // Every shape of generated program must compile and link: a GLSL mistake in a rarely used
 // path (bump operations, projected coordinates, exponential table fog, eight mixed lights)
 // would otherwise only show as a missing object in some scene.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include "platform/d3d9/DeviceState.h"
 #include "platform/d3d9/Diagnostics.h"

@@ -1,6 +1,6 @@
 // Every texture-stage operation against its formula. Each case draws one 10 x 10 cell of a
 // single frame, so the state changes between draws are exercised as well.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <algorithm>
 #include <array>
@@ -115,6 +115,19 @@ std::vector<Case> colorCases() {
              colorOp(d, 1, D3DTOP_ADD, fac, cur);
            },
            D},
+      Case{"a missing texture as argument 2 turns the stage off as well",
+           [=](IDirect3DDevice9* d) {
+             d->SetTexture(0, nullptr);
+             colorOp(d, 0, D3DTOP_MODULATE, fac, tex);
+             colorOp(d, 1, D3DTOP_ADD, fac, cur);
+           },
+           D},
+      Case{"a missing texture as argument 0 turns the stage off as well",
+           [=](IDirect3DDevice9* d) {
+             d->SetTexture(0, nullptr);
+             colorOp(d, 0, D3DTOP_LERP, fac, dif, tex);
+           },
+           D},
       Case{"two stages cascade through CURRENT",
            [=](IDirect3DDevice9* d) {
              colorOp(d, 0, D3DTOP_MODULATE, tex, dif);
@@ -168,6 +181,14 @@ std::vector<Case> alphaCases() {
              d->SetTexture(0, nullptr);
              colorOp(d, 0, D3DTOP_SELECTARG1, dif);
              alphaOp(d, 0, D3DTOP_SELECTARG1, tex);
+             showAlpha(d);
+           },
+           all(D[3])},
+      Case{"alpha reading a missing texture in argument 2 passes the alpha on",
+           [=](IDirect3DDevice9* d) {
+             d->SetTexture(0, nullptr);
+             colorOp(d, 0, D3DTOP_SELECTARG1, dif);
+             alphaOp(d, 0, D3DTOP_MODULATE, fac, tex);
              showAlpha(d);
            },
            all(D[3])},
@@ -228,6 +249,39 @@ TEST_P(StageOps, EveryOperationMatchesItsFormula) {
     const Rgba expected{int(std::lround(e[0] * 255)), int(std::lround(e[1] * 255)), int(std::lround(e[2] * 255)), 255};
     EXPECT_TRUE(colorNear(gl.pixel(x, y), expected, 1)) << cases[i].name;
   }
+}
+
+// What a device that was told nothing reads: the stage constant is opaque white, and a
+// vertex without a specular colour has opaque black wherever its specular is read.
+TEST_P(StageOps, UnsetConstantsAndMissingSpecularReadTheDefaults) {
+  struct PlainVertex {
+    float x, y, z, rhw;
+    D3DCOLOR diffuse;
+  };
+  auto cell = [&](float left, DWORD arg) {
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, arg);
+    const PlainVertex v[4] = {{left - 0.5f, -0.5f, 0.5f, 1.0f, kDiffuse},
+                              {left + 9.5f, -0.5f, 0.5f, 1.0f, kDiffuse},
+                              {left - 0.5f, 9.5f, 0.5f, 1.0f, kDiffuse},
+                              {left + 9.5f, 9.5f, 0.5f, 1.0f, kDiffuse}};
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(PlainVertex)), D3D_OK);
+  };
+  cell(0, D3DTA_CONSTANT);
+  cell(10, D3DTA_CONSTANT | D3DTA_ALPHAREPLICATE);
+  cell(20, D3DTA_SPECULAR);
+  cell(30, D3DTA_SPECULAR | D3DTA_ALPHAREPLICATE);
+  // Specular alpha is also the fog factor of pre-transformed vertices: opaque means unfogged.
+  device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+  device->SetRenderState(D3DRS_FOGCOLOR, D3DCOLOR_XRGB(255, 0, 0));
+  cell(40, D3DTA_SPECULAR | D3DTA_ALPHAREPLICATE);
+  finish();
+  EXPECT_EQ(gl.pixel(5, 5), (Rgba{255, 255, 255, 255}));
+  EXPECT_EQ(gl.pixel(15, 5), (Rgba{255, 255, 255, 255}));
+  EXPECT_EQ(gl.pixel(25, 5), (Rgba{0, 0, 0, 255}));
+  EXPECT_EQ(gl.pixel(35, 5), (Rgba{255, 255, 255, 255}));
+  EXPECT_EQ(gl.pixel(45, 5), (Rgba{255, 255, 255, 255}));
 }
 
 INSTANTIATE_IMAGE_TEST(StageOps);

@@ -1,6 +1,6 @@
 // Textures: every format the stand-in offers, partial uploads, levels, sampler states,
 // coordinate sets, texture transforms and generated coordinates.
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 #include <cmath>
 #include <cstring>

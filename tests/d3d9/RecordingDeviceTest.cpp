@@ -129,8 +129,19 @@ TEST_F(Recording, ScriptedCreateDeviceFailureGivesNoDevice) {
 TEST_F(Recording, LossHookRunsTheLostDeviceCycle) {
   ASSERT_TRUE(forceDeviceLoss(device, 2));
   EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-  EXPECT_EQ(device->BeginScene(), D3DERR_DEVICELOST);
+  // Only Present, TestCooperativeLevel and Reset report the loss; drawing goes on silently.
+  const float triangle[3][3] = {};
+  device->SetFVF(D3DFVF_XYZ);
+  EXPECT_EQ(device->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+  EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(device->BeginScene(), D3D_OK);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 12), D3D_OK);
+  EXPECT_EQ(device->EndScene(), D3D_OK);
   EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  DeviceStatistics statistics;
+  deviceStatistics(device, statistics);
+  EXPECT_EQ(statistics.draws, 0u);
+  EXPECT_EQ(statistics.presents, 0u);
   D3DPRESENT_PARAMETERS p = params;
   EXPECT_EQ(device->Reset(&p), D3DERR_DEVICELOST); // still lost: not yet resettable
   EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
@@ -140,9 +151,10 @@ TEST_F(Recording, LossHookRunsTheLostDeviceCycle) {
   EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
   EXPECT_EQ(device->BeginScene(), D3D_OK);
   EXPECT_EQ(device->EndScene(), D3D_OK);
+  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
-TEST_F(Recording, ResetRefusesWhileDefaultPoolResourcesLive) {
+TEST_F(Recording, AFailedResetLeavesTheDeviceLostUntilOneSucceeds) {
   IDirect3DVertexBuffer9* buffer = nullptr;
   ASSERT_EQ(device->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &buffer, nullptr), D3D_OK);
   IDirect3DTexture9* managed = nullptr;
@@ -154,8 +166,19 @@ TEST_F(Recording, ResetRefusesWhileDefaultPoolResourcesLive) {
     EXPECT_TRUE(
         reports.contains("Reset: 1 D3DPOOL_DEFAULT resources are still alive; release them before resetting\n"));
   }
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  }
+  // Parameters the device refuses fail the same way.
+  D3DPRESENT_PARAMETERS bad = params;
+  bad.SwapEffect = static_cast<D3DSWAPEFFECT>(99);
   buffer->Release();
+  EXPECT_EQ(device->Reset(&bad), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   EXPECT_EQ(device->Reset(&p), D3D_OK); // managed resources survive a reset
+  EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
   D3DSURFACE_DESC desc;
   EXPECT_EQ(managed->GetLevelDesc(0, &desc), D3D_OK);
   managed->Release();
@@ -287,6 +310,85 @@ TEST_F(Recording, TextureLocksAddressTheRectangle) {
   IDirect3DTexture9* dxt = nullptr;
   EXPECT_EQ(device->CreateTexture(6, 8, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &dxt, nullptr), D3DERR_INVALIDCALL);
   texture->Release();
+}
+
+TEST_F(Recording, APoolDecidesWhatMayBeLockedAndWhatDrawn) {
+  struct Made {
+    D3DPOOL pool;
+    DWORD usage;
+    bool lockable, drawable;
+  };
+  for (const Made& made : {Made{D3DPOOL_DEFAULT, 0, false, true}, Made{D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC, true, true},
+                           Made{D3DPOOL_MANAGED, 0, true, true}, Made{D3DPOOL_SYSTEMMEM, 0, true, false},
+                           Made{D3DPOOL_SCRATCH, 0, true, false}}) {
+    SCOPED_TRACE(testing::Message() << "pool " << made.pool << ", usage " << made.usage);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, made.usage, D3DFMT_A8R8G8B8, made.pool, &texture, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), made.lockable ? D3D_OK : D3DERR_INVALIDCALL);
+    if (made.lockable) texture->UnlockRect(0);
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
+    EXPECT_EQ(surface->LockRect(&locked, nullptr, 0), made.lockable ? D3D_OK : D3DERR_INVALIDCALL);
+    if (made.lockable) surface->UnlockRect();
+    surface->Release();
+    EXPECT_EQ(device->SetTexture(0, texture), made.drawable ? D3D_OK : D3DERR_INVALIDCALL);
+    IDirect3DBaseTexture9* bound = nullptr;
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, made.drawable ? texture : nullptr);
+    if (bound) bound->Release();
+    device->SetTexture(0, nullptr);
+    texture->Release();
+  }
+}
+
+TEST_F(Recording, UpdateTextureFillsTheGpusOwnMemoryFromSystemMemory) {
+  IDirect3DTexture9* staging = nullptr;
+  IDirect3DTexture9* target = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &staging, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateTexture(4, 4, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(staging->LockRect(1, &locked, nullptr, 0), D3D_OK);
+  static_cast<std::uint32_t*>(locked.pBits)[0] = 0xFF102030u;
+  staging->UnlockRect(1);
+  EXPECT_EQ(device->UpdateTexture(target, staging), D3DERR_INVALIDCALL); // the wrong way round
+  EXPECT_EQ(device->UpdateTexture(staging, target), D3D_OK);
+  IDirect3DTexture9* bigger = nullptr;
+  ASSERT_EQ(device->CreateTexture(8, 8, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &bigger, nullptr), D3D_OK);
+  EXPECT_EQ(device->UpdateTexture(staging, bigger), D3DERR_INVALIDCALL);
+  bigger->Release();
+  // A dynamic texture of the GPU's memory can be read back, which shows what arrives.
+  IDirect3DTexture9* readable = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 2, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &readable, nullptr),
+            D3D_OK);
+  EXPECT_EQ(device->UpdateTexture(staging, readable), D3D_OK);
+  ASSERT_EQ(readable->LockRect(1, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<std::uint32_t*>(locked.pBits)[0], 0xFF102030u);
+  readable->UnlockRect(1);
+  readable->Release();
+  target->Release();
+  staging->Release();
+}
+
+TEST_F(Recording, ASurfaceLevelIsOneObjectThatHoldsItsTexture) {
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(8, 8, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  IDirect3DSurface9* first = nullptr;
+  IDirect3DSurface9* again = nullptr;
+  IDirect3DSurface9* other = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &first), D3D_OK);
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &again), D3D_OK);
+  ASSERT_EQ(texture->GetSurfaceLevel(1, &other), D3D_OK);
+  EXPECT_EQ(first, again);
+  EXPECT_NE(first, other);
+  // Each surface handed out is a reference on the texture.
+  EXPECT_EQ(texture->Release(), 3u);
+  EXPECT_EQ(first->Release(), 2u);
+  EXPECT_EQ(other->Release(), 1u);
+  D3DSURFACE_DESC desc{};
+  EXPECT_EQ(again->GetDesc(&desc), D3D_OK); // the last reference keeps level and texture alive
+  EXPECT_EQ(desc.Width, 8u);
+  EXPECT_EQ(again->Release(), 0u);
 }
 
 TEST(RecordingSetupTest, QueriesAnswerFromTheSetup) {

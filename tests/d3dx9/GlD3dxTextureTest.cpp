@@ -1,7 +1,7 @@
 // Textures made by D3DX from image bytes, drawn by the OpenGL device.
 #include "platform/d3dx9/ImageEncoder.h"
 #include "platform/d3dx9/d3dx9tex.h"
-#include "tests/d3d9/ImageTest.h"
+#include "tests/support/ImageTest.h"
 
 using namespace testsupport;
 
@@ -39,9 +39,19 @@ TEST_P(D3dxOnGl, JpegAndKeyedPngTexturesDrawAsTheirImages) {
   device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
   device->SetTexture(0, keyed);
   drawRhwTexturedQuad(device, 20, 0, 28, 8, 0xFFFFFFFF);
+  // The GPU's own memory cannot be locked: D3DX fills it through a system-memory copy.
+  IDirect3DTexture9* gpuOnly = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, png.data(), UINT(png.size()), 0, 0, 0, 0, D3DFMT_UNKNOWN,
+                                                D3DPOOL_DEFAULT, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                                &gpuOnly),
+            D3D_OK);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  device->SetTexture(0, gpuOnly);
+  drawRhwTexturedQuad(device, 40, 0, 48, 8, 0xFFFFFFFF);
   device->SetTexture(0, nullptr);
   photo->Release();
   keyed->Release();
+  gpuOnly->Release();
   finish();
   EXPECT_TRUE(colorNear(gl.pixel(1, 1), {255, 0, 0, 255}, 6));
   EXPECT_TRUE(colorNear(gl.pixel(6, 1), {0, 255, 0, 255}, 6));
@@ -49,6 +59,8 @@ TEST_P(D3dxOnGl, JpegAndKeyedPngTexturesDrawAsTheirImages) {
   EXPECT_TRUE(colorNear(gl.pixel(6, 6), {255, 255, 255, 255}, 6));
   EXPECT_EQ(gl.pixel(21, 1), (Rgba{255, 0, 0, 255}));
   EXPECT_EQ(gl.pixel(26, 6), (Rgba{0, 0, 0, 255})); // keyed away
+  EXPECT_EQ(gl.pixel(41, 1), (Rgba{255, 0, 0, 255}));
+  EXPECT_EQ(gl.pixel(46, 6), (Rgba{255, 255, 255, 255}));
 }
 
 INSTANTIATE_IMAGE_TEST(D3dxOnGl);

@@ -7,7 +7,7 @@
 #include "engine/resources/textures/TextureManager.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/render/PublishedRecordingDevice.h"
-#include "tests/support/ImageFiles.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Reads the generated font files as the program's font loader does and checks that every
 // glyph it would draw lies inside its image, carries ink where it should and none where
 // it would be cut off, and that the overlay texts fit their labels.
-#include "tests/mediagen/PngRead.h"
 #include "tests/mediagen/PropsReader.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ struct Charset {
   };
   std::map<unsigned char, Rect> rects;
   bool magentaKey = false;
-  mediatest::RgbaImage image;
+  d3dx9::Image image;
 
   int width(unsigned char c) const { return widths.at(static_cast<std::size_t>(c - start)); }
   // The pixel rectangle the program samples for `c`, right and bottom exclusive.
@@ -102,16 +102,16 @@ Charset loadFont(const std::string& fontFile, int expectedSize) {
     }
   }
   std::string error;
-  EXPECT_TRUE(mediatest::readPng(mediaFile(charset.imageName), charset.image, error)) << error;
+  EXPECT_TRUE(testsupport::readPicture(mediaFile(charset.imageName), charset.image, error)) << error;
   return charset;
 }
 
-bool isKey(const std::uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 255 && p[3] == 255; }
+bool isKey(std::uint32_t argb) { return argb == 0xFFFF00FFu; }
 
 // Opacity the program ends up with for a texel: colour-keyed texels become transparent.
 int opacity(const Charset& charset, int x, int y) {
-  const std::uint8_t* p = charset.image.at(x, y);
-  return charset.magentaKey && isKey(p) ? 0 : p[3];
+  const std::uint32_t p = charset.image.at(UINT(x), UINT(y));
+  return charset.magentaKey && isKey(p) ? 0 : testsupport::alpha(p);
 }
 
 // Every character in range: its rectangle lies in the image and in its own cell, printable
@@ -120,8 +120,8 @@ void expectGlyphsInPlace(const Charset& charset, const std::string& mustHaveInk)
   ASSERT_GT(charset.perLine, 0);
   ASSERT_EQ(charset.widths.size(), static_cast<std::size_t>(charset.end - charset.start + 1));
   // The texture store rounds images up to powers of two; glyph sheets should not need it.
-  EXPECT_EQ(charset.image.width & (charset.image.width - 1), 0);
-  EXPECT_EQ(charset.image.height & (charset.image.height - 1), 0);
+  EXPECT_EQ(charset.image.width & (charset.image.width - 1), 0u);
+  EXPECT_EQ(charset.image.height & (charset.image.height - 1), 0u);
   for (int code = charset.start; code <= charset.end; ++code) {
     const auto c = static_cast<unsigned char>(code);
     const Charset::Rect r = charset.glyph(c);
@@ -131,8 +131,8 @@ void expectGlyphsInPlace(const Charset& charset, const std::string& mustHaveInk)
     ASSERT_GE(r.top, cellY) << code;
     ASSERT_LE(r.right, cellX + charset.cellWidth) << code;
     ASSERT_LE(r.bottom, cellY + charset.cellHeight) << code;
-    ASSERT_LE(r.right, charset.image.width) << code;
-    ASSERT_LE(r.bottom, charset.image.height) << code;
+    ASSERT_LE(r.right, int(charset.image.width)) << code;
+    ASSERT_LE(r.bottom, int(charset.image.height)) << code;
     EXPECT_EQ(r.right - r.left, charset.width(c)) << "Rects and Sizes disagree for " << code;
     int inside = 0, outside = 0;
     for (int y = cellY; y < cellY + charset.cellHeight; ++y) {
@@ -180,7 +180,7 @@ TEST(FontFiles, OverlayFontHasKeyedRectsForTheClockAndFitsTheLabels) {
   bool white = false;
   for (int y = 64; y < 128 && !white; ++y)
     for (int x = 0; x < 64 && !white; ++x)
-      white = overlay.image.at(x, y)[0] == 255 && overlay.image.at(x, y)[1] == 255 && overlay.image.at(x, y)[3] == 255;
+      white = (overlay.image.at(UINT(x), UINT(y)) & 0xFFFFFF00u) == 0xFFFFFF00u; // opaque, red and green full
   EXPECT_TRUE(white) << "the '0' glyph has no white ink";
 }
 

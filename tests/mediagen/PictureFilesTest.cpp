@@ -1,12 +1,10 @@
 // Checks the pictures the program shows and links: the bitmaps' headers as the resource
 // loader and BitBlt take them, their orientation and colour order, the start-up JPEG and
 // the icon's transparency.
-#include "tests/mediagen/PngRead.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <jpeglib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -94,32 +92,25 @@ TEST(PictureFiles, BitmapsHaveTheirPlacesSizesAndShowTheIvoryDialRightWayUp) {
 }
 
 TEST(PictureFiles, LoadingPictureIsAColourJpegForTheWholeScreen) {
-  const std::string path = std::string(TICKWOOD_MEDIA_STAGE) + "/loading.jpg";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(file, nullptr) << path;
-  jpeg_decompress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  ASSERT_EQ(jpeg_read_header(&info, TRUE), JPEG_HEADER_OK);
-  EXPECT_EQ(info.num_components, 3);
-  EXPECT_EQ(info.image_width, 1280u);
-  EXPECT_EQ(info.image_height, 800u);
-  jpeg_destroy_decompress(&info);
-  std::fclose(file);
+  d3dx9::Image loading;
+  std::string error;
+  ASSERT_TRUE(testsupport::readPicture(std::string(TICKWOOD_MEDIA_STAGE) + "/loading.jpg", loading, error)) << error;
+  EXPECT_EQ(loading.fileType, D3DXIFF_JPG);
+  EXPECT_EQ(loading.fileFormat, D3DFMT_X8R8G8B8); // colour, not grey
+  EXPECT_EQ(loading.width, 1280u);
+  EXPECT_EQ(loading.height, 800u);
 }
 
 TEST(PictureFiles, IconIsTheDialOnTransparency) {
-  mediatest::RgbaImage icon;
+  d3dx9::Image icon;
   std::string error;
-  ASSERT_TRUE(mediatest::readPng(linkedFile("icon.png"), icon, error)) << error;
-  ASSERT_EQ(icon.width, 256);
-  ASSERT_EQ(icon.height, 256);
-  EXPECT_EQ(icon.at(0, 0)[3], 0);
-  EXPECT_EQ(icon.at(255, 255)[3], 0);
-  EXPECT_EQ(icon.at(128, 150)[3], 255);
-  EXPECT_EQ(icon.at(128, 8)[3], 255) << "the bezel reaches the icon's edge";
+  ASSERT_TRUE(testsupport::readPicture(linkedFile("icon.png"), icon, error)) << error;
+  ASSERT_EQ(icon.width, 256u);
+  ASSERT_EQ(icon.height, 256u);
+  EXPECT_EQ(testsupport::alpha(icon.at(0, 0)), 0);
+  EXPECT_EQ(testsupport::alpha(icon.at(255, 255)), 0);
+  EXPECT_EQ(testsupport::alpha(icon.at(128, 150)), 255);
+  EXPECT_EQ(testsupport::alpha(icon.at(128, 8)), 255) << "the bezel reaches the icon's edge";
 }
 
 } // namespace

@@ -26,6 +26,11 @@ D3DMATERIAL9 material() {
 
 TEST_F(StateCacheTest, RepeatedStatesReachTheDeviceOnceUntilInvalidated) {
   auto& cache = stateCache();
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  EXPECT_TRUE(cache.setTexture(0, texture));
+  EXPECT_TRUE(cache.setTexture(0, texture));
+  EXPECT_EQ(calls("SetTexture"), 1u);
   EXPECT_TRUE(cache.setRenderState(D3DRS_LIGHTING, FALSE));
   EXPECT_TRUE(cache.setRenderState(D3DRS_LIGHTING, FALSE));
   EXPECT_EQ(calls("SetRenderState"), 1u);
@@ -58,7 +63,11 @@ TEST_F(StateCacheTest, RepeatedStatesReachTheDeviceOnceUntilInvalidated) {
   EXPECT_TRUE(cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR));
   EXPECT_TRUE(cache.setWorld(translation(2)));
   EXPECT_TRUE(cache.setMaterial(material()));
-  EXPECT_EQ(log_->calls().size(), 5u);
+  EXPECT_TRUE(cache.setTexture(0, texture));
+  EXPECT_EQ(log_->calls().size(), 6u);
+  EXPECT_EQ(calls("SetTexture"), 1u);
+  EXPECT_TRUE(cache.setTexture(0, nullptr));
+  texture->Release();
 }
 
 TEST_F(StateCacheTest, MaterialsDifferingOnlyInSpecularBothReachTheDevice) {

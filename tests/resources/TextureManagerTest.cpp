@@ -10,9 +10,10 @@
 #include "engine/core/Log.h"
 #include "engine/data/archive/MemFileArchive.h"
 #include "engine/data/archive/RarWriter.h"
+#include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "tests/render/PublishedRecordingDevice.h"
-#include "tests/support/ImageFiles.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -20,15 +21,14 @@ namespace {
 using namespace engine;
 
 using testsupport::solidBmp;
-constexpr auto bmp = solidBmp;
 
 class Textures : public rendertest::PublishedRecordingDevice {
 protected:
   void SetUp() override {
     PublishedRecordingDevice::SetUp();
     RarWriter writer;
-    writer.addFile("Media\\wood.bmp", bmp(3, 2, 0x804020), 0);
-    writer.addFile("Media\\brass.bmp", bmp(8, 8, 0xC0A040), 0);
+    writer.addFile("Media\\wood.bmp", solidBmp(3, 2, 0x804020), 0);
+    writer.addFile("Media\\brass.bmp", solidBmp(8, 8, 0xC0A040), 0);
     writer.addFile("Media\\broken.bmp", "BM this is no picture", 0);
     archiveBytes_ = writer.finish();
     ASSERT_TRUE(
@@ -156,6 +156,18 @@ TEST_F(Textures, SubTexturesReportUvRectanglesOfTheCreatedSize) {
   EXPECT_EQ(manager_->get(fromTexture).get(), grain.get());
 }
 
+TEST_F(Textures, SubTexturesOfADeferredParentMeasureWhatItBecomes) {
+  TextureRequest request = media("Media/wood.bmp", kMatchSubRect);
+  request.subRect = {1, 0, 3, 2};
+  request.deferred = true;
+  TextureRef grain = manager_->get(request);
+  ASSERT_TRUE(grain);
+  EXPECT_FALSE(grain->created());
+  // Three by two texels become four by two: the rectangle is of the created size.
+  EXPECT_EQ(grain->uvRect(), (UvRect{0.25f, 0.0f, 0.75f, 1.0f}));
+  EXPECT_TRUE(grain->created());
+}
+
 TEST_F(Textures, TheLastReferenceDestroysATextureAndSubTexturesHoldTheirParent) {
   TextureRequest request = media("Media/wood.bmp", kMatchSubName);
   request.subName = "left";
@@ -172,6 +184,23 @@ TEST_F(Textures, TheLastReferenceDestroysATextureAndSubTexturesHoldTheirParent) 
   // A new request makes it again.
   EXPECT_TRUE(manager_->get(media("Media/wood.bmp")));
   EXPECT_EQ(calls("CreateTexture"), 2u);
+}
+
+TEST_F(Textures, ADestroyedTextureIsForgottenByTheStateCache) {
+  TextureRef wood = manager_->get(media("Media/wood.bmp"));
+  ASSERT_TRUE(wood);
+  IDirect3DTexture9* object = wood->d3dTexture();
+  ASSERT_TRUE(stateCache().setTexture(0, object));
+  // The object is kept alive so that the same address is set again, as a new texture made
+  // at a destroyed one's address would be: the cache must have forgotten it.
+  object->AddRef();
+  wood.reset();
+  ASSERT_EQ(manager_->size(), 0u);
+  log_->clear();
+  EXPECT_TRUE(stateCache().setTexture(0, object));
+  EXPECT_EQ(calls("SetTexture"), 1u);
+  EXPECT_TRUE(stateCache().setTexture(0, nullptr));
+  object->Release();
 }
 
 TEST_F(Textures, DeviceLossReleasesEveryTextureAndTheResetMakesThemAgain) {
@@ -209,7 +238,8 @@ TEST_F(Textures, ADeferredTextureIsMadeOnFirstUse) {
 }
 
 TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
-  const std::string first = bmp(2, 2, 0x112233), second = bmp(2, 2, 0x445566);
+  const std::string first = solidBmp(2, 2, 0x112233);
+  std::string second = solidBmp(2, 2, 0x445566);
   TextureRequest fromFirst;
   fromFirst.location = FileLocation::memory(first.data(), static_cast<std::uint32_t>(first.size()));
   TextureRef a = manager_->get(fromFirst);
@@ -228,8 +258,17 @@ TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
   EXPECT_EQ(b->source(), kSourceOwnedBytes);
   EXPECT_EQ(firstTexel(*b), 0xFF445566u);
 
+  // A block freed and another made at its address, with other bytes: another picture.
+  std::string reused = solidBmp(2, 2, 0x778899);
+  TextureRequest fromReused = fromSecond;
+  std::memcpy(second.data(), reused.data(), reused.size());
+  TextureRef c = manager_->get(fromReused);
+  ASSERT_TRUE(c);
+  EXPECT_NE(c.get(), b.get());
+  EXPECT_EQ(firstTexel(*c), 0xFF778899u);
+
   testsupport::TempDir folder;
-  const std::string path = folder.write("disk.bmp", bmp(4, 4, 0x102030)).string();
+  const std::string path = folder.write("disk.bmp", solidBmp(4, 4, 0x102030)).string();
   TextureRequest fromDisk;
   fromDisk.location = FileLocation::disk(path);
   TextureRef kept = manager_->get(fromDisk);
@@ -274,7 +313,7 @@ TEST_F(Textures, FilesThatCannotBeReadOrDecodedGiveNothingAndLeaveNoEntry) {
 
 TEST_F(Textures, AMediaFolderInTheWorkingDirectoryOverridesTheArchive) {
   testsupport::TempDir folder;
-  folder.write("Media/wood.bmp", bmp(2, 2, 0x00FF00));
+  folder.write("Media/wood.bmp", solidBmp(2, 2, 0x00FF00));
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
   TextureRef wood = manager_->get(media("Media/wood.bmp"));
@@ -287,8 +326,8 @@ TEST_F(Textures, AMediaFolderInTheWorkingDirectoryOverridesTheArchive) {
 
 TEST_F(Textures, RequestSearchPathsComeBeforeTheStoresOwn) {
   testsupport::TempDir mine, theirs;
-  mine.write("pic.bmp", bmp(2, 2, 0x0000FF));
-  theirs.write("pic.bmp", bmp(2, 2, 0xFF0000));
+  mine.write("pic.bmp", solidBmp(2, 2, 0x0000FF));
+  theirs.write("pic.bmp", solidBmp(2, 2, 0xFF0000));
   manager_->searchPaths().add(FileLocation::disk(theirs.path().string()));
   FileSearchPaths paths;
   paths.add(FileLocation::disk(mine.path().string()));

@@ -87,6 +87,58 @@ TEST(TrackTest, SplineThroughSquaresIsCatmullRom) {
   EXPECT_FLOAT_EQ(xAt(track, 2.0f), 4.0f);
 }
 
+// Keys 0, 10, 30, 20 at whole seconds with tension, continuity and bias of their own at
+// keys 1 and 2; at t = 1.5 (u = 0.5) the Hermite curve is 0.5 p1 + 0.125 s1 + 0.5 p2 -
+// 0.125 d2 with s1 = 0.5 (0.3125 x 10 + 0.5625 x 20) = 7.1875 and
+// d2 = 0.8 (0.91 x 20 + 0.21 x (-10)) = 12.88: 19.2884375. Swapping any two of the three
+// parameters moves it.
+constexpr float kTcb[4][3] = {{0, 0, 0}, {0.5f, 0.25f, -0.5f}, {0.2f, -0.3f, 0.4f}, {0, 0, 0}};
+
+template <class Key> Key withTcb(Key key, int i) {
+  key.tension = kTcb[i][0];
+  key.continuity = kTcb[i][1];
+  key.bias = kTcb[i][2];
+  return key;
+}
+
+TEST(TrackTest, SplinePositionsFollowTensionContinuityAndBias) {
+  Track track(TrackKind::Position);
+  const float xs[4] = {0, 10, 30, 20};
+  for (int i = 0; i < 4; ++i)
+    track.addKey(withTcb(AnimationKey::vector(float(i), D3DXVECTOR3(xs[i], 0, 0)), i));
+  EXPECT_NEAR(xAt(track, 1.5f), 19.2884375f, kEps);
+  EXPECT_FLOAT_EQ(xAt(track, 1.0f), 10.0f);
+}
+
+TEST(TrackTest, SplineRotationsFollowTensionContinuityAndBias) {
+  // The same keys as turns about one axis (0.03 rad per unit): along one great circle the
+  // repeated slerps are a cubic in the angle whose inner controls lie a third of the
+  // tangents from the keys, so the turn at t = 1.5 is 0.03 x 19.2884375.
+  Track track(TrackKind::Rotation);
+  const float angles[4] = {0.0f, 0.3f, 0.9f, 0.6f};
+  for (int i = 0; i < 4; ++i)
+    track.addKey(withTcb(AnimationKey::rotation(float(i), aboutY(angles[i])), i));
+  D3DXQUATERNION q;
+  ASSERT_TRUE(track.evaluateRotation(1.5f, q));
+  EXPECT_NEAR(angleAboutY(q), 0.578653125f, 1e-4f);
+}
+
+TEST(TrackTest, SplineRotationsStayUnitQuaternions) {
+  // Keys four degrees apart: every slerp of the spline is a straight blend of close
+  // quaternions.
+  Track track(TrackKind::Rotation);
+  for (int i = 0; i < 5; ++i)
+    track.addKey(AnimationKey::rotation(float(i), aboutY(0.07f * float(i))));
+  for (float t = 0.05f; t < 4.0f; t += 0.1f) {
+    D3DXQUATERNION q;
+    ASSERT_TRUE(track.evaluateRotation(t, q));
+    EXPECT_NEAR(D3DXQuaternionLength(&q), 1.0f, 1e-6f) << "t = " << t;
+  }
+  Matrix m;
+  ASSERT_TRUE(track.evaluate(1.5f, m));
+  EXPECT_NEAR(D3DXVec3Length(reinterpret_cast<const D3DXVECTOR3*>(&m.m._11)), 1.0f, 1e-6f);
+}
+
 TEST(TrackTest, SplineEndsUseTheOneDifferenceTheyHave) {
   // Two keys: both tangents are the one difference, so the curve is the straight line.
   const Track track = vectorTrack({{0.0f, 0.0f}, {1.0f, 10.0f}});
@@ -367,6 +419,19 @@ TEST(AnimationControllerTest, CrossFadeSlerpsRotations) {
   Matrix m;
   ASSERT_TRUE(controller.evaluate(50, m));
   EXPECT_NEAR(std::atan2(m.m._31, m.m._33), 0.5f, kEps);
+}
+
+TEST(AnimationControllerTest, LayersThatCannotBeBlendedStillCountAsProduced) {
+  AnimationController controller;
+  auto flat = std::make_shared<Animation>();
+  flat->scale().addKey(AnimationKey::vector(0.0f, D3DXVECTOR3(0, 0, 0)));
+  controller.addAnimation("flat", flat);
+  controller.addAnimation("moved", translationTo(10.0f));
+  controller.crossFade(0, 2, 1000, 0);
+  Matrix m = Matrix::translation(99, 0, 0);
+  // A scale of nothing has no axes to blend: the window adds nothing, yet its layers ran.
+  ASSERT_TRUE(controller.evaluate(500, m));
+  EXPECT_EQ(m, Matrix());
 }
 
 TEST(BlendTest, DegenerateMatricesDoNotBlend) {

@@ -116,6 +116,35 @@ TEST_F(MaterialTest, LightMapAndChromeSubMaterialsBecomeStagesOneAndTwo) {
   EXPECT_FALSE(has(tss(4, D3DTSS_COLOROP, D3DTOP_DISABLE))); // the cascade ended at stage 3
 }
 
+TEST_F(MaterialTest, ASubTexturesCoordinateTransformReachesTheDevice) {
+  TextureRequest request;
+  request.location = FileLocation::disk("wood.bmp");
+  request.flags = kMatchSubRect;
+  request.subRect = {1, 2, 3, 4}; // of the 4 x 4 picture
+  RenderSettings settings;
+  settings.stages[1].texture = textures_->get(request);
+  ASSERT_TRUE(settings.stages[1].texture);
+  settings.stages[1].colorOp = D3DTOP_MODULATE;
+  settings.stages[1].colorArg1 = D3DTA_TEXTURE;
+  settings.stages[1].colorArg2 = D3DTA_CURRENT;
+  TextureRequest whole;
+  whole.location = FileLocation::disk("light.bmp");
+  settings.stages[0].texture = textures_->get(whole);
+  stateCache().invalidateAll();
+  const std::size_t first = callCount();
+  ASSERT_TRUE(settings.apply(D3DFVF_XYZ | D3DFVF_TEX2));
+  const std::vector<std::string> calls = callsSince(first);
+  auto has = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) != calls.end(); };
+  EXPECT_TRUE(has(tss(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2)));
+  EXPECT_TRUE(has(tss(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE))); // a whole picture needs none
+  const auto transforms = log_->named("SetTransform");
+  ASSERT_EQ(transforms.size(), 1u);
+  EXPECT_EQ(transforms[0].args, std::vector<std::uint64_t>{D3DTS_TEXTURE1});
+  // u' = 0.5 u + 0.25, v' = 0.5 v + 0.5
+  const std::vector<float> expected{0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0.25f, 0.5f, 1, 0, 0, 0, 0, 1};
+  EXPECT_EQ(transforms[0].floats, expected);
+}
+
 TEST_F(MaterialTest, SubMaterialNamesChooseTheFirstRuleThatMatches) {
   StageSettings stage;
   applySubMaterialName("Rust Modulate2X AddSigned", stage);

@@ -14,10 +14,6 @@
 
 namespace scenetest {
 
-// Uncompressed pictures of one colour.
-std::string bmp24(int width, int height, std::uint32_t rgb);
-std::string tga32(int width, int height, std::uint32_t argb);
-
 class SceneDeviceTest : public rendertest::PublishedRecordingDevice {
 protected:
   void SetUp() override;

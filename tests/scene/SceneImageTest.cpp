@@ -10,9 +10,10 @@
 #include "engine/render/StateCache.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "engine/scene/Scene.h"
-#include "tests/d3d9/GlTestDevice.h"
 #include "tests/scene/SceneDeviceTest.h"
 #include "tests/scene/SceneFile.h"
+#include "tests/support/GlTestDevice.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace engine {
@@ -23,12 +24,11 @@ using testsupport::Rgba;
 
 // A 4 x 4 picture whose left two columns are `left` and right two `right` (0xRRGGBB).
 std::string halves(std::uint32_t left, std::uint32_t right) {
-  std::string out = bmp24(4, 4, left);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 2; x < 4; ++x)
-      for (int c = 0; c < 3; ++c)
-        out[std::size_t(54 + y * 12 + x * 3 + c)] = char((right >> (8 * c)) & 0xFF);
-  return out;
+  d3dx9::Image image = testsupport::solidImage(4, 4, 0xFF000000u | left);
+  for (UINT y = 0; y < 4; ++y)
+    for (UINT x = 2; x < 4; ++x)
+      image.at(x, y) = 0xFF000000u | right;
+  return testsupport::bmpBytes(image);
 }
 
 // A quad facing a camera that looks along +Z: x and y from -5 to 5 at z = 0, both
@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_P(SceneImageTest, ALightMappedMultiMaterialShowsBaseTimesTwiceTheLightMap) {
-  media_.write("base.bmp", bmp24(4, 4, 0x804020));
+  media_.write("base.bmp", testsupport::solidBmp(4, 4, 0x804020));
   // Left half at 0x40 (a quarter of "full light"), right half at 0x80 (full light).
   media_.write("lightmap.bmp", halves(0x404040, 0x808080));
   SceneFile file;
@@ -116,7 +116,7 @@ TEST_P(SceneImageTest, ALightMappedMultiMaterialShowsBaseTimesTwiceTheLightMap) 
 }
 
 TEST_P(SceneImageTest, AnAnimatedNodeStandsWhereItsKeysPutItAtEachTime) {
-  media_.write("red.bmp", bmp24(4, 4, 0xFF0000));
+  media_.write("red.bmp", testsupport::solidBmp(4, 4, 0xFF0000));
   SceneFile file;
   Node material = list("Material", "Red");
   material->addChild(texturesOf("Diffuse", "red.bmp"));

@@ -4,6 +4,7 @@
 
 #include "engine/render/RenderView.h"
 #include "engine/scene/Scene.h"
+#include "platform/win32/clock.h"
 #include "tests/scene/SceneDeviceTest.h"
 #include "tests/scene/SceneFile.h"
 
@@ -142,14 +143,20 @@ TEST(BoneTest, SkinMatricesCarryABoneFromItsPoseToWhereItIsDrawn) {
   EXPECT_FLOAT_EQ(bone->skinMatrix().m._11, 1.0f);
 }
 
-TEST(NodePoseTest, AnAnimatedNodeTakesItsPoseAtTheTimeAsked) {
-  SceneNode root;
+// A child of `root` that moves from x = 0 to x = 4 in two seconds.
+SceneNode* addSwing(SceneNode& root) {
   SceneNode* swing = root.addChild(std::make_unique<SceneNode>("Swing"));
   auto move = std::make_shared<Animation>();
   move->position().addKey(AnimationKey::vector(0.0f, D3DXVECTOR3(0, 0, 0)));
   move->position().addKey(AnimationKey::vector(2.0f, D3DXVECTOR3(4, 0, 0)));
   move->position().setFlags(kTrackLinear);
   swing->addAnimation("", move);
+  return swing;
+}
+
+TEST(NodePoseTest, AnAnimatedNodeTakesItsPoseAtTheTimeAsked) {
+  SceneNode root;
+  SceneNode* swing = addSwing(root);
   Matrix staticWorld;
   TraversalContext context;
   context.staticWorld = &staticWorld;
@@ -160,6 +167,30 @@ TEST(NodePoseTest, AnAnimatedNodeTakesItsPoseAtTheTimeAsked) {
   context.time = 1.5;
   ASSERT_TRUE(root.traverse(context));
   EXPECT_FLOAT_EQ(swing->drawWorld().m._41, 3.0f);
+}
+
+TEST(NodePoseTest, AContextKeptFromFrameToFrameReadsTheClockEachFrame) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  clock.setNow(10000);
+  SceneNode root;
+  SceneNode* swing = addSwing(root);
+  swing->startAnimation(kAllLayers, false);
+  Matrix staticWorld;
+  TraversalContext context;
+  context.staticWorld = &staticWorld;
+  context.flags = kTraverseUpdateOnly;
+  clock.advance(500);
+  ASSERT_TRUE(root.traverse(context));
+  EXPECT_FLOAT_EQ(swing->drawWorld().m._41, 1.0f);
+  clock.advance(1000);
+  ASSERT_TRUE(root.traverse(context));
+  EXPECT_FLOAT_EQ(swing->drawWorld().m._41, 3.0f);
+  // A frame that brings its own time keeps it.
+  context.nowMs = 10000 + 250;
+  ASSERT_TRUE(root.traverse(context));
+  EXPECT_FLOAT_EQ(swing->drawWorld().m._41, 0.5f);
+  EXPECT_EQ(context.nowMs, 10250);
 }
 
 } // namespace

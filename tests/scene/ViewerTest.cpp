@@ -7,8 +7,8 @@
 #include <string>
 #include <sys/wait.h>
 
-#include "platform/d3dx9/Image.h"
 #include "tests/support/Ci.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 #include "tools/tickwood-view/ViewerOptions.h"
 
@@ -94,15 +94,11 @@ TEST(ViewerRunTest, TheRoomFromTheEmbeddedArchiveBecomesAPicture) {
   const std::string png = (dir.path() / "room.png").string();
   std::string errors;
   const int code = run("clock.UDF --size 320x240 --screenshot " + png, errors, dir);
-  if (code != 0 && errors.find("no Direct3D") != std::string::npos) {
-    if (testsupport::inCi()) FAIL() << errors;
-    GTEST_SKIP() << errors;
-  }
+  if (code != 0 && errors.find("no Direct3D") != std::string::npos) SKIP_OR_FAIL_IN_CI(errors);
   ASSERT_EQ(code, 0) << errors;
-  const std::string bytes = testsupport::TempDir::read(png);
   d3dx9::Image image;
   std::string error;
-  ASSERT_TRUE(d3dx9::decodeImage(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), image, error)) << error;
+  ASSERT_TRUE(testsupport::readPicture(png, image, error)) << error;
   ASSERT_EQ(image.width, 320u);
   ASSERT_EQ(image.height, 240u);
   // A room at night: mostly dark, some light (the lamp, the ceiling), nothing blank.
@@ -120,10 +116,7 @@ TEST(ViewerRunTest, TheRoomFromTheEmbeddedArchiveBecomesAPicture) {
 }
 
 TEST(ViewerRunTest, AWindowOnAnXServerDrawsUntilItsTimeIsUp) {
-  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
-    if (testsupport::inCi()) FAIL() << "xvfb-run is missing";
-    GTEST_SKIP() << "xvfb-run is missing";
-  }
+  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) SKIP_OR_FAIL_IN_CI("xvfb-run is missing");
   testsupport::TempDir dir;
   std::string errors;
   // Leaks are the unit tests' business; the X libraries' would only change the exit code of

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/win32/desktop.h"
 #include "tests/support/TempDir.h"
 
 namespace shelltest {
@@ -19,6 +20,22 @@ protected:
   std::string readRegistry() const { return testsupport::TempDir::read(registryFile()); }
 
   testsupport::TempDir config_;
+};
+
+// A private registry and a fresh window system, for tests that run the saver's application.
+class PrivateSession : public PrivateRegistry {
+protected:
+  void SetUp() override {
+    PrivateRegistry::SetUp();
+    win32::resetWindowSystem();
+  }
+  void TearDown() override {
+    releaseApplication();
+    win32::resetWindowSystem();
+    PrivateRegistry::TearDown();
+  }
+  // The application goes before the window system its windows belong to.
+  virtual void releaseApplication() = 0;
 };
 
 constexpr const char* kHeader = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n";

@@ -51,18 +51,13 @@ public:
   std::vector<WPARAM> keys;
 };
 
-class Saver : public shelltest::PrivateRegistry {
+class Saver : public shelltest::PrivateSession {
 protected:
   void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
+    PrivateSession::SetUp();
     clock_.setNow(5000);
   }
-  void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
-  }
+  void releaseApplication() override { app_.reset(); }
 
   RecordingApplication& start(RunMode mode = RunMode::Saver) {
     EXPECT_TRUE(app_->startUp(nullptr, mode, nullptr));
@@ -394,10 +389,27 @@ TEST_F(Saver, ThePreviewPaintsBitmap173UnscaledAtTheOrigin) {
   win32::unregisterResource(2, saver::kPreviewBitmap);
 }
 
-TEST_F(Saver, ApplyGammaBuildsTheRampOfTheSetting) {
-  app_->settings().gamma = 50;
+TEST_F(Saver, TheGammaSettingReachesTheDeviceAndComesBackAfterAReset) {
+  start();
+  app_->settings().gamma = 50; // each entry raised by 50 x 200
   EXPECT_TRUE(app_->applyGamma());
-  EXPECT_EQ(app_->gammaRamp().red, saver::makeGammaRamp(50).red);
+  D3DGAMMARAMP ramp{};
+  app_->device()->GetGammaRamp(0, &ramp);
+  EXPECT_EQ(ramp.red[0], 10000);
+  EXPECT_EQ(ramp.green[100], 100 * 256 + 10000);
+  EXPECT_EQ(ramp.blue[216], 65296);
+  EXPECT_EQ(ramp.red[217], 65535); // 65552 is past the top
+  EXPECT_EQ(ramp.blue[255], 65535);
+  d3d9::CallLog* calls = d3d9::callLog(app_->device());
+  ASSERT_NE(calls, nullptr);
+  calls->clear();
+  ASSERT_TRUE(d3d9::forceDeviceLoss(app_->device(), 1));
+  EXPECT_TRUE(app_->handleDeviceLost());
+  EXPECT_TRUE(app_->handleDeviceLost());
+  ASSERT_EQ(calls->count("Reset"), 1u);
+  const auto set = calls->named("SetGammaRamp");
+  ASSERT_EQ(set.size(), 1u);
+  EXPECT_EQ(set[0].args, (std::vector<std::uint64_t>{0, D3DSGR_NO_CALIBRATION, 10000, 128 * 256 + 10000, 65535}));
 }
 
 } // namespace

@@ -6,15 +6,11 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "engine/core/Log.h"
 #include "engine/data/archive/RarWriter.h"
 #include "platform/d3d9/DeviceHooks.h"
 #include "platform/d3d9/recording/RecordingDirect3D.h"
-#include "platform/d3dx9/Image.h"
-#include "platform/d3dx9/ImageEncoder.h"
 #include "platform/d3dx9/Screenshot.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
@@ -22,20 +18,11 @@
 #include "shell/SaverApplication.h"
 #include "tests/shell/RegistryFixture.h"
 #include "tests/support/Ci.h"
+#include "tests/support/Pictures.h"
 
 namespace {
 
 using saver::RunMode;
-
-// A picture of one colour (0xRRGGBB), as BMP bytes: the decoders go by content, not name.
-std::string picture(UINT width, UINT height, std::uint32_t rgb) {
-  d3dx9::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(std::size_t(width) * height, 0xFF000000u | rgb);
-  const std::vector<BYTE> bytes = d3dx9::encodeBmp(image, 24);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 // Time moves on by a millisecond whenever it is read, so that waits for it end.
 class SteppingClock : public win32::ManualClock {
@@ -64,17 +51,9 @@ private:
 
 constexpr const char* kGreenRoom = "BgColor = array(10, 200, 30);\n";
 
-class StartUp : public shelltest::PrivateRegistry {
+class StartUp : public shelltest::PrivateSession {
 protected:
-  void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
-  }
-  void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
-  }
+  void releaseApplication() override { app_.reset(); }
 
   // The application draws through a recording device of `setup`; `prepare` may script it.
   saver::SaverApplication& recording(d3d9::RecordingSetup setup = d3d9::defaultRecordingSetup(),
@@ -106,10 +85,7 @@ protected:
 };
 
 #define REQUIRE_OPENGL()                                                                                               \
-  if (!openGl()) {                                                                                                     \
-    if (testsupport::inCi()) FAIL() << "no OpenGL context can be made";                                                \
-    GTEST_SKIP() << "no OpenGL context can be made here; the image checks are not run";                                \
-  }
+  if (!openGl()) SKIP_OR_FAIL_IN_CI("no OpenGL context can be made here; the image checks are not run")
 
 TEST_F(StartUp, TheDesktopModeIsTakenWithTwoSamplesWhenUseDesktopIsSet) {
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
@@ -168,7 +144,7 @@ TEST_F(StartUp, FailuresOfCreateAndSetModeEndTheStartWithTheirLines) {
 }
 
 TEST_F(StartUp, TheLoadingPictureIsDrawnThenFadedAndFramesClearToTheBackground) {
-  FixtureMedia media(kGreenRoom, picture(8, 8, 0x3060C0));
+  FixtureMedia media(kGreenRoom, testsupport::solidBmp(8, 8, 0x3060C0));
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
   d3d9::CallLog& log = calls();
   ASSERT_NE(app_->loadingScreen().texture(), nullptr);
@@ -197,7 +173,7 @@ TEST_F(StartUp, TheLoadingPictureIsDrawnThenFadedAndFramesClearToTheBackground) 
 }
 
 TEST_F(StartUp, AStopRequestDuringStartUpSkipsTheFade) {
-  FixtureMedia media(kGreenRoom, picture(8, 8, 0x3060C0));
+  FixtureMedia media(kGreenRoom, testsupport::solidBmp(8, 8, 0x3060C0));
   win32::closeWindowsOnTerminationSignals();
   std::raise(SIGTERM);
   ASSERT_TRUE(win32::terminationPending());
@@ -257,7 +233,7 @@ TEST_F(StartUp, WithoutAPresentedFrameThereIsNoScreenshot) {
 // background colour, and the screenshot of it.
 TEST_F(StartUp, OnOpenGlTheScreenShowsTheLoadingPictureThenTheBackground) {
   REQUIRE_OPENGL();
-  FixtureMedia media(kGreenRoom, picture(16, 16, 0x3060C0));
+  FixtureMedia media(kGreenRoom, testsupport::solidBmp(16, 16, 0x3060C0));
   ASSERT_TRUE(app_->startUp(nullptr, RunMode::Saver, nullptr)) << ::testing::PrintToString(log_.lines());
   d3d9::PresentedImage image;
   ASSERT_TRUE(d3d9::readPresentedImage(app_->device(), image));
@@ -278,11 +254,9 @@ TEST_F(StartUp, OnOpenGlTheScreenShowsTheLoadingPictureThenTheBackground) {
   app_->frameLoop().begin();
   ASSERT_TRUE(app_->frameLoop().runFrame());
   app_->shutDown();
-  std::ifstream in(shot, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   d3dx9::Image written;
   std::string error;
-  ASSERT_TRUE(d3dx9::decodePng(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), written, error)) << error;
+  ASSERT_TRUE(testsupport::readPicture(shot, written, error)) << error;
   EXPECT_EQ(written.width, image.width);
   // The background of the fixture's Scene.props, through the ramp of "Gamma" 0 (200 shows as
   // 199), in every pixel.

@@ -1,5 +1,6 @@
 #include "engine/resources/textures/Texture.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/core/Log.h"
@@ -122,14 +123,29 @@ UINT Texture::width() const { return parent_ ? static_cast<UINT>(rect_.right - r
 
 UINT Texture::height() const { return parent_ ? static_cast<UINT>(rect_.bottom - rect_.top) : createdHeight(); }
 
-UvRect Texture::uvRect() const {
+UvRect Texture::uvRect() {
   if (!parent_) return {};
-  // Relative to what was created: D3DX may have rounded the image up to a power of two.
+  // Relative to what was created: D3DX may have rounded the image up to a power of two, so a
+  // deferred parent is made first.
+  parent_->d3dTexture();
   const float w = static_cast<float>(parent_->createdWidth());
   const float h = static_cast<float>(parent_->createdHeight());
   if (w <= 0.0f || h <= 0.0f) return {};
   return {static_cast<float>(rect_.left) / w, static_cast<float>(rect_.top) / h, static_cast<float>(rect_.right) / w,
           static_cast<float>(rect_.bottom) / h};
+}
+
+bool Texture::coordinateTransform(D3DMATRIX& out) {
+  if (!parent_) return false;
+  const UvRect uv = uvRect();
+  out = D3DMATRIX{};
+  out._11 = uv.right - uv.left;
+  out._22 = uv.bottom - uv.top;
+  out._33 = out._44 = 1.0f;
+  // Two-component coordinates are transformed as (u, v, 1, 0): the offset goes in row 3.
+  out._31 = uv.left;
+  out._32 = uv.top;
+  return true;
 }
 
 bool Texture::matches(const TextureRequest& request) const {
@@ -142,6 +158,11 @@ bool Texture::matches(const TextureRequest& request) const {
   if ((flags & kMatchFilter) && (filter_ != request.filter || mipFilter_ != request.mipFilter)) return false;
   if ((flags & kMatchLevels) && levels_ != request.levels) return false;
   return true;
+}
+
+bool Texture::madeFromBytesOf(const FileLocation& block) const {
+  return sourceBytes_.size() == block.blockSize &&
+         (block.blockSize == 0 || std::memcmp(sourceBytes_.data(), block.blockData, block.blockSize) == 0);
 }
 
 Texture* Texture::findSub(const TextureRequest& request) const {

@@ -60,9 +60,13 @@ public:
   bool created() const;
   // Whether the format carries an alpha channel.
   bool hasAlpha() const;
-  // The rectangle in texture coordinates of the created parent's size; 0, 0, 1, 1 for a
-  // whole texture.
-  UvRect uvRect() const;
+  // The rectangle in texture coordinates of the created parent's size (a parent whose
+  // creation was deferred is created for it); 0, 0, 1, 1 for a whole texture.
+  UvRect uvRect();
+  // The texture-coordinate transform a stage draws this texture with: a sub-texture maps
+  // coordinates 0..1 onto its rectangle of the shared texture. False for a whole texture,
+  // which is drawn with its coordinates as they are.
+  bool coordinateTransform(D3DMATRIX& out);
   // The rectangle's size for a sub-texture, else the created width and height.
   UINT width() const;
   UINT height() const;
@@ -98,6 +102,8 @@ public:
 
   // Whether the parameters the request insists on (its flags) are this texture's.
   bool matches(const TextureRequest& request) const;
+  // Whether the texture was made from the bytes a memory block holds now.
+  bool madeFromBytesOf(const FileLocation& block) const;
   // The sub-texture the request's sub-texture flags name, or null.
   Texture* findSub(const TextureRequest& request) const;
   // A new sub-texture with the request's name and rectangle, attached to this texture.

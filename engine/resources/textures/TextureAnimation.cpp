@@ -7,7 +7,8 @@
 namespace engine {
 namespace {
 
-const Texture* frameNamed(const Texture& texture, const std::string& id) {
+// The sub-texture that shows the frame `id`, null when there is none.
+Texture* frameNamed(const Texture& texture, const std::string& id) {
   for (const auto& sub : texture.subs())
     if (sub->id() == id) return sub.get();
   return nullptr;
@@ -64,12 +65,12 @@ bool advanceAnimation(const Texture& texture, TextureAnimationState& state, std:
   return true;
 }
 
-D3DXMATRIX animationTransform(const Texture& texture, TextureAnimationState& state, std::int64_t nowMs) {
+D3DXMATRIX animationTransform(Texture& texture, TextureAnimationState& state, std::int64_t nowMs) {
   D3DXMATRIX transform;
   D3DXMatrixIdentity(&transform);
   if (!advanceAnimation(texture, state, nowMs)) return transform;
   const Texture& atlas = atlasOf(texture);
-  const Texture* frame = frameNamed(atlas, state.frame);
+  Texture* frame = frameNamed(atlas, state.frame);
   if (!frame) return transform;
   const UvRect uv = frame->uvRect();
   transform._11 = uv.right - uv.left;

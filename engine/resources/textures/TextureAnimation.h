@@ -30,6 +30,6 @@ bool advanceAnimation(const Texture& texture, TextureAnimationState& state, std:
 
 // The texture transform that shows the frame of `state`: the identity scaled to the frame's
 // UV size and moved to its corner; the identity without an animation or a matching frame.
-D3DXMATRIX animationTransform(const Texture& texture, TextureAnimationState& state, std::int64_t nowMs);
+D3DXMATRIX animationTransform(Texture& texture, TextureAnimationState& state, std::int64_t nowMs);
 
 } // namespace engine

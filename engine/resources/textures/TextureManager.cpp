@@ -30,8 +30,14 @@ Texture* TextureManager::findShared(const TextureRequest& request, const FileLoc
   // Every kind of source is looked up under its own location: a texture made from other
   // bytes (or an image, for a request of an empty texture) is never handed out.
   auto [first, last] = byLocation_.equal_range(location);
-  for (auto entry = first; entry != last; ++entry)
-    if (entry->second->matches(request)) return entry->second;
+  for (auto entry = first; entry != last; ++entry) {
+    Texture* texture = entry->second;
+    if (!texture->matches(request)) continue;
+    // A memory block is known by its address, which a freed block hands on to the next one
+    // made there: the texture is the block's only when it was made from the same bytes.
+    if ((location.flags & kLocationMemory) && !texture->madeFromBytesOf(location)) continue;
+    return texture;
+  }
   return nullptr;
 }
 

@@ -154,7 +154,6 @@ GlProgram* GlDevice::selectProgram(DeviceState& state) {
 
 HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
   runtime_->makeCurrent();
-  GlCounter& gl = runtime_->gl();
   swapChain_.bindBackBuffer();
   const bool keyDirty = (state.dirty() & (kDirtyShaderKey | kDirtyVertexInput)) || !program_ || runtime_->forceAll();
   constants_.update(state);
@@ -166,22 +165,20 @@ HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
   programs_.upload(*program_, constants_);
 
   const DWORD fvf = state.fvf();
-  const GLenum mode = primitiveMode(r.type);
   const GLsizei count = GLsizei(r.vertexCount);
+  GlDrawCall call;
   if (r.userVertices) {
     const UINT stride = r.userStride;
     const UINT offset = userVertices_.write(r.userVertices, r.userVertexCount * stride, stride);
     GlRuntime::VertexArray& array = runtime_->vertexArray(userVertices_.name(), fvf, stride, 0);
     runtime_->bindVertexArray(array);
-    const GLint first = GLint(offset / stride);
+    call.first = GLint(offset / stride);
     if (r.indexed) {
-      const UINT indexSize = indexBytes(r.userIndexFormat);
-      const UINT indexOffset = userIndices_.write(r.userIndices, r.vertexCount * indexSize, indexSize);
+      call.indexed = true;
+      call.indexSize = indexBytes(r.userIndexFormat);
+      call.indexOffset = userIndices_.write(r.userIndices, r.vertexCount * call.indexSize, call.indexSize);
+      call.baseVertex = call.first;
       runtime_->bindElementBuffer(array, userIndices_.name());
-      gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
-              byteOffset(indexOffset), first);
-    } else {
-      gl.call(glDrawArrays, mode, first, count);
     }
   } else {
     const VertexBuffer* vertices = state.streamBuffer();
@@ -189,20 +186,39 @@ HRESULT GlDevice::draw(DeviceState& state, const DrawRequest& r) {
     GlRuntime::VertexArray& array =
         runtime_->vertexArray(buffer->name(), fvf, state.streamStride(), state.streamOffset());
     runtime_->bindVertexArray(array);
+    call.first = GLint(r.startVertex);
     if (r.indexed) {
       const IndexBuffer* indices = state.indices();
       const auto* indexBuffer = static_cast<const GlBuffer*>(indices->storage().backend());
       runtime_->bindElementBuffer(array, indexBuffer->name());
-      const UINT indexSize = indices->indexSize();
-      gl.call(glDrawElementsBaseVertex, mode, count, GLenum(indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT),
-              byteOffset(std::size_t(r.startIndex) * indexSize), GLint(r.baseVertex));
-    } else {
-      gl.call(glDrawArrays, mode, GLint(r.startVertex), count);
+      call.indexed = true;
+      call.indexSize = indices->indexSize();
+      call.indexOffset = std::size_t(r.startIndex) * call.indexSize;
+      call.baseVertex = GLint(r.baseVertex);
     }
   }
+  issue(primitiveMode(r.type), count, call);
+  if ((r.type == D3DPT_LINELIST || r.type == D3DPT_LINESTRIP) && state.renderState(D3DRS_LASTPIXEL) != FALSE)
+    drawLastPixels(count, call);
   state.clearDirty(kDirtyVertexInput | kDirtyIndices);
   ++draws_;
   return D3D_OK;
+}
+
+void GlDevice::issue(GLenum mode, GLsizei count, const GlDrawCall& call) {
+  GlCounter& gl = runtime_->gl();
+  if (call.indexed)
+    gl.call(glDrawElementsBaseVertex, mode, count, call.indexType(), byteOffset(call.indexOffset), call.baseVertex);
+  else
+    gl.call(glDrawArrays, mode, call.first, count);
+}
+
+void GlDevice::drawLastPixels(GLsizei count, const GlDrawCall& call) {
+  // OpenGL leaves out one end pixel of every line (which one depends on the rasteriser and
+  // the line's direction); Direct3D draws both. The lines' vertices are drawn again as
+  // one-pixel points.
+  applier_.setPointSize(1.0f);
+  issue(GL_POINTS, count, call);
 }
 
 HRESULT GlDevice::present(const D3DGAMMARAMP& ramp) {

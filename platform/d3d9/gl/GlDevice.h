@@ -31,6 +31,16 @@ private:
   UINT offset_ = 0;
 };
 
+// Where one draw reads its vertices (and indices) from.
+struct GlDrawCall {
+  GLint first = 0; // first vertex of a non-indexed draw
+  bool indexed = false;
+  UINT indexSize = 2;
+  std::size_t indexOffset = 0; // bytes into the bound index buffer
+  GLint baseVertex = 0;
+  GLenum indexType() const { return indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT; }
+};
+
 class GlDevice final : public DeviceBackend {
 public:
   explicit GlDevice(std::shared_ptr<GlContext> context);
@@ -51,6 +61,8 @@ public:
 
 private:
   GlProgram* selectProgram(DeviceState& state);
+  void issue(GLenum mode, GLsizei count, const GlDrawCall& call);
+  void drawLastPixels(GLsizei count, const GlDrawCall& call);
 
   std::shared_ptr<GlRuntime> runtime_;
   GlStateApplier applier_;

@@ -68,6 +68,9 @@ D3DCAPS9 capsFrom(const GlFeatures& f) {
                  D3DPRASTERCAPS_COLORPERSPECTIVE | D3DPRASTERCAPS_SCISSORTEST | D3DPRASTERCAPS_SLOPESCALEDEPTHBIAS |
                  D3DPRASTERCAPS_DEPTHBIAS | D3DPRASTERCAPS_MULTISAMPLE_TOGGLE |
                  (f.anisotropy ? D3DPRASTERCAPS_ANISOTROPY : 0);
+  c.PrimitiveMiscCaps = kPrimitiveMiscCaps;
+  c.StencilCaps = kStencilCaps;
+  c.ShadeCaps = kShadeCaps;
   c.ZCmpCaps = c.AlphaCmpCaps = 0xFF;        // every D3DCMPFUNC
   c.SrcBlendCaps = c.DestBlendCaps = 0x3FFF; // one bit per D3DBLEND value, bit (value - 1)
   c.TextureCaps =

@@ -243,6 +243,11 @@ void GlStateApplier::applyRaster(const DeviceState& state, UINT depthBits) {
   if (update(pointSize_, size, force)) gl_.state(glPointSize, pointSize_);
 }
 
+void GlStateApplier::setPointSize(float size) {
+  if (update(pointSize_, size, runtime_.forceAll())) gl_.state(glPointSize, pointSize_);
+  disturbed_ |= kDirtyRaster;
+}
+
 void GlStateApplier::applyStencil(const DeviceState& state) {
   const bool on = state.renderState(D3DRS_STENCILENABLE) != FALSE;
   enable(GL_STENCIL_TEST, stencil_, on);

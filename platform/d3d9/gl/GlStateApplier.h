@@ -29,6 +29,7 @@ public:
   void setStencilWriteMask(GLuint mask);
   void setScissor(bool enabled, GLint x, GLint y, GLsizei width, GLsizei height);
   void setViewport(GLint x, GLint y, GLsizei width, GLsizei height, float nearZ, float farZ);
+  void setPointSize(float size);
   // Depth test, blending, culling, stencil and scissor off; solid fill; all colours written.
   void preparePlainPass();
   // Texture units were rebound behind the state's back (present pass, uploads).

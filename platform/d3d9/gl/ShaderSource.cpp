@@ -7,6 +7,11 @@ namespace {
 
 std::string str(unsigned value) { return std::to_string(value); }
 
+// The vertex's specular colour, read the same way wherever it is used (a stage argument,
+// the specular add, the fog factor of pre-transformed vertices): a vertex without one has
+// opaque black, which adds nothing and fogs nothing.
+std::string specularInput(const DecodedKey& k) { return k.hasSpecular ? "aSpecular" : "vec4(0.0, 0.0, 0.0, 1.0)"; }
+
 // --------------------------------------------------------------------------------------
 // Vertex shader
 
@@ -81,8 +86,9 @@ std::string lightingCode(const DecodedKey& k) {
     c += "    }\n  }\n";
   }
   c += "  vDiffuse = vec4(clamp(Ca.rgb * ambientSum + Cd.rgb * diffuseSum + Ce.rgb, 0.0, 1.0), Cd.a);\n";
-  c += k.specularEnable ? "  vSpecular = vec4(clamp(Cs.rgb * specularSum, 0.0, 1.0), Cs.a);\n"
-                        : "  vSpecular = vec4(0.0);\n";
+  // Lighting makes the specular colour; its alpha stays the vertex's (the fog factor).
+  c += k.specularEnable ? "  vSpecular = vec4(clamp(Cs.rgb * specularSum, 0.0, 1.0), " + specularInput(k) + ".a);\n"
+                        : "  vSpecular = vec4(0.0, 0.0, 0.0, " + specularInput(k) + ".a);\n";
   return c;
 }
 
@@ -200,10 +206,10 @@ std::string vertexShader(const DecodedKey& k, bool clipControl) {
     c += lightingCode(k);
   } else {
     c += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-    c += k.hasSpecular ? "  vSpecular = aSpecular;\n" : "  vSpecular = vec4(0.0);\n";
+    c += "  vSpecular = " + specularInput(k) + ";\n";
   }
   // Fog: the factor per vertex, or the depth table fog reads per pixel.
-  const std::string specularAlpha = k.hasSpecular ? "aSpecular.a" : "1.0";
+  const std::string specularAlpha = specularInput(k) + ".a";
   if (k.fog && k.fogTableMode == D3DFOG_NONE && k.fogVertexMode != D3DFOG_NONE && !rhw) {
     c += std::string("  float fogDistance = ") + (k.rangeFog ? "length(P)" : "P.z") + ";\n";
     c += "  vFog = " + fogFactor(k.fogVertexMode, "fogDistance") + ";\n";

@@ -123,6 +123,12 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT F
   });
 }
 
+HRESULT RecordingDevice::UpdateTexture(IDirect3DBaseTexture9* pSourceTexture,
+                                       IDirect3DBaseTexture9* pDestinationTexture) {
+  return log_->run("UpdateTexture", {id(pSourceTexture), id(pDestinationTexture)}, {},
+                   [&] { return core_->UpdateTexture(pSourceTexture, pDestinationTexture); });
+}
+
 HRESULT RecordingDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                                DWORD Stencil) {
   return log_->run("Clear", {Count, Flags, Color, Stencil}, {Z},

@@ -38,6 +38,7 @@ public:
                              HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                             IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBaseTexture9* pDestinationTexture) override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;

@@ -50,6 +50,12 @@ class ScriptedDirect3D final : public Direct3DBase {
 public:
   explicit ScriptedDirect3D(RecordingSetup setup) : setup_(std::move(setup)) {}
 
+  bool setDesktop(UINT adapter, const D3DDISPLAYMODE& mode) {
+    if (adapter >= setup_.adapters.size()) return false;
+    setup_.adapters[adapter].desktop = mode;
+    return true;
+  }
+
 protected:
   const std::vector<AdapterDescription>& adapters() override { return setup_.adapters; }
   const BackendCapabilities& capabilities() override { return setup_.capabilities; }
@@ -71,6 +77,7 @@ public:
   }
 
   CallLog& log() { return *log_; }
+  bool setDesktop(UINT adapter, const D3DDISPLAYMODE& mode) { return inner_->setDesktop(adapter, mode); }
 
   ULONG AddRef() override { return ++refs_; }
   ULONG Release() override {
@@ -192,6 +199,9 @@ RecordingSetup defaultRecordingSetup() {
   c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_DRAWPRIMITIVES2EX |
               D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_TEXTUREVIDEOMEMORY;
   c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+  c.PrimitiveMiscCaps = kPrimitiveMiscCaps;
+  c.StencilCaps = kStencilCaps;
+  c.ShadeCaps = kShadeCaps;
   c.MaxTextureWidth = c.MaxTextureHeight = 4096;
   c.MaxTextureBlendStages = c.MaxSimultaneousTextures = 8;
   c.MaxActiveLights = 8;
@@ -206,6 +216,11 @@ RecordingSetup defaultRecordingSetup() {
 }
 
 IDirect3D9* createRecordingDirect3D(const RecordingSetup& setup) { return new RecordingDirect3D(setup); }
+
+bool setDesktopMode(IDirect3D9* direct3d, UINT adapter, const D3DDISPLAYMODE& mode) {
+  auto* recording = dynamic_cast<RecordingDirect3D*>(direct3d);
+  return recording && recording->setDesktop(adapter, mode);
+}
 
 CallLog* callLog(IDirect3D9* direct3d) {
   auto* recording = dynamic_cast<RecordingDirect3D*>(direct3d);

@@ -87,6 +87,10 @@ RecordingSetup defaultRecordingSetup();
 // A new recording Direct3D object (one reference).
 IDirect3D9* createRecordingDirect3D(const RecordingSetup& setup = defaultRecordingSetup());
 
+// Changes the desktop mode an adapter of a recording Direct3D object reports, as when the
+// user switches the desktop to another mode; false for objects of other back ends.
+bool setDesktopMode(IDirect3D9* direct3d, UINT adapter, const D3DDISPLAYMODE& mode);
+
 // The call log shared by a recording Direct3D object and every device it made; null for
 // objects of other back ends.
 CallLog* callLog(IDirect3D9* direct3d);

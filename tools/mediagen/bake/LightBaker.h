@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/mediagen/bake/Charts.h"
-#include "tools/mediagen/textures/Image.h"
+#include "tools/mediagen/common/Image.h"
 
 namespace tools {
 

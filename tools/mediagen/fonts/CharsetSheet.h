@@ -3,7 +3,7 @@
 // pixel rectangles; and the ".fs" font file that names the charset for one text size.
 #pragma once
 
-#include "tools/mediagen/common/ImageFiles.h"
+#include "tools/mediagen/common/Image.h"
 
 #include <map>
 #include <string>
@@ -17,7 +17,7 @@ struct PixelRect {
 
 struct CharsetSheet {
   std::string imageName;
-  media::Image image;
+  Image image;
   int startChar = 0;
   int endChar = 0;
   int charsPerLine = 1;

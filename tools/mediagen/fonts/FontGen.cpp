@@ -15,10 +15,12 @@
 
 namespace {
 
+using tools::fromByte;
+using tools::Image;
+using tools::Rgba;
 using tools::fonts::CharsetSheet;
 using tools::fonts::Glyph;
 using tools::fonts::GlyphRasterizer;
-using tools::media::Image;
 
 // The overlay labels have fixed extents at 1024 pixels of screen width (350 x 74 for the
 // 12-hour clock, 290 x 74 for the 24-hour one) and clip what does not fit, so the widest
@@ -40,9 +42,7 @@ CharsetSheet makeTextSheet(GlyphRasterizer& font) {
   sheet.charsPerLine = 18;
   sheet.cellWidth = 14;
   sheet.cellHeight = 14;
-  sheet.image = Image(256, 256, 4);
-  for (std::size_t i = 0; i < sheet.image.pixels.size(); i += 4)
-    sheet.image.pixels[i] = sheet.image.pixels[i + 1] = sheet.image.pixels[i + 2] = 255;
+  sheet.image = Image(256, 256, Rgba{1, 1, 1, 0}); // white ink, transparent where there is none
   int size = 14;
   while (size > 6 && (!font.setPixelSize(size) || font.ascender() + font.descender() > sheet.cellHeight))
     --size;
@@ -64,7 +64,7 @@ CharsetSheet makeTextSheet(GlyphRasterizer& font) {
         if (px >= sheet.cellLeft(code) + sheet.cellWidth || py < sheet.cellTop(code) ||
             py >= sheet.cellTop(code) + sheet.cellHeight)
           continue;
-        sheet.image.at(px, py)[3] = glyph.at(x, y);
+        sheet.image.at(px, py).a = fromByte(glyph.at(x, y));
       }
     }
   }
@@ -139,12 +139,7 @@ bool makeOverlaySheet(GlyphRasterizer& font, CharsetSheet& sheet, std::string& e
     return false;
   }
   std::printf("64font: glyphs rendered at %d pixels\n", size);
-  sheet.image = Image(1024, 512, 4);
-  for (std::size_t i = 0; i < sheet.image.pixels.size(); i += 4) {
-    sheet.image.pixels[i] = 255;
-    sheet.image.pixels[i + 2] = 255;
-    sheet.image.pixels[i + 3] = 255;
-  }
+  sheet.image = Image(1024, 512, Rgba{1, 0, 1, 1}); // the magenta colour key
   // Centre the font's line in the cell.
   const int baseline = (sheet.cellHeight - font.ascender() - font.descender()) / 2 + font.ascender();
   for (int code = sheet.startChar; code <= sheet.endChar; ++code) {
@@ -170,10 +165,8 @@ bool makeOverlaySheet(GlyphRasterizer& font, CharsetSheet& sheet, std::string& e
         }
         const double alpha = ink + 0.8 * rim * (1.0 - ink);
         if (alpha <= 0.0) continue;
-        std::uint8_t* pixel = sheet.image.at(x, y);
-        const auto grey = static_cast<std::uint8_t>(std::lround(255.0 * ink / alpha));
-        pixel[0] = pixel[1] = pixel[2] = grey;
-        pixel[3] = static_cast<std::uint8_t>(std::lround(255.0 * alpha));
+        const float grey = fromByte(int(std::lround(255.0 * ink / alpha)));
+        sheet.image.at(x, y) = {grey, grey, grey, fromByte(int(std::lround(255.0 * alpha)))};
       }
     }
   }
@@ -187,13 +180,12 @@ void drawSample(Image& canvas, const CharsetSheet& sheet, const std::string& tex
     const int width = sheet.widths[static_cast<std::size_t>(c - sheet.startChar)];
     for (int dy = 0; dy < sheet.cellHeight; ++dy) {
       for (int dx = 0; dx < width; ++dx) {
-        const std::uint8_t* source = sheet.image.at(sheet.cellLeft(c) + dx, sheet.cellTop(c) + dy);
-        const bool keyed =
-            sheet.magentaKey && source[0] == 255 && source[1] == 0 && source[2] == 255 && source[3] == 255;
-        const double alpha = keyed ? 0.0 : source[3] / 255.0;
-        std::uint8_t* target = canvas.at(x + dx, y + dy);
-        for (int k = 0; k < 3; ++k)
-          target[k] = static_cast<std::uint8_t>(std::lround(target[k] * (1 - alpha) + source[k] * alpha));
+        const Rgba& source = sheet.image.at(sheet.cellLeft(c) + dx, sheet.cellTop(c) + dy);
+        const bool keyed = sheet.magentaKey && source.r == 1 && source.g == 0 && source.b == 1 && source.a == 1;
+        const float alpha = keyed ? 0.0f : source.a;
+        Rgba& target = canvas.at(x + dx, y + dy);
+        target = {target.r * (1 - alpha) + source.r * alpha, target.g * (1 - alpha) + source.g * alpha,
+                  target.b * (1 - alpha) + source.b * alpha, 1.0f};
       }
     }
     x += width;
@@ -223,8 +215,8 @@ int main(int argc, char** argv) {
   }
   const CharsetSheet text = makeTextSheet(font);
   const bool written =
-      tools::media::writePng(media + "/" + text.imageName, text.image, error) &&
-      tools::media::writePng(media + "/" + overlay.imageName, overlay.image, error) &&
+      tools::writePng(text.image, media + "/" + text.imageName, true, &error) &&
+      tools::writePng(overlay.image, media + "/" + overlay.imageName, true, &error) &&
       writeText(media + "/sylfaen_eng_14.css", tools::fonts::charsetProps(text)) &&
       writeText(media + "/sylfaen.fs", tools::fonts::fontProps("The 14-pixel text font.", 14, "sylfaen_eng_14.css")) &&
       writeText(media + "/64font.css", tools::fonts::charsetProps(overlay)) &&
@@ -233,12 +225,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tickwood-fontgen: cannot write the fonts into %s %s\n", media.c_str(), error.c_str());
     return 1;
   }
-  Image preview(720, 260, 3);
-  for (std::size_t i = 0; i < preview.pixels.size(); i += 3) {
-    preview.pixels[i] = 28;
-    preview.pixels[i + 1] = 30;
-    preview.pixels[i + 2] = 40;
-  }
+  Image preview(720, 260, tools::rgb(28, 30, 40));
   drawSample(preview, overlay, "12:59:59 pm", 10, 8);
   drawSample(preview, overlay, "23:47:05", 10, 76);
   drawSample(preview, overlay, "60", 420, 76);
@@ -246,7 +233,7 @@ int main(int argc, char** argv) {
   drawSample(preview, text, "Tickwood Settings - \xC0\xE9\xEE\xF5\xFC\xDF \xA9 2024 (*.jpg;*.png) [OK] {Cancel}", 10,
              180);
   drawSample(preview, text, "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~", 10, 200);
-  if (!tools::media::writePng(std::string(argv[3]) + "/fonts-preview.png", preview, error)) {
+  if (!tools::writePng(preview, std::string(argv[3]) + "/fonts-preview.png", false, &error)) {
     std::fprintf(stderr, "tickwood-fontgen: %s\n", error.c_str());
     return 1;
   }

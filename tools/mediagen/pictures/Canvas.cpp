@@ -191,8 +191,8 @@ void Canvas::cutOut(const std::function<float(double, double)>& inside) {
       alpha_[static_cast<std::size_t>(y) * width() + x] = std::clamp(inside(x + 0.5, y + 0.5), 0.0f, 1.0f);
 }
 
-media::Image Canvas::toImage(bool withAlpha) const {
-  media::Image image(width_, height_, withAlpha ? 4 : 3);
+tools::Image Canvas::toImage(bool withAlpha) const {
+  tools::Image image(width_, height_);
   const float area = static_cast<float>(scale_ * scale_);
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
@@ -206,12 +206,8 @@ media::Image Canvas::toImage(bool withAlpha) const {
           opacity += a;
         }
       }
-      std::uint8_t* p = image.at(x, y);
-      for (int k = 0; k < 3; ++k) {
-        const float value = opacity > 0 ? sum[k] / opacity : 0.0f;
-        p[k] = static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
-      }
-      if (withAlpha) p[3] = static_cast<std::uint8_t>(std::lround(opacity / area * 255.0f));
+      auto colour = [&](int k) { return opacity > 0 ? std::clamp(sum[k] / opacity, 0.0f, 1.0f) : 0.0f; };
+      image.at(x, y) = {colour(0), colour(1), colour(2), withAlpha ? opacity / area : 1.0f};
     }
   }
   return image;

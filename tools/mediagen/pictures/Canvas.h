@@ -3,7 +3,7 @@
 // gives every edge smooth anti-aliasing without per-shape edge code.
 #pragma once
 
-#include "tools/mediagen/common/ImageFiles.h"
+#include "tools/mediagen/common/Image.h"
 #include "tools/mediagen/fonts/GlyphRasterizer.h"
 
 #include <functional>
@@ -51,7 +51,9 @@ public:
   // Makes pixels outside `inside(x, y)` transparent (for the icon).
   void cutOut(const std::function<float(double x, double y)>& inside);
 
-  media::Image toImage(bool withAlpha) const;
+  // The picture at its final size, each pixel the average of its samples (opaque without
+  // alpha).
+  tools::Image toImage(bool withAlpha) const;
 
 private:
   int width_, height_, scale_;

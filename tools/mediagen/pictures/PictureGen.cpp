@@ -3,7 +3,7 @@
 // pictures linked beside the archive (bitmap173.bmp, the preview window's picture;
 // bitmap155.bmp and bitmap141.bmp, the settings and About dialogs' pictures; icon.png).
 // Every picture also goes to the preview folder as PNG, to look at.
-#include "tools/mediagen/common/ImageFiles.h"
+#include "tools/mediagen/common/Image.h"
 #include "tools/mediagen/pictures/ClockArt.h"
 
 #include <cmath>
@@ -13,7 +13,7 @@
 namespace {
 
 using namespace tools::pictures;
-using tools::media::Image;
+using tools::Image;
 
 constexpr int kSupersample = 3;
 
@@ -21,15 +21,17 @@ struct Output {
   std::string media, linked, previews;
 };
 
-bool save(const Image& image, const std::string& path, const std::string& preview, std::string& error) {
+// Writes the picture as its file's name says (a PNG with alpha when `alpha` is set) and
+// its preview.
+bool save(const Image& image, bool alpha, const std::string& path, const std::string& preview, std::string& error) {
   bool ok = true;
   if (path.ends_with(".jpg"))
-    ok = tools::media::writeJpeg(path, image, 92, error);
+    ok = tools::writeJpeg(image, path, 92, &error);
   else if (path.ends_with(".bmp"))
-    ok = tools::media::writeBmp(path, image, error);
+    ok = tools::writeBmp(image, path, &error);
   else
-    ok = tools::media::writePng(path, image, error);
-  return ok && tools::media::writePng(preview, image, error);
+    ok = tools::writePng(image, path, alpha, &error);
+  return ok && tools::writePng(image, preview, alpha, &error);
 }
 
 // A picture of the study at night, drawn supersampled and reduced to its size.
@@ -90,11 +92,11 @@ int main(int argc, char** argv) {
   Fonts fonts{regular, bold};
   const Output out{argv[3], argv[4], argv[5]};
   const bool written =
-      save(loadingPicture(fonts), out.media + "/loading.jpg", out.previews + "/loading.png", error) &&
-      save(previewPicture(fonts), out.linked + "/bitmap173.bmp", out.previews + "/bitmap173.png", error) &&
-      save(settingsPicture(fonts), out.linked + "/bitmap155.bmp", out.previews + "/bitmap155.png", error) &&
-      save(aboutPicture(fonts), out.linked + "/bitmap141.bmp", out.previews + "/bitmap141.png", error) &&
-      save(icon(fonts), out.linked + "/icon.png", out.previews + "/icon.png", error);
+      save(loadingPicture(fonts), false, out.media + "/loading.jpg", out.previews + "/loading.png", error) &&
+      save(previewPicture(fonts), false, out.linked + "/bitmap173.bmp", out.previews + "/bitmap173.png", error) &&
+      save(settingsPicture(fonts), false, out.linked + "/bitmap155.bmp", out.previews + "/bitmap155.png", error) &&
+      save(aboutPicture(fonts), false, out.linked + "/bitmap141.bmp", out.previews + "/bitmap141.png", error) &&
+      save(icon(fonts), true, out.linked + "/icon.png", out.previews + "/icon.png", error);
   if (!written) {
     std::fprintf(stderr, "tickwood-picturegen: %s\n", error.c_str());
     return 1;

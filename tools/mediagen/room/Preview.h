@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/mediagen/common/Image.h"
 #include "tools/mediagen/room/SceneModel.h"
-#include "tools/mediagen/textures/Image.h"
 
 namespace tools {
 

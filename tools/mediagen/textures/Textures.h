@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/mediagen/textures/Image.h"
+#include "tools/mediagen/common/Image.h"
 
 namespace tools {
 

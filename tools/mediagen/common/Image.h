@@ -1,5 +1,7 @@
 #pragma once
-// Images of the media generators: linear float RGBA in memory, written as JPEG or PNG.
+// The one image type of the media generators: linear float RGBA in memory, read and written
+// through the platform's image codecs (JPEG, PNG and BMP out; whatever they decode in). The
+// files carry nothing that changes between runs, so the same pixels give the same bytes.
 
 #include <cstdint>
 #include <string>
@@ -16,6 +18,9 @@ struct Rgba {
 
 inline Rgba mix(Rgba x, Rgba y, float t) { return x * (1.0f - t) + y * t; }
 inline Rgba rgb(int r, int g, int b) { return {float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1.0f}; }
+// An 8-bit channel value as the files store it, and back.
+inline float fromByte(int value) { return float(value) / 255.0f; }
+std::uint8_t toByte(float value);
 
 class Image {
 public:
@@ -36,9 +41,12 @@ private:
   std::vector<Rgba> pixels_;
 };
 
-// 8-bit encodings through the shared media writers; values are clamped to 0..1 and rounded.
+// 8-bit encodings; values are clamped to 0..1 and rounded. Each answers false and says why
+// in `error` (when given) if the file cannot be written.
 bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error = nullptr);
 bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error = nullptr);
+// Windows bitmap: uncompressed 24 bits, bottom-up rows padded to 4 bytes.
+bool writeBmp(const Image& image, const std::string& path, std::string* error = nullptr);
 // Reads what the platform's decoders read (JPEG, PNG, BMP, TGA): for the previews and the tests.
 bool readImage(const std::string& path, Image& out, std::string* error = nullptr);
 

@@ -1,9 +1,8 @@
-#include "tests/shell/MediaFonts.h"
+// Registers the offscreen video environment with a test program whose tests open windows.
 #include "tests/win32/OffscreenVideo.h"
 
 namespace {
 
 const auto* const kOffscreen = ::testing::AddGlobalTestEnvironment(new win32test::OffscreenVideo);
-const auto* const kFonts = ::testing::AddGlobalTestEnvironment(new shelltest::MediaFonts);
 
 } // namespace

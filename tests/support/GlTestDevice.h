@@ -71,10 +71,7 @@ private:
 #define OPEN_GL_DEVICE_OR_SKIP(devicevar, params)                                                                      \
   do {                                                                                                                 \
     std::string failure_;                                                                                              \
-    if (!(devicevar).open((params), failure_)) {                                                                       \
-      if (::testsupport::inCi()) FAIL() << "no OpenGL device (CI=true): " << failure_;                                 \
-      GTEST_SKIP() << "no OpenGL device: " << failure_;                                                                \
-    }                                                                                                                  \
+    if (!(devicevar).open((params), failure_)) SKIP_OR_FAIL_IN_CI("no OpenGL device: " << failure_);                   \
   } while (0)
 
 // Vertices for DrawPrimitiveUP.

@@ -1,4 +1,4 @@
-#include "tests/d3d9/GlTestDevice.h"
+#include "tests/support/GlTestDevice.h"
 
 #include <cstdlib>
 #include <cstring>

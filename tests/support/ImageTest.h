@@ -2,7 +2,7 @@
 // cache and once with every state forced, which must produce the same pixels.
 #pragma once
 
-#include "tests/d3d9/GlTestDevice.h"
+#include "tests/support/GlTestDevice.h"
 
 namespace testsupport {
 

@@ -1,13 +1,14 @@
-#include "tools/mediagen/textures/Image.h"
-
-#include "tools/mediagen/common/ImageFiles.h"
+#include "tools/mediagen/common/Image.h"
 
 #include "platform/d3dx9/Image.h"
+#include "platform/d3dx9/ImageEncoder.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace tools {
 
@@ -46,43 +47,63 @@ void Image::blit(const Image& src, int x0, int y0) {
       if (x0 + x >= 0 && y0 + y >= 0 && x0 + x < width_ && y0 + y < height_) at(x0 + x, y0 + y) = src.at(x, y);
 }
 
-namespace {
+std::uint8_t toByte(float value) { return std::uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
 
-uint8_t toByte(float v) { return uint8_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+namespace {
 
 void setError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
-media::Image toBytes(const Image& image, bool alpha) {
-  media::Image out(image.width(), image.height(), alpha ? 4 : 3);
+// The platform's codecs take 0xAARRGGBB pixels; without alpha they are opaque.
+d3dx9::Image toArgb(const Image& image, bool alpha) {
+  d3dx9::Image out = d3dx9::blankImage(UINT(image.width()), UINT(image.height()));
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
       const Rgba& p = image.at(x, y);
-      uint8_t* o = out.at(x, y);
-      o[0] = toByte(p.r);
-      o[1] = toByte(p.g);
-      o[2] = toByte(p.b);
-      if (alpha) o[3] = toByte(p.a);
+      const std::uint32_t a = alpha ? toByte(p.a) : 0xFF;
+      out.at(UINT(x), UINT(y)) =
+          a << 24 | std::uint32_t{toByte(p.r)} << 16 | std::uint32_t{toByte(p.g)} << 8 | toByte(p.b);
     }
   }
   return out;
 }
 
+bool writeFile(const std::string& path, const std::vector<BYTE>& bytes, std::string* error) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file) {
+    setError(error, "cannot create " + path);
+    return false;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fclose(file.release()) != 0) {
+    setError(error, "cannot write " + path);
+    return false;
+  }
+  return true;
+}
+
 } // namespace
 
 bool writeJpeg(const Image& image, const std::string& path, int quality, std::string* error) {
-  std::string why;
-  bool ok = media::writeJpeg(path, toBytes(image, false), quality, why);
-  if (!ok) setError(error, why);
-  return ok;
+  std::vector<BYTE> bytes;
+  if (!d3dx9::encodeJpeg(toArgb(image, false), quality, false, bytes)) {
+    setError(error, "libjpeg failed encoding " + path);
+    return false;
+  }
+  return writeFile(path, bytes, error);
 }
 
 bool writePng(const Image& image, const std::string& path, bool alpha, std::string* error) {
-  std::string why;
-  bool ok = media::writePng(path, toBytes(image, alpha), why);
-  if (!ok) setError(error, why);
-  return ok;
+  std::vector<BYTE> bytes;
+  if (!d3dx9::encodePng(toArgb(image, alpha), alpha, bytes)) {
+    setError(error, "libpng failed encoding " + path);
+    return false;
+  }
+  return writeFile(path, bytes, error);
+}
+
+bool writeBmp(const Image& image, const std::string& path, std::string* error) {
+  return writeFile(path, d3dx9::encodeBmp(toArgb(image, false), 24), error);
 }
 
 bool readImage(const std::string& path, Image& out, std::string* error) {
@@ -101,9 +122,9 @@ bool readImage(const std::string& path, Image& out, std::string* error) {
   Image img(int(decoded.width), int(decoded.height));
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) {
-      const uint32_t p = decoded.at(UINT(x), UINT(y));
-      img.at(x, y) = {float((p >> 16) & 0xFF) / 255.0f, float((p >> 8) & 0xFF) / 255.0f, float(p & 0xFF) / 255.0f,
-                      float(p >> 24) / 255.0f};
+      const std::uint32_t p = decoded.at(UINT(x), UINT(y));
+      img.at(x, y) = {fromByte(int(p >> 16) & 0xFF), fromByte(int(p >> 8) & 0xFF), fromByte(int(p) & 0xFF),
+                      fromByte(int(p >> 24))};
     }
   out = std::move(img);
   return true;
