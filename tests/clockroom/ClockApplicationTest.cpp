@@ -17,7 +17,6 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "tests/scene/SceneFile.h"
-#include "tests/shell/MediaFonts.h"
 #include "tests/shell/RegistryFixture.h"
 
 namespace {
@@ -88,8 +87,6 @@ protected:
   void media(const std::string& sceneProps, bool withRoom = true) {
     engine::RarWriter writer;
     writer.addFile("Media\\Scene.props", sceneProps, 0);
-    for (const auto& [name, bytes] : shelltest::startUpFontFiles())
-      writer.addFile("Media\\" + name, bytes, 0);
     if (withRoom) writer.addFile("Media\\clock.udf", roomFile(), 0);
     writer.addFile("Media\\c1.cam", tourFile(882, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(882, 0, 0)), 0);
     writer.addFile("Media\\c2.cam", tourFile(882, D3DXVECTOR3(0, 500, 0), D3DXVECTOR3(0, 500, 882)), 0);

@@ -499,6 +499,7 @@ double meanDifference(const d3dx9::Image& a, const d3dx9::Image& b) {
 }
 
 TEST_F(Tickwood, TheHandsShowTheTimeAskedForAndTheSeedDecidesTheRun) {
+  withoutLabels();
   // Two tours: a camera 40 cm in front of the dial, looking at its centre with up along the
   // case, and one far above the room. The first number the seed gives picks the tour (seed
   // 7 the dial, seed 2 the sky, with the C library's generator). No lightning after the

@@ -1,6 +1,6 @@
 // The start-up loads "/sylfaen.fs" and "/64font.fs" from the media and stops without the
-// first. The shell's test program runs in a folder whose "Media" holds small stand-ins of
-// both fonts (cells of solid white glyph boxes), which a Media folder serves before any
+// first. Test programs that start the saver run in a folder whose "Media" holds small
+// stand-ins of both fonts (cells of solid white glyph boxes), which a Media folder serves before any
 // archive, so that every test's start-up finds them.
 #pragma once
 
@@ -33,14 +33,6 @@ inline std::vector<std::pair<std::string, std::string>> testFontFiles(const std:
                                  "; CharHeight = " + std::to_string(cell) + "; StartChar = 32; EndChar = 126;"},
           {font + ".fs",
            "Styles[0].Size = " + std::to_string(size) + "; Styles[0].Charsets = array(\"" + charset + ".css\");"}};
-}
-
-// Both fonts the start-up loads.
-inline std::vector<std::pair<std::string, std::string>> startUpFontFiles() {
-  auto files = testFontFiles("sylfaen", "sylfaen_eng_14", 14, 8);
-  for (auto& file : testFontFiles("64font", "64font", 64, 16))
-    files.push_back(std::move(file));
-  return files;
 }
 
 inline void writeTestFont(const testsupport::TempDir& folder, const std::string& font, const std::string& charset,

@@ -1,4 +1,5 @@
-// Registers the folder of stand-in fonts with the shell's test program (see MediaFonts.h).
+// Registers the folder of stand-in fonts with a test program that starts the saver (see
+// MediaFonts.h).
 #include "tests/shell/MediaFonts.h"
 
 namespace {
