@@ -25,7 +25,7 @@ LayoutFrame::~LayoutFrame() {
     for (Anchor& anchor : dependent->anchors_)
       if (anchor.reference == this) anchor.reference = nullptr;
   for (Anchor& anchor : anchors_)
-    if (anchor.reference) unfollow(anchor.reference);
+    if (anchor.reference) std::erase(anchor.reference->dependents_, this);
 }
 
 void LayoutFrame::follow(LayoutFrame* reference) {
