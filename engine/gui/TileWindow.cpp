@@ -65,6 +65,9 @@ bool TileWindow::draw(GuiDrawContext& context) {
   cache.setView(identity);
   cache.setProjection(pixelProjection(context.gui.screenWidth(), context.gui.screenHeight()));
   cache.setTexture(0, texture_->d3dTexture());
+  // Pictures are filtered (text, drawn before, takes its texels one by one).
+  cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   // Repetition needs the coordinates past 1 to wrap.
   cache.setSamplerState(0, D3DSAMP_ADDRESSU, tiledX_ ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP);
   cache.setSamplerState(0, D3DSAMP_ADDRESSV, tiledY_ ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP);

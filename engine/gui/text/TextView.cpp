@@ -251,8 +251,6 @@ bool TextView::drawRuns(GuiDrawContext& context) {
     ok = SUCCEEDED(context.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(run.vertices.size() / 3))) &&
          ok;
   }
-  cache.setSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  cache.setSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   return ok;
 }
 
