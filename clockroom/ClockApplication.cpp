@@ -18,7 +18,8 @@ engine::CameraPose freeCameraStart() {
 
 ClockApplication::ClockApplication()
     : tours_([this](const std::string& name, engine::CameraPath& path) { return readTour(name, path); }),
-      freeCamera_(freeCameraStart()), viewCamera_(freeCamera_) {
+      viewCamera_(freeCameraStart()) {
+  placeFreeCamera(viewCamera_);
   setOverlays(&overlays_);
 }
 
@@ -41,7 +42,7 @@ bool ClockApplication::loadScene() {
   // The first tour is chosen (with the first rand() of the run) before the room loads.
   tours_.setTourNames(sceneProperties_.tourNames);
   tours_.startFirstTour();
-  if (sounds_) sounds_->bind(settings_);
+  sounds_.start(window_);
   if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
     engine::logLine("Cannot load clock.udf\n");
     return false;
@@ -52,18 +53,19 @@ bool ClockApplication::loadScene() {
   addResourceListener(&scene.bufferPool());
   sceneBuffersListening_ = true;
   weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
-  freeCamera_ = freeCameraStart();
+  placeFreeCamera(freeCameraStart());
   weather_.start();
-  if (sounds_) sounds_->start(settings_, room_.clockFacePosition());
-  weather_.setThunderEnabled(sounds_ && sounds_->thunderLoaded());
+  sounds_.loadSounds(media_, {settings_.music, settings_.sound, settings_.volume}, room_.clockFacePosition());
+  weather_.setThunderEnabled(sounds_.thunderLoaded());
   room_.startAnimations();
   weather_.restartFlicker();
+  sounds_.restartFadeIn();
   tours_.restartClock();
   return true;
 }
 
 bool ClockApplication::updateScene() {
-  if (sounds_) sounds_->update(viewCamera_);
+  sounds_.update(viewCamera_);
   clockMechanism_.update();
   weather_.update(*this);
   return true;
@@ -83,9 +85,9 @@ void ClockApplication::renderFrame() {
   if (tours_.step(tourPose, tourChanged)) {
     viewCamera_ = tourPose;
     // The free camera takes over from where each tour ended.
-    if (tourChanged) freeCamera_ = tourPose;
+    if (tourChanged) placeFreeCamera(tourPose);
   } else {
-    viewCamera_ = freeCamera_;
+    viewCamera_ = freeCamera();
   }
   RoomFrameSteps steps;
   steps.scene = [this] { return renderScene(); };
@@ -93,17 +95,22 @@ void ClockApplication::renderFrame() {
   frame_.draw(viewCamera_, tours_.fadeOpacity(), steps);
 }
 
+engine::CameraPose ClockApplication::freeCamera() {
+  const engine::FreeCameraController& camera = freeCameraController();
+  return engine::CameraPose{camera.eye(), camera.direction(), camera.up()};
+}
+
+void ClockApplication::placeFreeCamera(const engine::CameraPose& pose) {
+  freeCameraController().place(pose.eye, pose.direction, pose.up);
+}
+
 void ClockApplication::setGammaRamp(const D3DGAMMARAMP& ramp) {
   if (device_) device_->SetGammaRamp(0, D3DSGR_CALIBRATE, &ramp);
 }
 
-void ClockApplication::playThunder(int clap) {
-  if (sounds_) sounds_->playThunder(clap);
-}
+void ClockApplication::playThunder(int clap) { sounds_.playThunder(clap); }
 
-void ClockApplication::shutdownAudio() {
-  if (sounds_) sounds_->shutdown();
-}
+void ClockApplication::shutdownAudio() { sounds_.shutdown(); }
 
 void ClockApplication::readSceneExtras(const engine::PropsTree& properties) {
   weatherTiming_.quietTime = properties.getInt("QuietTime", weatherTiming_.quietTime);
@@ -116,9 +123,15 @@ bool ClockApplication::loadSettings() {
   return SaverApplication::loadSettings();
 }
 
+INT_PTR ClockApplication::settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  pictureDialog_.handleMessage(window, message, wParam, lParam);
+  return SaverApplication::settingsDialogProc(window, message, wParam, lParam);
+}
+
 bool ClockApplication::saveSettings() {
-  writePhotoPath(settings_.photoPath);
-  return SaverApplication::saveSettings();
+  // The other values are written even when the photo's could not be.
+  const bool photoWritten = writePhotoPath(settings_.photoPath);
+  return SaverApplication::saveSettings() && photoWritten;
 }
 
 } // namespace saver

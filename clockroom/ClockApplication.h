@@ -2,12 +2,13 @@
 // and the camera tours, and the photo setting, on top of the screensaver's application.
 #pragma once
 
+#include "audio/RoomSounds.h"
 #include "clockroom/CameraTours.h"
 #include "clockroom/ClockMechanism.h"
+#include "clockroom/ClockSettingsDialog.h"
 #include "clockroom/Overlays.h"
 #include "clockroom/RoomFrame.h"
 #include "clockroom/RoomScene.h"
-#include "clockroom/RoomSounds.h"
 #include "clockroom/Weather.h"
 #include "shell/SaverApplication.h"
 
@@ -26,24 +27,24 @@ public:
   // file cannot be loaded.
   bool loadScene() override;
   void readSceneExtras(const engine::PropsTree& properties) override;
+  // The picture controls (ClockSettingsDialog), then the base handles the message too.
+  INT_PTR settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   void shutdownAudio() override;
   // "PhotoPath" first, then the base values.
   bool loadSettings() override;
   bool saveSettings() override;
-
-  // The room's sounds; null (the default) leaves the room silent. Must outlive the run.
-  void setSounds(RoomSounds* sounds) { sounds_ = sounds; }
 
   const ClockMechanism& clockMechanism() const { return clockMechanism_; }
   const WeatherTiming& weatherTiming() const { return weatherTiming_; }
   const Overlays& overlays() const { return overlays_; }
   const Weather& weather() const { return weather_; }
   const CameraTours& tours() const { return tours_; }
+  const audio::RoomSounds& sounds() const { return sounds_; }
   RoomScene& room() { return room_; }
   RoomFrame& frame() { return frame_; }
-  // The camera shown while no tour plays: from the free camera's start until the free
-  // camera's controller moves it, and at the pose of each tour's end.
-  engine::CameraPose& freeCamera() { return freeCamera_; }
+  // The camera shown while no tour plays: the free camera controller's pose, placed at its
+  // start when the room loads and at the pose of each tour's end, moved by the input between.
+  engine::CameraPose freeCamera();
 
 protected:
   // The frame: the tour's step, then the room's frame recipe with the GUI over it.
@@ -55,16 +56,17 @@ private:
   void setGammaRamp(const D3DGAMMARAMP& ramp) override;
   void playThunder(int clap) override;
   bool readTour(const std::string& name, engine::CameraPath& path) const;
+  void placeFreeCamera(const engine::CameraPose& pose);
 
   ClockMechanism clockMechanism_;
   WeatherTiming weatherTiming_;
+  ClockSettingsDialog pictureDialog_{settings_};
   Weather weather_;
   CameraTours tours_;
   RoomScene room_;
   RoomFrame frame_{sceneProperties_};
-  engine::CameraPose freeCamera_;
   engine::CameraPose viewCamera_; // the last frame's, for the listener
-  RoomSounds* sounds_ = nullptr;
+  audio::RoomSounds sounds_;
   bool sceneBuffersListening_ = false;
   Overlays overlays_;
 };

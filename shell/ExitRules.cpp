@@ -31,12 +31,12 @@ std::optional<SystemCommandAnswer> systemCommandAnswer(WPARAM command) {
   }
 }
 
-bool inputEndsRun(int kind, float x, float y, float previousX, float previousY, bool exitOnMouseMove,
-                  std::int64_t sinceSceneMs) {
-  if (kind == kLeftButtonPressed || kind == kRightButtonPressed) return true;
-  if (kind != kPointerMoved) return false;
+bool inputEndsRun(const engine::InputEvent& event, bool exitOnMouseMove, std::int64_t sinceSceneMs) {
+  using Kind = engine::InputEventKind;
+  if (event.kind == Kind::LeftButtonPressed || event.kind == Kind::RightButtonPressed) return true;
+  if (event.kind != Kind::PointerMoved) return false;
   // Any movement at all, but never during the first second after the scene appeared.
-  const bool moved = x != previousX || y != previousY;
+  const bool moved = event.pointer != event.previous;
   return moved && exitOnMouseMove && sinceSceneMs > kMouseGraceMs;
 }
 

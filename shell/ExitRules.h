@@ -6,14 +6,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "engine/input/InputEvent.h"
 #include "platform/win32/winuser.h"
 
 namespace saver {
-
-// Input event kinds the exit rules look at.
-constexpr int kLeftButtonPressed = 0;
-constexpr int kRightButtonPressed = 3;
-constexpr int kPointerMoved = 6;
 
 // F2 and F6 end nothing, nor does F3, the key the saver itself sends to keep the system awake.
 bool keyEndsRun(WPARAM virtualKey);
@@ -26,10 +22,9 @@ struct SystemCommandAnswer {
 // to the engine.
 std::optional<SystemCommandAnswer> systemCommandAnswer(WPARAM command);
 
-// One event of the input devices: a button always ends the run; a movement only with
-// "ExitOnMM" set, when the pointer really moved, and only after the first second of the
-// room on screen (`sinceSceneMs`).
-bool inputEndsRun(int kind, float x, float y, float previousX, float previousY, bool exitOnMouseMove,
-                  std::int64_t sinceSceneMs);
+// One event of the input devices: a left or right button press always ends the run; a
+// pointer movement only with "ExitOnMM" set, when the pointer really moved, and only after
+// the first second of the room on screen (`sinceSceneMs`).
+bool inputEndsRun(const engine::InputEvent& event, bool exitOnMouseMove, std::int64_t sinceSceneMs);
 
 } // namespace saver

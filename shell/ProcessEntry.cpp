@@ -8,11 +8,13 @@
 
 #include "engine/app/Stopwatch.h"
 #include "engine/core/Log.h"
+#include "platform/d3d9/Runtime.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "shell/CommandLine.h"
+#include "shell/GraphicsMissingDialog.h"
 #include "shell/LaunchOptions.h"
 
 namespace saver {
@@ -55,6 +57,11 @@ int runSaverProcess(int argc, const char* const* argv, const ApplicationFactory&
     std::fprintf(stderr, "tickwood: %s\n\n%s", options.error.c_str(), usageText().c_str());
     return 1;
   }
+  // A daemon's SIGTERM ends every run cleanly, even one waiting on a dialog.
+  win32::closeWindowsOnTerminationSignals();
+  // Before anything else: without OpenGL 3.3 nothing can be drawn, and the person is told so.
+  std::string graphicsFailure;
+  if (!d3d9::runtimeAvailable(graphicsFailure)) return reportGraphicsMissing(graphicsFailure);
 
   std::unique_ptr<win32::Clock> startClock;
   if (options.startTime) {
@@ -64,7 +71,6 @@ int runSaverProcess(int argc, const char* const* argv, const ApplicationFactory&
   }
 
   win32::setCommandLine(options.windowsCommandLine);
-  win32::closeWindowsOnTerminationSignals();
   std::uintptr_t parentNumber = 0;
   RunMode mode = parseCommandLine(GetCommandLineA(), parentNumber);
   HWND parent = win32::foreignWindow(parentNumber);

@@ -6,6 +6,7 @@
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
+#include "shell/DialogTemplates.h"
 
 namespace saver {
 namespace {
@@ -74,12 +75,6 @@ LRESULT SaverApplication::handleWindowMessage(HWND window, UINT message, WPARAM 
     previewWaiting_ = false;
     KillTimer(window, kPreviewTimer);
     break;
-  case WM_LBUTTONDOWN:
-  case WM_RBUTTONDOWN:
-    // A button pressed over the window is a button press for the exit rules, whoever else
-    // reports it.
-    onInputEvent(message == WM_LBUTTONDOWN ? kLeftButtonPressed : kRightButtonPressed, 0, 0, 0, 0, 0, 0, 0);
-    break;
   default:
     break;
   }
@@ -99,15 +94,16 @@ bool SaverApplication::applyGamma() {
   return Application::restoreDeviceObjects();
 }
 
-INT_PTR SaverApplication::settingsDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR SaverApplication::settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return settingsDialog_.handleMessage(window, message, wParam, lParam);
+}
 
 bool SaverApplication::loadSettings() { return readSettings(settings_); }
 
 bool SaverApplication::saveSettings() { return writeSettings(settings_); }
 
-void SaverApplication::onInputEvent(int kind, float x, float y, float previousX, float previousY, float, float, int) {
-  if (endsOnInput() &&
-      inputEndsRun(kind, x, y, previousX, previousY, settings_.exitOnMouseMove, sceneStopwatch_.elapsedMs()))
+void SaverApplication::onInputEvent(const engine::InputEvent& event) {
+  if (endsOnInput() && inputEndsRun(event, settings_.exitOnMouseMove, sceneStopwatch_.elapsedMs()))
     quitRequested_ = true;
 }
 
@@ -186,13 +182,13 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   readSceneProperties();
   engine::logLine("Application created\n");
   startUpTimes_.mark("scene properties");
-  // The input devices (step 13) and their listeners, the GUI's first (step 16), come with
-  // the input subsystem.
+  startInput();
   if (!loadFonts()) return false;
   if (overlays_)
     overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
                       static_cast<int>(viewport_.Height));
-  startUpTimes_.mark("fonts and labels");
+  attachInputListeners();
+  startUpTimes_.mark("input, fonts and labels");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
@@ -214,11 +210,43 @@ void SaverApplication::readSceneProperties() {
   if (saver::readSceneProperties(media_, sceneProperties_, properties)) readSceneExtras(properties);
 }
 
-void SaverApplication::runSettingsDialog(HWND) {
-  std::fputs("tickwood: the settings dialog is not part of this build yet\n", stderr);
+void SaverApplication::runSettingsDialog(HWND owner) {
+  // The dialog manager calls a plain procedure; it reaches the one application object.
+  DLGPROC procedure = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+    SaverApplication* application = instance();
+    return application ? application->settingsDialogProc(window, message, wParam, lParam) : FALSE;
+  };
+  if (DialogBoxIndirectParamA(instance_, &settingsDialogTemplate(), owner, procedure, 0) == -1)
+    std::fprintf(stderr, "tickwood: the settings dialog cannot be shown: %s\n",
+                 dialogs::dialogsUnavailableReason().c_str());
+}
+
+void SaverApplication::startInput() {
+  freeCameraController_.init(&input_, sceneProperties_.cameraSpeed, 1.0f);
+  cameraStopwatch_.restart();
+  // Inside a daemon's window input is the daemon's: the saver neither reads nor answers it,
+  // and without devices the frames poll nothing.
+  if (!endsOnInput()) return;
+  // Shared, and only while the saver has the focus.
+  constexpr DWORD kCooperation = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
+  input_.init(true, kCooperation, kCooperation);
+}
+
+void SaverApplication::attachInputListeners() {
+  // The exit rules hear an event after the in-engine GUI has seen it.
+  input_.addListener(&gui_);
+  input_.addListener(this);
+}
+
+void SaverApplication::updateInput() {
+  input_.poll(0);
+  input_.dispatchEvents();
+  freeCameraController_.update(cameraStopwatch_.elapsedMs());
+  cameraStopwatch_.restart();
 }
 
 void SaverApplication::advanceFrame() {
+  updateInput();
   keyboardHook();
   checkDevice();
   if (deviceReady_) {

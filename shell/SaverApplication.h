@@ -1,7 +1,8 @@
 // The screensaver's application object: run modes, start-up and shut-down, the window and
 // its messages, and the settings. It owns the pieces a run needs: the media, the loading
-// screen and the frame loop; the clock room derives from it and fills the virtual
-// operations (the order of their declaration is the order of the slots).
+// screen, the frame loop, the input devices and the free camera controller; the clock room
+// derives from it and fills the virtual operations (the order of their declaration is the
+// order of the slots).
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include "engine/data/MediaLibrary.h"
 #include "engine/data/props/PropsNode.h"
 #include "engine/gui/GuiManager.h"
+#include "engine/input/FreeCameraController.h"
+#include "engine/input/InputDevices.h"
 #include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/win32/winuser.h"
@@ -22,6 +25,7 @@
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
+#include "shell/SettingsDialog.h"
 #include "shell/StartUpTimes.h"
 
 namespace saver {
@@ -29,7 +33,7 @@ namespace saver {
 constexpr WORD kPreviewBitmap = 173;
 constexpr UINT_PTR kPreviewTimer = 1;
 
-class SaverApplication : public engine::Application {
+class SaverApplication : public engine::Application, public engine::InputListener {
 public:
   SaverApplication();
   SaverApplication(const SaverApplication&) = delete;
@@ -49,7 +53,7 @@ public:
   virtual bool loadScene() { return true; }
   // 8. The scene properties the clock room reads beyond the base ones.
   virtual void readSceneExtras(const engine::PropsTree&) {}
-  // 9. The settings dialog's procedure.
+  // 9. The settings dialog's procedure (the dialog is SettingsDialog).
   virtual INT_PTR settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // 10-12.
   virtual void shutdownAudio() {}
@@ -59,9 +63,8 @@ public:
   virtual bool loadSettings();
   virtual bool saveSettings();
 
-  // The input listener: one event of the input devices (kind, pointer, previous pointer,
-  // movement, parameter).
-  void onInputEvent(int kind, float x, float y, float previousX, float previousY, float dx, float dy, int param);
+  // The input listener: the exit rules for one event of the input devices.
+  void onInputEvent(const engine::InputEvent& event) override;
 
   // Everything before the first frame; false ends the run (exit code 0).
   bool startUp(HINSTANCE instance, RunMode mode, HWND parent);
@@ -69,8 +72,9 @@ public:
   int runMainLoop();
   // What follows the loop: sound, window and cursor, in that order, and the log's last line.
   void shutDown();
-  // The application's part of one frame of the loop: the device check, then (when the
-  // device can draw) updateScene and renderFrame.
+  // The application's part of one frame of the loop: the input (its events reach the
+  // listeners) and the free camera, the device check, then (when the device can draw)
+  // updateScene and renderFrame.
   void advanceFrame();
   // "Scene.props" from the media: nothing changes when it cannot be opened.
   void readSceneProperties();
@@ -117,6 +121,9 @@ public:
   engine::FontManager& fonts() { return fonts_; }
   engine::GuiManager& gui() { return gui_; }
   LoadingScreen& loadingScreen() { return loadingScreen_; }
+  engine::InputDevices& input() { return input_; }
+  // The camera shown while no tour plays; the room places it at its start and where tours end.
+  engine::FreeCameraController& freeCameraController() { return freeCameraController_; }
   // How long each step of the last start-up took.
   const StartUpTimes& startUpTimes() const { return startUpTimes_; }
 
@@ -144,6 +151,9 @@ protected:
   void writeScreenshot();
   void mountMedia();
   void waitForPreviewStart();
+  void startInput();
+  void attachInputListeners();
+  void updateInput();
   bool endsOnInput() const { return hostWindow_ == nullptr; }
 
   RunMode mode_ = RunMode::Saver;
@@ -169,9 +179,14 @@ protected:
   LoadingScreen loadingScreen_;
   std::string screenshotPath_;
   FrameLoop frameLoop_{*this};
+  engine::InputDevices input_{*this};
+  engine::FreeCameraController freeCameraController_;
+  engine::Stopwatch cameraStopwatch_; // the time between two updates of the free camera
   engine::Stopwatch sceneStopwatch_;
   engine::Stopwatch frameStopwatch_;
   StartUpTimes startUpTimes_;
+  SettingsDialog settingsDialog_{settings_, [this] { return saveSettings(); },
+                                 [this] { return direct3DFactory_ ? direct3DFactory_() : nullptr; }, displayMode_};
 };
 
 } // namespace saver

@@ -25,6 +25,14 @@ const std::array<SettingDescriptor, 13> kSettingsTable = {{
     {"TimeStyle", &Settings::timeStyle, nullptr, 0, 0, 1},
 }};
 
+const SettingDescriptor& settingOf(int Settings::*number) {
+  const auto found = std::find_if(kSettingsTable.begin(), kSettingsTable.end(),
+                                  [&](const SettingDescriptor& d) { return d.number == number; });
+  // Every number field has its entry; a field without one is a programming error caught by
+  // the tests.
+  return found != kSettingsTable.end() ? *found : kSettingsTable.front();
+}
+
 Settings::Settings() {
   for (const SettingDescriptor& d : kSettingsTable) {
     if (d.flag) this->*d.flag = d.defaultValue != 0;
@@ -83,11 +91,16 @@ bool readSettings(Settings& settings) {
 bool writeSettings(const Settings& settings) {
   OpenKey key(KEY_WRITE);
   if (!key.get()) return false;
+  // Every value is tried even after one failed, so as much as can be kept is kept; the
+  // caller still hears of the failure.
+  bool written = true;
   for (const SettingDescriptor& d : kSettingsTable) {
     const DWORD value = d.flag ? (settings.*d.flag ? 1u : 0u) : static_cast<DWORD>(settings.*d.number);
-    RegSetValueExA(key.get(), d.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    written = RegSetValueExA(key.get(), d.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                  ERROR_SUCCESS &&
+              written;
   }
-  return true;
+  return written;
 }
 
 bool readPhotoPath(std::string& path) {
@@ -108,9 +121,8 @@ bool writePhotoPath(const std::string& path) {
   OpenKey key(KEY_WRITE);
   if (!key.get()) return false;
   // With its terminating NUL, as a REG_SZ value is meant to be stored.
-  RegSetValueExA(key.get(), kPhotoPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                 static_cast<DWORD>(path.size() + 1));
-  return true;
+  return RegSetValueExA(key.get(), kPhotoPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                        static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS;
 }
 
 D3DGAMMARAMP toD3DGammaRamp(const GammaRamp& ramp) {

@@ -41,6 +41,9 @@ struct SettingDescriptor {
 // In the order the values are read and written.
 extern const std::array<SettingDescriptor, 13> kSettingsTable;
 
+// The table's entry of a number (its range is what the dialog's controls offer).
+const SettingDescriptor& settingOf(int Settings::*number);
+
 constexpr const char* kSettingsKey = "Software\\Brindle Studio\\Tickwood";
 constexpr const char* kPhotoPathValue = "PhotoPath";
 
@@ -48,12 +51,13 @@ constexpr const char* kPhotoPathValue = "PhotoPath";
 // value out of its range is brought into it, with a log line). False when the key cannot
 // be opened.
 bool readSettings(Settings& settings);
-// Writes every numeric value as REG_DWORD. False (and nothing written) when the key cannot
-// be opened.
+// Writes every numeric value as REG_DWORD. False when the key cannot be opened (nothing is
+// written) or when any value could not be written.
 bool writeSettings(const Settings& settings);
 // "PhotoPath" up to 255 characters; a longer one does not fit the 256-byte buffer and the
 // path stays as it was.
 bool readPhotoPath(std::string& path);
+// False when the key cannot be opened or the value not written.
 bool writePhotoPath(const std::string& path);
 
 // The 256-entry gamma ramp of a "Gamma" offset: v = gamma * 200 + i * 256, limited to

@@ -227,6 +227,8 @@ bool Application::handlePossibleResize() {
   if (clientRect_.right - clientRect_.left == previous.right - previous.left &&
       clientRect_.bottom - clientRect_.top == previous.bottom - previous.top)
     return true;
+  for (std::size_t i = 0; i < messageListeners_.size(); ++i)
+    messageListeners_[i]->onClientSizeChanged();
   fillPresentParams();
   if (device_ && !resetDevice()) return false;
   return true;

@@ -13,10 +13,12 @@
 
 namespace engine {
 
-// Sees every window message before the application does.
+// Sees every window message before the application does, and hears when the window's
+// client area has changed size.
 class MessageListener {
 public:
   virtual void onWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  virtual void onClientSizeChanged() {}
   virtual ~MessageListener() = default;
 };
 

@@ -69,16 +69,16 @@ HitRegion FrameWindow::hitTest(float x, float y) const {
 
 void FrameWindow::onInputEvent(const InputEvent& event) {
   switch (event.kind) {
-  case InputKind::PointerMoved:
+  case InputEventKind::PointerMoved:
     if (moving_ || resizing_)
       drag(event);
     else
-      showCursor(hitTest(event.x, event.y));
+      showCursor(hitTest(event.pointer.x, event.pointer.y));
     break;
-  case InputKind::LeftPressed:
+  case InputEventKind::LeftButtonPressed:
     startDrag(event);
     break;
-  case InputKind::LeftReleased:
+  case InputEventKind::LeftButtonReleased:
     endDrag();
     break;
   default:
@@ -87,15 +87,15 @@ void FrameWindow::onInputEvent(const InputEvent& event) {
 }
 
 void FrameWindow::startDrag(const InputEvent& event) {
-  hitRegion_ = hitTest(event.x, event.y);
+  hitRegion_ = hitTest(event.pointer.x, event.pointer.y);
   if (hitRegion_ == HitRegion::Body && movable_)
     moving_ = true;
   else if (hitRegion_ != HitRegion::None && hitRegion_ != HitRegion::Body && resizable_)
     resizing_ = true;
   else
     return;
-  grabX_ = event.x;
-  grabY_ = event.y;
+  grabX_ = event.pointer.x;
+  grabY_ = event.pointer.y;
   grabRect_ = rect();
   // The pointer may leave the frame while it is dragged faster than it follows.
   if (manager()) manager()->capture(this);
@@ -108,8 +108,8 @@ void FrameWindow::endDrag() {
 }
 
 void FrameWindow::drag(const InputEvent& event) {
-  const float dx = event.x - grabX_;
-  const float dy = event.y - grabY_;
+  const float dx = event.pointer.x - grabX_;
+  const float dy = event.pointer.y - grabY_;
   if (moving_) {
     setRect(
         {grabRect_.x + static_cast<int>(dx), grabRect_.y + static_cast<int>(dy), grabRect_.width, grabRect_.height});

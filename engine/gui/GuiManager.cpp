@@ -121,11 +121,11 @@ bool GuiManager::draw(std::int64_t nowMs) {
 void GuiManager::noteDelivered(GuiWindow* window) { delivered_.push_back(window); }
 
 void GuiManager::onInputEvent(const InputEvent& event) {
-  const bool button = isButtonEvent(event.kind);
-  const bool key =
-      event.kind == InputKind::KeyPressed || event.kind == InputKind::KeyReleased || event.kind == InputKind::Character;
+  const bool button = event.isButton();
+  const bool key = event.kind == InputEventKind::KeyPressed || event.kind == InputEventKind::KeyReleased ||
+                   event.kind == InputEventKind::Character;
   if (key && keyboardFocus_) keyboardFocus_->onInputEvent(event);
-  if (!button && event.kind != InputKind::PointerMoved) return;
+  if (!button && event.kind != InputEventKind::PointerMoved) return;
   delivered_.clear();
   if (button)
     routeButton(windows_, event);

@@ -33,7 +33,7 @@ struct GuiDrawContext {
   std::int64_t nowMs;
 };
 
-class GuiManager : public DeviceObjectListener {
+class GuiManager : public DeviceObjectListener, public InputListener {
 public:
   // Layer depths lie between these distances (the GUI's own near and far values).
   static constexpr float kNear = 1.0f;
@@ -68,7 +68,7 @@ public:
 
   // One event of the input devices. Buttons and pointer movements go to the windows; keys
   // and characters go to the window with the keyboard focus, when one has it.
-  void onInputEvent(const InputEvent& event);
+  void onInputEvent(const InputEvent& event) override;
   void setKeyboardFocus(GuiWindow* window) { keyboardFocus_ = window; }
   GuiWindow* keyboardFocus() const { return keyboardFocus_; }
   // One window may hold the pointer (a frame being dragged): it hears every pointer event.

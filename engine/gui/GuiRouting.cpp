@@ -16,7 +16,7 @@ bool holds(const GuiWindow& window, float x, float y) {
 
 GuiWindow* routeButton(const GuiWindowList& windows, const InputEvent& event) {
   for (const auto& window : windows) {
-    if (!reachable(*window) || !holds(*window, event.x, event.y)) continue;
+    if (!reachable(*window) || !holds(*window, event.pointer.x, event.pointer.y)) continue;
     window->deliver(event, PointerNotice::None);
     return window.get();
   }
@@ -29,8 +29,8 @@ void routeMove(const GuiWindowList& windows, const InputEvent& event) {
   for (const auto& window : windows) {
     if (entered && leftOrMoved) break;
     if (!reachable(*window)) continue;
-    const bool before = holds(*window, event.previousX, event.previousY);
-    const bool now = holds(*window, event.x, event.y);
+    const bool before = holds(*window, event.previous.x, event.previous.y);
+    const bool now = holds(*window, event.pointer.x, event.pointer.y);
     if (before && now && !leftOrMoved) {
       window->deliver(event, PointerNotice::Move);
       leftOrMoved = true;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/gui/GuiEvent.h"
+#include "engine/input/InputEvent.h"
 
 namespace engine {
 

@@ -166,9 +166,9 @@ void GuiWindow::onPointerNotice(PointerNotice notice) {
 void GuiWindow::deliver(const InputEvent& event, PointerNotice notice) {
   if (manager_) manager_->noteDelivered(this);
   onPointerNotice(notice);
-  if (isButtonEvent(event.kind))
+  if (event.isButton())
     routeButton(children_, event);
-  else if (event.kind == InputKind::PointerMoved)
+  else if (event.kind == InputEventKind::PointerMoved)
     routeMove(children_, event);
   onInputEvent(event);
 }

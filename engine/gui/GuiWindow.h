@@ -13,8 +13,8 @@
 
 #include "engine/core/Strings.h"
 #include "engine/data/props/PropsNode.h"
-#include "engine/gui/GuiEvent.h"
 #include "engine/gui/LayoutFrame.h"
+#include "engine/input/InputEvent.h"
 
 namespace engine {
 

@@ -31,7 +31,9 @@ bool nearIdentity(const D3DXMATRIX& m) {
 // `count` 32-bit values of a raw block; missing entries are 0.
 std::vector<std::uint32_t> words32(const UdfNode* block, std::size_t count) {
   std::vector<std::uint32_t> out(count, 0);
-  if (block) std::memcpy(out.data(), block->data(), std::min(block->dataSize(), count * 4) / 4 * 4);
+  // An empty block has no data pointer at all, which memcpy must not be given.
+  const std::size_t bytes = block ? std::min(block->dataSize(), count * 4) / 4 * 4 : 0;
+  if (bytes > 0) std::memcpy(out.data(), block->data(), bytes);
   return out;
 }
 
@@ -94,6 +96,7 @@ bool Scene::loadTree(const UdfNode& top, std::string_view sourceName) {
   if (const UdfNode* children = top.findChild("Children")) loadChildren(*children, root_, true, 0);
   loadIndex_.clear();
   computeBindInverses();
+  collectSkinnedMeshes();
   return bindBones();
 }
 
@@ -164,6 +167,17 @@ void Scene::computeBindInverses() {
   };
   for (auto& entry : root_.children())
     walk(*entry.value, Matrix::identity());
+}
+
+void Scene::collectSkinnedMeshes() {
+  // Gathered from the trees as they stand after loading: a camera node that a later one of
+  // the same name took over is gone, and so must be its mesh.
+  skinnedMeshes_.clear();
+  const auto collect = [this](SceneNode& node) {
+    if (auto* skinned = dynamic_cast<SkinnedMeshInstance*>(node.geometry())) skinnedMeshes_.push_back(skinned);
+  };
+  cameraRoot_.forEach(collect);
+  root_.forEach(collect);
 }
 
 bool Scene::bindBones() {
@@ -272,10 +286,8 @@ bool Scene::createMeshInstance(const UdfNode& data, SceneNode& node, const Rende
 
   std::unique_ptr<MeshInstance> instance;
   if (skin) {
-    auto skinned = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),
-                                                         geometry.bounds(), geometry, std::move(*skin));
-    skinnedMeshes_.push_back(skinned.get());
-    instance = std::move(skinned);
+    instance = std::make_unique<SkinnedMeshInstance>(settings, std::move(vertices), std::move(indices),
+                                                     geometry.bounds(), geometry, std::move(*skin));
   } else {
     instance = std::make_unique<MeshInstance>(settings, std::move(vertices), std::move(indices), geometry.bounds());
   }

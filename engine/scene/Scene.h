@@ -51,6 +51,7 @@ public:
   // The buffers of every mesh: the application releases and restores them around a reset.
   BufferPool& bufferPool() { return bufferPool_; }
   const std::map<std::string, std::unique_ptr<MeshGeometry>, std::less<>>& meshes() const { return meshes_; }
+  // The skinned meshes of both trees as the last load left them, cameras first.
   const std::vector<SkinnedMeshInstance*>& skinnedMeshes() const { return skinnedMeshes_; }
 
   // The "Materials" section; materials of a name already known are skipped.
@@ -81,6 +82,7 @@ private:
   void loadChildren(const UdfNode& list, SceneNode& parent, bool inRootTree, int depth);
   void readTransforms(const UdfNode& data, SceneNode& node);
   void computeBindInverses();
+  void collectSkinnedMeshes();
   bool bindBones();
 
   std::string sourceName_;

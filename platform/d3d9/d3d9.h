@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/d3d9caps.h"
 #include "platform/d3d9/d3d9types.h"
+#include "platform/win32/unknwn.h"
 
 struct IDirect3D9;
 struct IDirect3DDevice9;
@@ -14,15 +15,6 @@ struct IDirect3DTexture9;
 struct IDirect3DSurface9;
 struct IDirect3DVertexBuffer9;
 struct IDirect3DIndexBuffer9;
-
-struct IUnknown {
-  virtual ULONG AddRef() = 0;
-  // Releases one reference; the object is destroyed when none is left. Answers the count left.
-  virtual ULONG Release() = 0;
-
-protected:
-  virtual ~IUnknown() = default;
-};
 
 struct IDirect3DResource9 : IUnknown {
   virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;

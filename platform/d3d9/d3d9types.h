@@ -3,6 +3,7 @@
 // stand-in use is here.
 #pragma once
 
+#include "platform/win32/guiddef.h"
 #include "platform/win32/windows.h"
 
 using D3DCOLOR = DWORD;
@@ -87,9 +88,6 @@ constexpr HRESULT D3DERR_DRIVERINVALIDCALL = MAKE_D3DHRESULT(2157);
 constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MAKE_D3DHRESULT(380);
 constexpr HRESULT D3DERR_WASSTILLDRAWING = MAKE_D3DHRESULT(540);
 constexpr HRESULT D3DOK_NOAUTOGEN = static_cast<HRESULT>(0x0876086Fu);
-
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3D9b_SDK_VERSION = 31;
@@ -817,13 +815,6 @@ struct D3DGAMMARAMP {
 struct D3DLOCKED_RECT {
   INT Pitch;
   void* pBits;
-};
-
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
 };
 
 struct D3DADAPTER_IDENTIFIER9 {

@@ -55,7 +55,7 @@ bool fail(std::string& error, const std::string& why) {
   return false;
 }
 
-bool readHeader(const Reader& r, Header& h, std::string& error) {
+bool readHeader(const Reader& r, Header& h, const DecodeOptions& options, std::string& error) {
   if (!r.has(0, 18)) return fail(error, "the file ends inside its header");
   h.pixelOffset = r.u32(10);
   const std::uint32_t infoSize = r.u32(14);
@@ -87,7 +87,7 @@ bool readHeader(const Reader& r, Header& h, std::string& error) {
   if (h.width <= 0 || h.height <= 0) return fail(error, "no pixels");
   std::string sizeError;
   if (!acceptableSize(UINT(std::min<std::int64_t>(h.width, 1 << 30)), UINT(std::min<std::int64_t>(h.height, 1 << 30)),
-                      sizeError)) {
+                      options, sizeError)) {
     error = sizeError;
     return false;
   }
@@ -165,28 +165,17 @@ bool decodeRle(const Reader& r, const Header& h, const std::vector<std::uint32_t
 
 } // namespace
 
-bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error) {
+bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options) {
   const Reader r(data, size);
   Header h;
-  if (!readHeader(r, h, error)) return false;
+  if (!readHeader(r, h, options, error)) return false;
   std::vector<std::uint32_t> palette;
   if (!readPalette(r, h, palette, error)) return false;
 
-  image.width = UINT(h.width);
-  image.height = UINT(h.height);
+  image.width = image.fileWidth = UINT(h.width);
+  image.height = image.fileHeight = UINT(h.height);
   image.fileType = D3DXIFF_BMP;
-  if (h.compression == kRle8 || h.compression == kRle4) {
-    image.fileFormat = D3DFMT_P8;
-    image.pixels.assign(std::size_t(image.width) * image.height, palette[0]);
-    if (!decodeRle(r, h, palette, image, error)) {
-      image = Image();
-      return false;
-    }
-    return true;
-  }
-
-  const std::size_t stride = ((std::size_t(h.width) * h.bits + 31) / 32) * 4;
-  if (!r.has(h.pixelOffset, stride * std::size_t(h.height))) return fail(error, "the pixels are cut off");
+  const bool runLength = h.compression == kRle8 || h.compression == kRle4;
   bool alpha = false;
   Channel red, green, blue, alphaChannel;
   if (h.bits == 16 || h.bits == 32) {
@@ -212,6 +201,18 @@ bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& er
     image.fileFormat = D3DFMT_P8;
     break;
   }
+  if (options.headerOnly) return true;
+  if (runLength) {
+    image.pixels.assign(std::size_t(image.width) * image.height, palette[0]);
+    if (!decodeRle(r, h, palette, image, error)) {
+      image = Image();
+      return false;
+    }
+    return true;
+  }
+
+  const std::size_t stride = ((std::size_t(h.width) * h.bits + 31) / 32) * 4;
+  if (!r.has(h.pixelOffset, stride * std::size_t(h.height))) return fail(error, "the pixels are cut off");
   image.pixels.assign(std::size_t(image.width) * image.height, 0);
   for (UINT y = 0; y < image.height; ++y) {
     const BYTE* row = r.at(h.pixelOffset + stride * (h.topDown ? y : image.height - 1 - y));

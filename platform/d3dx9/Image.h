@@ -17,6 +17,10 @@ constexpr UINT kMaxImageSide = 16384;
 struct Image {
   UINT width = 0;
   UINT height = 0;
+  // The size the file declares: width and height are smaller when the image was decoded
+  // shrunk, and the pixels are empty when only the header was read.
+  UINT fileWidth = 0;
+  UINT fileHeight = 0;
   std::vector<std::uint32_t> pixels;     // width * height, 0xAARRGGBB
   D3DFORMAT fileFormat = D3DFMT_UNKNOWN; // the pixel format the file stores
   D3DXIMAGE_FILEFORMAT fileType = D3DXIFF_BMP;
@@ -34,17 +38,34 @@ inline Image blankImage(UINT width, UINT height) {
   return image;
 }
 
+// How much a decode may produce, and of what.
+struct DecodeOptions {
+  // Images larger than this, on a side or in 32-bit pixels, are refused as soon as the
+  // header has told their size, before anything is allocated for them.
+  UINT maxWidth = kMaxImageSide;
+  UINT maxHeight = kMaxImageSide;
+  std::uint64_t maxBytes = std::uint64_t(kMaxImageSide) * kMaxImageSide * 4;
+  // Only the header: the sizes and formats, no pixels.
+  bool headerOnly = false;
+  // The least size the caller needs (0: the full size). A decoder that can shrink while it
+  // decodes (JPEG, by 1/2, 1/4 or 1/8) delivers no less than this and saves the rest.
+  UINT neededWidth = 0;
+  UINT neededHeight = 0;
+};
+
 // Decodes JPEG, PNG, BMP or TGA bytes (told apart by their signatures; TGA has none and is
 // tried last). False with `error` set for anything damaged, truncated, unsupported or
-// larger than kMaxImageSide on a side.
-bool decodeImage(const BYTE* data, std::size_t size, Image& image, std::string& error);
+// beyond the options' limits (by default kMaxImageSide on a side).
+bool decodeImage(const BYTE* data, std::size_t size, Image& image, std::string& error,
+                 const DecodeOptions& options = {});
 
-bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& error);
-bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error);
-bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error);
-bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error);
+bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& error,
+                const DecodeOptions& options = {});
+bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
+bool decodeBmp(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
+bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options = {});
 
 // Whether a decoder may allocate an image of this size.
-bool acceptableSize(UINT width, UINT height, std::string& error);
+bool acceptableSize(UINT width, UINT height, const DecodeOptions& options, std::string& error);
 
 } // namespace d3dx9

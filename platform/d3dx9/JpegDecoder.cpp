@@ -38,6 +38,7 @@ struct Decode {
   std::size_t size;
   Image* image;
   std::string* error;
+  const DecodeOptions* options;
   bool sizeRefused;
 };
 
@@ -62,25 +63,52 @@ std::uint32_t argb(const JSAMPLE* p, J_COLOR_SPACE space, bool adobe) {
   }
 }
 
+// The largest of libjpeg's shrinking factors (1/2, 1/4, 1/8) that still leaves the size the
+// caller needs: the decoder then skips most of the work and memory of the full image.
+void shrinkToNeeds(jpeg_decompress_struct& info, const DecodeOptions& options) {
+  if (options.neededWidth == 0 && options.neededHeight == 0) return;
+  for (unsigned denominator : {8u, 4u, 2u}) {
+    const UINT width = (info.image_width + denominator - 1) / denominator;
+    const UINT height = (info.image_height + denominator - 1) / denominator;
+    if (width >= options.neededWidth && height >= options.neededHeight) {
+      info.scale_num = 1;
+      info.scale_denom = denominator;
+      return;
+    }
+  }
+}
+
 bool run(Decode& d) {
   if (setjmp(d.errors.jump)) return false;
   jpeg_mem_src(&d.info, const_cast<BYTE*>(d.data), static_cast<unsigned long>(d.size));
   jpeg_read_header(&d.info, TRUE);
-  if (!acceptableSize(d.info.image_width, d.info.image_height, *d.error)) {
+  const DecodeOptions& options = *d.options;
+  Image& image = *d.image;
+  image.fileWidth = d.info.image_width;
+  image.fileHeight = d.info.image_height;
+  image.fileType = D3DXIFF_JPG;
+  image.fileFormat = d.info.jpeg_color_space == JCS_GRAYSCALE ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
+  if (options.headerOnly) {
+    image.width = image.fileWidth;
+    image.height = image.fileHeight;
+    if (acceptableSize(image.width, image.height, options, *d.error)) return true;
+    d.sizeRefused = true;
+    return false;
+  }
+  const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
+  d.info.out_color_space = cmyk ? JCS_CMYK : d.info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+  shrinkToNeeds(d.info, options);
+  jpeg_calc_output_dimensions(&d.info);
+  if (!acceptableSize(d.info.output_width, d.info.output_height, options, *d.error)) {
     d.sizeRefused = true;
     return false;
   }
   // Progressive files keep all coefficients in memory; cap that so a small hostile file
   // cannot ask for gigabytes.
   d.info.mem->max_memory_to_use = 512L * 1024 * 1024;
-  const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
-  d.info.out_color_space = cmyk ? JCS_CMYK : d.info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_start_decompress(&d.info);
-  Image& image = *d.image;
   image.width = d.info.output_width;
   image.height = d.info.output_height;
-  image.fileType = D3DXIFF_JPG;
-  image.fileFormat = d.info.out_color_space == JCS_GRAYSCALE ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
   image.pixels.assign(std::size_t(image.width) * image.height, 0);
   JSAMPARRAY row = (*d.info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.info), JPOOL_IMAGE,
                                                d.info.output_width * UINT(d.info.output_components), 1);
@@ -97,12 +125,13 @@ bool run(Decode& d) {
 
 } // namespace
 
-bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& error) {
+bool decodeJpeg(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options) {
   Decode d{};
   d.data = data;
   d.size = size;
   d.image = &image;
   d.error = &error;
+  d.options = &options;
   d.info.err = jpeg_std_error(&d.errors.base);
   d.errors.base.error_exit = fail;
   d.errors.base.emit_message = message;

@@ -258,6 +258,24 @@ void writePixels(D3DFORMAT format, const std::uint32_t* pixels, UINT width, UINT
     writeBlocks(format, pixels, width, height, stride, dest, pitch);
     return;
   }
+  if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+    // The pixels' own layout, without a per-pixel conversion (large textures spend their
+    // time here).
+    const std::uint32_t opaque = format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    for (UINT y = 0; y < height; ++y) {
+      const std::uint32_t* in = pixels + std::size_t(y) * stride;
+      BYTE* row = dest + std::ptrdiff_t(y) * pitch;
+      for (UINT x = 0; x < width; ++x) {
+        const std::uint32_t value = in[x] | opaque;
+        BYTE* out = row + 4 * std::size_t(x);
+        out[0] = BYTE(value); // little-endian, as every format is stored
+        out[1] = BYTE(value >> 8);
+        out[2] = BYTE(value >> 16);
+        out[3] = BYTE(value >> 24);
+      }
+    }
+    return;
+  }
   const UINT bytes = d3d9::formatInfo(format).bitsPerPixel / 8;
   for (UINT y = 0; y < height; ++y) {
     BYTE* row = dest + std::ptrdiff_t(y) * pitch;

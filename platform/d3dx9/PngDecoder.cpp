@@ -41,6 +41,7 @@ struct Decode {
   Image* image;
   std::vector<png_bytep>* rows;
   std::string* error;
+  const DecodeOptions* options;
   bool sizeRefused;
 };
 
@@ -68,11 +69,17 @@ bool run(Decode& d) {
   png_uint_32 width = 0, height = 0;
   int depth = 0, colorType = 0;
   png_get_IHDR(d.png, d.info, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
-  if (!acceptableSize(width, height, *d.error)) {
+  if (!acceptableSize(width, height, *d.options, *d.error)) {
     d.sizeRefused = true;
     return false;
   }
   const bool transparency = png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
+  Image& image = *d.image;
+  image.width = image.fileWidth = width;
+  image.height = image.fileHeight = height;
+  image.fileType = D3DXIFF_PNG;
+  image.fileFormat = fileFormatOf(colorType, transparency);
+  if (d.options->headerOnly) return true;
   // Everything becomes 8-bit B, G, R, A: the byte order of a D3DCOLOR in memory.
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(d.png);
   if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(d.png);
@@ -85,11 +92,6 @@ bool run(Decode& d) {
   png_read_update_info(d.png, d.info);
   if (png_get_rowbytes(d.png, d.info) != std::size_t(width) * 4) png_error(d.png, "unexpected row layout");
 
-  Image& image = *d.image;
-  image.width = width;
-  image.height = height;
-  image.fileType = D3DXIFF_PNG;
-  image.fileFormat = fileFormatOf(colorType, transparency);
   image.pixels.assign(std::size_t(width) * height, 0);
   d.rows->resize(height);
   for (png_uint_32 y = 0; y < height; ++y)
@@ -101,7 +103,7 @@ bool run(Decode& d) {
 
 } // namespace
 
-bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error) {
+bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options) {
   Messages messages;
   std::vector<png_bytep> rows;
   Decode d{};
@@ -109,6 +111,7 @@ bool decodePng(const BYTE* data, std::size_t size, Image& image, std::string& er
   d.image = &image;
   d.rows = &rows;
   d.error = &error;
+  d.options = &options;
   d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &messages, onError, onWarning);
   if (!d.png) {
     error = "libpng could not start";

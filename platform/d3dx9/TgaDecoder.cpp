@@ -33,7 +33,7 @@ std::uint32_t fromBytes(const BYTE* p, UINT bits, bool alphaBit) {
 
 } // namespace
 
-bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error) {
+bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& error, const DecodeOptions& options) {
   if (size < 18) return fail(error, "too short for a header");
   const BYTE idLength = data[0], mapType = data[1], type = data[2];
   const UINT mapStart = data[3] | (data[4] << 8), mapLength = data[5] | (data[6] << 8), mapBits = data[7];
@@ -49,7 +49,7 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
   if (base == kTrueColor && bits != 15 && bits != 16 && bits != 24 && bits != 32)
     return fail(error, std::to_string(bits) + " bits per pixel");
   if (base == kGrey && bits != 8) return fail(error, "grey images have 8 bits per pixel");
-  if (!acceptableSize(width, height, error)) return false;
+  if (!acceptableSize(width, height, options, error)) return false;
 
   std::size_t at = 18 + std::size_t(idLength);
   std::vector<std::uint32_t> map;
@@ -64,8 +64,8 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
     at += std::size_t(mapLength) * entryBytes;
   }
   const UINT pixelBytes = (bits + 7) / 8;
-  image.width = width;
-  image.height = height;
+  image.width = image.fileWidth = width;
+  image.height = image.fileHeight = height;
   image.fileType = D3DXIFF_TGA;
   switch (base) {
   case kColorMapped:
@@ -80,6 +80,7 @@ bool decodeTga(const BYTE* data, std::size_t size, Image& image, std::string& er
                        : (bits == 16 && alphaBit) ? D3DFMT_A1R5G5B5
                                                   : D3DFMT_X1R5G5B5;
   }
+  if (options.headerOnly) return true;
   // Before allocating: the pixels must fit in what is left of the file (a run-length packet
   // of 1 + pixelBytes bytes covers at most 128 pixels).
   const std::size_t total = std::size_t(width) * height;

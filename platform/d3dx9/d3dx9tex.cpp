@@ -68,7 +68,7 @@ UINT sizeFor(UINT requested, UINT image) {
 
 void fillInfo(const Image& image, D3DXIMAGE_INFO* info) {
   if (!info) return;
-  *info = {image.width, image.height, 1, 1, image.fileFormat, D3DRTYPE_TEXTURE, image.fileType};
+  *info = {image.fileWidth, image.fileHeight, 1, 1, image.fileFormat, D3DRTYPE_TEXTURE, image.fileType};
 }
 
 bool hasAlpha(D3DFORMAT format) { return d3d9::formatInfo(format).hasAlpha; }
@@ -182,11 +182,16 @@ HRESULT fillLevelsAfter(IDirect3DTexture9* texture, UINT sourceLevel, Image leve
   return D3D_OK;
 }
 
-// Level 0 from the image, every further level from the one above it.
-HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter, DWORD mipFilter) {
+// Level 0 from the image, every further level from the one above it. The image goes as
+// soon as level 0 is made from it: large pictures need their memory for the levels.
+HRESULT fillTexture(IDirect3DTexture9* texture, Image image, DWORD filter, DWORD mipFilter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(0, &desc);
-  Image level = d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
+  // At its own size every filter leaves an image as it is.
+  Image level = desc.Width == image.width && desc.Height == image.height
+                    ? std::move(image)
+                    : d3dx9::resizeImage(image, desc.Width, desc.Height, filter);
+  image = Image();
   const HRESULT result = writeLevel(texture, 0, level);
   if (FAILED(result)) return result;
   if ((mipFilter & 0xFFFF) == D3DX_FILTER_NONE && mipFilter != D3DX_DEFAULT) return D3D_OK;
@@ -196,24 +201,55 @@ HRESULT fillTexture(IDirect3DTexture9* texture, const Image& image, DWORD filter
 
 // Fills a texture the way the device allows: one the application cannot lock (the GPU's
 // own memory, D3DPOOL_DEFAULT without D3DUSAGE_DYNAMIC) through a system-memory copy.
-HRESULT fillCreatedTexture(IDirect3DDevice9* device, IDirect3DTexture9* texture, const Image& image, DWORD filter,
+HRESULT fillCreatedTexture(IDirect3DDevice9* device, IDirect3DTexture9* texture, Image image, DWORD filter,
                            DWORD mipFilter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(0, &desc);
   if (desc.Pool != D3DPOOL_DEFAULT || (desc.Usage & D3DUSAGE_DYNAMIC))
-    return fillTexture(texture, image, filter, mipFilter);
+    return fillTexture(texture, std::move(image), filter, mipFilter);
   IDirect3DTexture9* staging = nullptr;
   HRESULT result = device->CreateTexture(desc.Width, desc.Height, texture->GetLevelCount(), 0, desc.Format,
                                          D3DPOOL_SYSTEMMEM, &staging, nullptr);
   if (FAILED(result)) return result;
-  result = fillTexture(staging, image, filter, mipFilter);
+  result = fillTexture(staging, std::move(image), filter, mipFilter);
   if (SUCCEEDED(result)) result = device->UpdateTexture(staging, texture);
   staging->Release();
   return result;
 }
 
-bool decode(const void* data, UINT size, Image& image, std::string& error) {
-  return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error);
+bool decode(const void* data, UINT size, Image& image, std::string& error, const d3dx9::DecodeOptions& options = {}) {
+  return d3dx9::decodeImage(static_cast<const BYTE*>(data), size, image, error, options);
+}
+
+d3dx9::DecodeOptions headerOnly() {
+  d3dx9::DecodeOptions options;
+  options.headerOnly = true;
+  return options;
+}
+
+bool averages(DWORD filter) {
+  const DWORD kind = filter & 0xFFFF;
+  return filter == D3DX_DEFAULT || kind == D3DX_FILTER_BOX || kind == D3DX_FILTER_TRIANGLE;
+}
+
+// A texture is made of the whole decoded image, so an image the device could not hold as
+// a texture, on a side or in its memory, is refused before it is decoded. An averaging
+// filter that shrinks it anyway lets the decoder shrink while decoding (to no less than
+// the texture's size), which is what keeps a large photo cheap.
+d3dx9::DecodeOptions textureDecodeOptions(IDirect3DDevice9* device, UINT width, UINT height, DWORD filter) {
+  d3dx9::DecodeOptions options;
+  D3DCAPS9 caps{};
+  if (SUCCEEDED(device->GetDeviceCaps(&caps))) {
+    if (caps.MaxTextureWidth) options.maxWidth = std::min<UINT>(options.maxWidth, caps.MaxTextureWidth);
+    if (caps.MaxTextureHeight) options.maxHeight = std::min<UINT>(options.maxHeight, caps.MaxTextureHeight);
+  }
+  if (const UINT memory = device->GetAvailableTextureMem())
+    options.maxBytes = std::min<std::uint64_t>(options.maxBytes, memory);
+  if (averages(filter)) {
+    options.neededWidth = width;
+    options.neededHeight = height;
+  }
+  return options;
 }
 
 } // namespace
@@ -222,7 +258,7 @@ HRESULT D3DXGetImageInfoFromFileInMemory(const void* pSrcData, UINT SrcDataSize,
   if (!pSrcData || !pSrcInfo) return D3DERR_INVALIDCALL;
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("image information", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly())) return invalidData("image information", error);
   fillInfo(image, pSrcInfo);
   return D3D_OK;
 }
@@ -260,17 +296,19 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, const voi
     return invalidCall("texture from memory", "unknown filter");
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("texture from memory", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, headerOnly())) return invalidData("texture from memory", error);
+  UINT width = sizeFor(Width, image.fileWidth), height = sizeFor(Height, image.fileHeight);
+  if (!decode(pSrcData, SrcDataSize, image, error, textureDecodeOptions(pDevice, width, height, Filter)))
+    return invalidData("texture from memory", error);
   fillInfo(image, pSrcInfo);
   const D3DFORMAT format = chooseFormat(pDevice, Format, &image, ColorKey, Usage);
-  UINT width = sizeFor(Width, image.width), height = sizeFor(Height, image.height);
   fitDevice(pDevice, format, width, height);
   IDirect3DTexture9* texture = nullptr;
   HRESULT result = pDevice->CreateTexture(width, height, levelsFor(MipLevels, width, height), Usage, format, Pool,
                                           &texture, nullptr);
   if (FAILED(result)) return result;
   d3dx9::applyColorKey(image, ColorKey);
-  result = fillCreatedTexture(pDevice, texture, image, Filter, MipFilter);
+  result = fillCreatedTexture(pDevice, texture, std::move(image), Filter, MipFilter);
   if (FAILED(result)) {
     texture->Release();
     return result;
@@ -306,6 +344,22 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, I
 }
 
 namespace {
+
+// The limits of the surface's device; a shrink while decoding only where no source
+// rectangle addresses the image's own pixels.
+d3dx9::DecodeOptions surfaceDecodeOptions(IDirect3DSurface9* surface, const RECT* destRect, const RECT* sourceRect,
+                                          DWORD filter) {
+  IDirect3DDevice9* device = nullptr;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(surface->GetDevice(&device)) || !device) return {};
+  surface->GetDesc(&desc);
+  const UINT width = destRect ? UINT(std::max<LONG>(0, destRect->right - destRect->left)) : desc.Width;
+  const UINT height = destRect ? UINT(std::max<LONG>(0, destRect->bottom - destRect->top)) : desc.Height;
+  const d3dx9::DecodeOptions options =
+      textureDecodeOptions(device, width, height, sourceRect ? D3DX_FILTER_NONE : filter);
+  device->Release();
+  return options;
+}
 
 // Puts `source` (its `sourceRect`) into the destination rectangle of a surface.
 HRESULT loadSurface(const char* what, IDirect3DSurface9* surface, const RECT* destRect, const Image& source,
@@ -345,7 +399,8 @@ HRESULT D3DXLoadSurfaceFromFileInMemory(IDirect3DSurface9* pDestSurface, const P
   if (!pDestSurface || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
   Image image;
   std::string error;
-  if (!decode(pSrcData, SrcDataSize, image, error)) return invalidData("surface from memory", error);
+  if (!decode(pSrcData, SrcDataSize, image, error, surfaceDecodeOptions(pDestSurface, pDestRect, pSrcRect, Filter)))
+    return invalidData("surface from memory", error);
   fillInfo(image, pSrcInfo);
   return loadSurface("surface from memory", pDestSurface, pDestRect, image, pSrcRect, Filter, ColorKey);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/windows.h"
+#include "platform/win32/wingdi.h"
 
 namespace win32 {
 
@@ -43,8 +44,27 @@ HWND rootWindow();
 // The client area of a window as 0x00RRGGBB pixels, row by row from the top, as the last
 // painting left it.
 bool readClientPixels(HWND window, int& width, int& height, std::vector<std::uint32_t>& pixels);
+// A bitmap's pixels (from LoadBitmapA) in the same form; false for a handle that is no bitmap.
+bool readBitmapPixels(HGDIOBJ bitmap, int& width, int& height, std::vector<std::uint32_t>& pixels);
 
 // Destroys every window and clears the queue, the timers, the classes and the quit state.
 void resetWindowSystem();
+
+// Windows another stand-in keeps apart from SDL's (the dialogs and their controls): IsWindow,
+// GetParent, GetClientRect, GetWindowRect and SetWindowPos ask it about handles they do not
+// know themselves.
+class WindowProvider {
+public:
+  virtual bool owns(HWND window) = 0;
+  virtual HWND parentOf(HWND window) = 0;
+  virtual bool clientRect(HWND window, RECT& rect) = 0;
+  virtual bool windowRect(HWND window, RECT& rect) = 0; // screen pixels
+  virtual bool setWindowPos(HWND window, int x, int y, int width, int height, UINT flags) = 0;
+
+protected:
+  ~WindowProvider() = default;
+};
+void setWindowProvider(WindowProvider* provider);
+WindowProvider* windowProvider();
 
 } // namespace win32

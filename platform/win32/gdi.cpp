@@ -272,6 +272,15 @@ BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
 
 namespace win32 {
 
+bool readBitmapPixels(HBITMAP handle, int& width, int& height, std::vector<std::uint32_t>& pixels) {
+  const detail::Bitmap* source = detail::bitmap(reinterpret_cast<UINT_PTR>(handle));
+  if (!source) return false;
+  width = source->width;
+  height = source->height;
+  pixels = source->pixels;
+  return true;
+}
+
 bool readClientPixels(HWND handle, int& width, int& height, std::vector<std::uint32_t>& pixels) {
   detail::Window* window = detail::WindowSystem::get().find(handle);
   if (!window) return false;

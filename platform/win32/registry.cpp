@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -62,29 +63,54 @@ std::string asideName(const std::string& path) {
   return candidate;
 }
 
-FileState load(const std::string& path, RegistryDocument& document) {
-  document = RegistryDocument{};
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? FileState::Missing : FileState::Unreadable;
-  std::string text;
+// A settings file is a few kilobytes; anything larger is not ours, and a link to an
+// endless file (/dev/zero) must not grow the process.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
+enum class ReadResult { Read, TooLarge, Failed };
+
+// Reads at most kMaxFileBytes, and one byte more to tell a file at the limit from a larger one.
+ReadResult readCapped(const std::string& path, std::string& text, int& error) {
+  // Without O_NONBLOCK a FIFO in the file's place would hold the start-up forever.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = errno;
+    return ReadResult::Failed;
+  }
   char buffer[4096];
   ssize_t got = 0;
-  while ((got = read(fd, buffer, sizeof buffer)) > 0)
+  while (text.size() <= kMaxFileBytes &&
+         (got = read(fd, buffer, std::min(sizeof buffer, kMaxFileBytes + 1 - text.size()))) > 0)
     text.append(buffer, static_cast<std::size_t>(got));
-  const bool readFailed = got < 0;
+  error = errno;
   close(fd);
-  if (readFailed) return FileState::Unreadable;
-  std::string error;
-  if (RegistryDocument::parse(text, document, error)) return FileState::Read;
+  if (got < 0) return ReadResult::Failed;
+  return text.size() > kMaxFileBytes ? ReadResult::TooLarge : ReadResult::Read;
+}
+
+// Renames a file the settings cannot come from out of the way, so the defaults apply and
+// the next write does not destroy it.
+FileState setAside(const std::string& path, const std::string& problem) {
   const std::string aside = asideName(path);
   if (rename(path.c_str(), aside.c_str()) != 0) {
-    reportDiagnostic("Registry file " + path + " is damaged (" + error +
-                     ") and cannot be moved aside; it is left as it is");
+    reportDiagnostic("Registry file " + path + " " + problem + " and cannot be moved aside; it is left as it is");
     return FileState::Unreadable;
   }
-  reportDiagnostic("Registry file " + path + " is damaged (" + error + "); it is kept as " + aside +
+  reportDiagnostic("Registry file " + path + " " + problem + "; it is kept as " + aside +
                    " and the settings start from their defaults");
   return FileState::SetAside;
+}
+
+FileState load(const std::string& path, RegistryDocument& document) {
+  document = RegistryDocument{};
+  std::string text;
+  int error = 0;
+  const ReadResult outcome = readCapped(path, text, error);
+  if (outcome == ReadResult::Failed) return error == ENOENT ? FileState::Missing : FileState::Unreadable;
+  if (outcome == ReadResult::TooLarge) return setAside(path, "is larger than 1 MiB");
+  std::string why;
+  if (RegistryDocument::parse(text, document, why)) return FileState::Read;
+  return setAside(path, "is damaged (" + why + ")");
 }
 
 // Write to a temporary file in the same folder, flush it, then rename it over the old file:

@@ -7,12 +7,6 @@
 namespace win32 {
 namespace {
 
-bool sameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
     text.remove_prefix(1);
@@ -174,10 +168,15 @@ std::string hexForm(const RegistryValue& value, std::size_t prefixLength) {
 
 } // namespace
 
+bool NoCaseNameLess::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 RegistryValue* RegistryKey::find(std::string_view name) {
-  for (RegistryValue& value : values)
-    if (sameText(value.name, name)) return &value;
-  return nullptr;
+  const auto found = index_.find(name);
+  return found == index_.end() ? nullptr : &values_[found->second];
 }
 
 void RegistryKey::set(RegistryValue value) {
@@ -185,28 +184,40 @@ void RegistryKey::set(RegistryValue value) {
     existing->type = value.type;
     existing->data = std::move(value.data);
   } else {
-    values.push_back(std::move(value));
+    index_.emplace(value.name, values_.size());
+    values_.push_back(std::move(value));
   }
 }
 
 bool RegistryKey::erase(std::string_view name) {
-  return std::erase_if(values, [&](const RegistryValue& v) { return sameText(v.name, name); }) > 0;
+  const auto found = index_.find(name);
+  if (found == index_.end()) return false;
+  const std::size_t position = found->second;
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));
+  index_.erase(found);
+  for (auto& entry : index_)
+    if (entry.second > position) --entry.second;
+  return true;
 }
 
 RegistryKey* RegistryDocument::find(std::string_view path) {
-  for (RegistryKey& key : keys_)
-    if (sameText(key.path, path)) return &key;
-  return nullptr;
+  const auto found = index_.find(path);
+  return found == index_.end() ? nullptr : &keys_[found->second];
 }
 
 RegistryKey& RegistryDocument::add(std::string_view path) {
   if (RegistryKey* existing = find(path)) return *existing;
-  keys_.push_back(RegistryKey{std::string(path), {}});
-  return keys_.back();
+  index_.emplace(std::string(path), keys_.size());
+  return keys_.emplace_back(path);
+}
+
+void RegistryDocument::clear() {
+  keys_.clear();
+  index_.clear();
 }
 
 bool RegistryDocument::parse(std::string_view text, RegistryDocument& out, std::string& error) {
-  out.keys_.clear();
+  out.clear();
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::vector<std::string_view> lines;
   for (std::size_t start = 0; start < text.size();) {
@@ -219,7 +230,7 @@ bool RegistryDocument::parse(std::string_view text, RegistryDocument& out, std::
   RegistryKey* key = nullptr;
   auto fail = [&](std::size_t line, const std::string& why) {
     error = "line " + std::to_string(line + 1) + ": " + why;
-    out.keys_.clear();
+    out.clear();
     return false;
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -266,8 +277,8 @@ bool RegistryDocument::parse(std::string_view text, RegistryDocument& out, std::
 std::string RegistryDocument::serialize() const {
   std::string out = "REGEDIT4\n";
   for (const RegistryKey& key : keys_) {
-    out += "\n[" + key.path + "]\n";
-    for (const RegistryValue& value : key.values) {
+    out += "\n[" + key.path() + "]\n";
+    for (const RegistryValue& value : key.values()) {
       const std::string name = value.name.empty() ? "@" : "\"" + escape(value.name) + "\"";
       out += name + "=";
       if (writableAsString(value)) {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,14 +29,30 @@ struct RegistryValue {
   std::vector<BYTE> data;
 };
 
-struct RegistryKey {
-  std::string path; // e.g. "HKEY_CURRENT_USER\Software\Brindle Studio\Tickwood"
-  std::vector<RegistryValue> values;
+// Orders names as Windows compares registry names: ignoring the case of ASCII letters.
+struct NoCaseNameLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+class RegistryKey {
+public:
+  explicit RegistryKey(std::string_view path) : path_(path) {}
+
+  const std::string& path() const { return path_; } // e.g. "HKEY_CURRENT_USER\Software\Brindle Studio\Tickwood"
+  // In the order they were first set.
+  const std::vector<RegistryValue>& values() const { return values_; }
 
   // Value names ignore case, as Windows compares them.
   RegistryValue* find(std::string_view name);
   void set(RegistryValue value);
   bool erase(std::string_view name);
+
+private:
+  std::string path_;
+  std::vector<RegistryValue> values_;
+  // Name to position in values_, so that a key of many values loads in linear time.
+  std::map<std::string, std::size_t, NoCaseNameLess> index_;
 };
 
 class RegistryDocument {
@@ -51,7 +68,10 @@ public:
   std::string serialize() const;
 
 private:
+  void clear();
+
   std::deque<RegistryKey> keys_;
+  std::map<std::string, std::size_t, NoCaseNameLess> index_; // path to position in keys_
 };
 
 } // namespace win32

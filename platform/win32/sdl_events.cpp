@@ -1,4 +1,4 @@
-// SDL events as the window messages Windows would have sent.
+// SDL events as the window messages Windows would have sent, then shown to the event taps.
 #include <SDL.h>
 
 #include "platform/win32/keymap.h"
@@ -166,9 +166,7 @@ void translateWheel(const SDL_MouseWheelEvent& event) {
               MAKELPARAM(screen.x, screen.y));
 }
 
-} // namespace
-
-void translateSdlEvent(const SDL_Event& event) {
+void translateToMessages(const SDL_Event& event) {
   switch (event.type) {
   case SDL_WINDOWEVENT:
     translateWindowEvent(event.window);
@@ -196,4 +194,24 @@ void translateSdlEvent(const SDL_Event& event) {
   }
 }
 
+} // namespace
+
+void translateSdlEvent(const SDL_Event& event) {
+  translateToMessages(event);
+  // By index: a tap may add or remove taps.
+  const auto& taps = WindowSystem::get().eventTaps;
+  for (std::size_t i = 0; i < taps.size(); ++i)
+    taps[i].first(event, taps[i].second);
+}
+
 } // namespace win32::detail
+
+namespace win32 {
+
+void addEventTap(EventTap tap, void* context) { detail::WindowSystem::get().eventTaps.emplace_back(tap, context); }
+
+void removeEventTap(EventTap tap, void* context) {
+  std::erase(detail::WindowSystem::get().eventTaps, std::pair<EventTap, void*>(tap, context));
+}
+
+} // namespace win32

@@ -24,6 +24,7 @@ struct SystemState {
   bool blankingControl = true;
   bool blankingInhibited = false;
   DiagnosticSink sink = nullptr;
+  WindowProvider* windowProvider = nullptr;
   bool commandLineSet = false;
   std::string commandLine;
 };
@@ -162,5 +163,9 @@ void setDesktopBlankingControl(bool enabled) {
 bool desktopBlankingControl() { return detail::state().blankingControl; }
 
 bool desktopBlankingInhibited() { return detail::state().blankingInhibited; }
+
+void setWindowProvider(WindowProvider* provider) { detail::state().windowProvider = provider; }
+
+WindowProvider* windowProvider() { return detail::state().windowProvider; }
 
 } // namespace win32

@@ -256,7 +256,11 @@ BOOL DestroyWindow(HWND handle) {
   return TRUE;
 }
 
-BOOL IsWindow(HWND handle) { return WindowSystem::get().find(handle) ? TRUE : FALSE; }
+BOOL IsWindow(HWND handle) {
+  if (WindowSystem::get().find(handle)) return TRUE;
+  win32::WindowProvider* other = win32::windowProvider();
+  return other && other->owns(handle) ? TRUE : FALSE;
+}
 
 BOOL IsWindowVisible(HWND handle) {
   Window* window = WindowSystem::get().find(handle);
@@ -302,8 +306,9 @@ BOOL UpdateWindow(HWND handle) {
 }
 
 HWND GetParent(HWND handle) {
-  Window* window = WindowSystem::get().find(handle);
-  return window ? window->parent : nullptr;
+  if (Window* window = WindowSystem::get().find(handle)) return window->parent;
+  win32::WindowProvider* other = win32::windowProvider();
+  return other && other->owns(handle) ? other->parentOf(handle) : nullptr;
 }
 
 BOOL SetWindowTextA(HWND handle, LPCSTR text) {
@@ -323,6 +328,8 @@ BOOL GetClientRect(HWND handle, RECT* rect) {
     *rect = RECT{0, 0, width, height};
     return TRUE;
   }
+  if (win32::WindowProvider* other = win32::windowProvider(); other && other->owns(handle))
+    return other->clientRect(handle, *rect) ? TRUE : FALSE;
   if (win32::isForeignWindow(handle)) {
     int width = 0;
     int height = 0;
@@ -362,6 +369,10 @@ BOOL ScreenToClient(HWND handle, POINT* point) {
 
 BOOL GetWindowRect(HWND handle, RECT* rect) {
   Window* window = WindowSystem::get().find(handle);
+  if (!window && rect) {
+    win32::WindowProvider* other = win32::windowProvider();
+    return other && other->owns(handle) && other->windowRect(handle, *rect) ? TRUE : FALSE;
+  }
   if (!window || !rect) return FALSE;
   POINT origin{0, 0};
   ClientToScreen(handle, &origin);
@@ -387,6 +398,8 @@ BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL) {
 BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
   Window* window = WindowSystem::get().find(handle);
   if (!window) {
+    if (win32::WindowProvider* other = win32::windowProvider(); other && other->owns(handle))
+      return other->setWindowPos(handle, x, y, width, height, flags) ? TRUE : FALSE;
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/win32/event_tap.h"
 #include "platform/win32/winuser.h"
 
 struct SDL_Window;
@@ -76,6 +78,7 @@ public:
   int cursorCount = 0;
   HCURSOR cursor = nullptr;
   bool cursorChosen = false;
+  std::vector<std::pair<EventTap, void*>> eventTaps;
 };
 
 // The client size as SDL (or the tracked host size) knows it.

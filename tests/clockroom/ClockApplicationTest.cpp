@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "clockroom/ClockApplication.h"
@@ -51,54 +53,45 @@ std::string roomFile() {
   return file.bytes();
 }
 
-// Records what the room asks of its sounds, and when (engine clock).
-class RecordingSounds : public saver::RoomSounds {
-public:
-  void bind(const saver::Settings&) override { calls.push_back("bind"); }
-  void start(const saver::Settings&, const D3DXVECTOR3& clockFace) override {
-    calls.push_back("start");
-    face = clockFace;
-  }
-  bool thunderLoaded() const override { return true; }
-  void playThunder(int clap) override { thunder.push_back({engine::nowMilliseconds(), clap}); }
-  void update(const engine::CameraPose&) override { ++updates; }
-  void shutdown() override { calls.push_back("shutdown"); }
+// A short tone: the thunder claps of the tests' media.
+std::string toneFile() {
+  std::ifstream in(TICKWOOD_OGG_TONE, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
-  std::vector<std::string> calls;
-  D3DXVECTOR3 face{-1, -1, -1};
-  std::vector<std::pair<std::int64_t, int>> thunder;
-  int updates = 0;
-};
-
-class ClockRoom : public shelltest::PrivateRegistry {
+class ClockRoom : public shelltest::PrivateSession {
 protected:
   void SetUp() override {
-    PrivateRegistry::SetUp();
-    win32::resetWindowSystem();
+    PrivateSession::SetUp();
+    // The sounds play, to no one.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     clock_.setNow(100000);
   }
   void TearDown() override {
-    app_.reset();
-    win32::resetWindowSystem();
-    PrivateRegistry::TearDown();
+    PrivateSession::TearDown();
+    unsetenv("SDL_AUDIODRIVER");
   }
+  void releaseApplication() override { app_.reset(); }
 
-  // Media of a Scene.props, the room (unless left out) and two tours of 882 units.
-  void media(const std::string& sceneProps, bool withRoom = true) {
+  // Media of a Scene.props, the room (unless left out), two tours of 882 units and, when
+  // asked, the thunder claps.
+  void media(const std::string& sceneProps, bool withRoom = true, bool withThunder = false) {
     engine::RarWriter writer;
     writer.addFile("Media\\Scene.props", sceneProps, 0);
     if (withRoom) writer.addFile("Media\\clock.udf", roomFile(), 0);
+    if (withThunder)
+      for (const char* clap : {"Media\\ClockGrom1.ogg", "Media\\ClockGrom2.ogg", "Media\\ClockGrom3.ogg"})
+        writer.addFile(clap, toneFile(), 0);
     writer.addFile("Media\\c1.cam", tourFile(882, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(882, 0, 0)), 0);
     writer.addFile("Media\\c2.cam", tourFile(882, D3DXVECTOR3(0, 500, 0), D3DXVECTOR3(0, 500, 882)), 0);
     bytes_ = writer.finish();
     ASSERT_TRUE(archive_.open(engine::FileLocation::memory(bytes_.data(), std::uint32_t(bytes_.size()))));
   }
 
-  saver::ClockApplication& start(unsigned seed = 1, saver::RoomSounds* sounds = nullptr) {
+  saver::ClockApplication& start(unsigned seed = 1) {
     app_ = std::make_unique<saver::ClockApplication>();
     app_->setDirect3DFactory([] { return d3d9::createRecordingDirect3D(); });
     app_->media().mount(&archive_);
-    app_->setSounds(sounds);
     std::srand(seed);
     EXPECT_TRUE(app_->startUp(nullptr, saver::RunMode::Saver, nullptr)) << ::testing::PrintToString(log_.lines());
     app_->frameLoop().begin();
@@ -221,22 +214,38 @@ TEST_F(ClockRoom, WithoutToursTheFreeCameraShowsTheRoomFromItsStart) {
   EXPECT_FALSE(named("DrawIndexedPrimitive").empty());
 }
 
+TEST_F(ClockRoom, WithoutToursTheViewFollowsTheFreeCameraController) {
+  media("Animations = array(\"missing.cam\");");
+  saver::ClockApplication& app = start();
+  // Where the input moved it (the controller's own flying is tested with the input devices).
+  app.freeCameraController().place({10, 20, 30}, {0, 2, 0}, {0, 0, 1});
+  frameAfter(10);
+  D3DXMATRIX view;
+  const D3DXVECTOR3 eye(10, 20, 30), at(10, 21, 30), up(0, 0, 1);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  expectNear(lastTransform(D3DTS_VIEW), view);
+  EXPECT_EQ(app.freeCamera().eye, eye);
+}
+
 TEST_F(ClockRoom, FlashesSetTheRampWithCalibrationAndThunderFollowsHalfASecondLater) {
-  media("QuietTime = 3000; WinkTime = 1000;");
-  RecordingSounds sounds;
-  saver::ClockApplication& app = start(11, &sounds);
-  EXPECT_EQ(sounds.calls, (std::vector<std::string>{"bind", "start"}));
-  EXPECT_EQ(sounds.face, D3DXVECTOR3(0, 0, 0));
-  std::vector<std::int64_t> flashStarts;
-  bool wasFlashing = false;
+  media("QuietTime = 3000; WinkTime = 1000;", true, true);
+  saver::ClockApplication& app = start(11);
+  ASSERT_TRUE(app.sounds().thunderLoaded());
   D3DGAMMARAMP normal{};
   app.device()->GetGammaRamp(0, &normal);
   calls().clear();
+  std::vector<std::int64_t> flashStarts, claps;
+  bool wasFlashing = false;
+  std::size_t pending = 0;
   bool brighter = false;
   for (int frame = 0; frame < 600; ++frame) { // 30 s
     frameAfter(50);
     if (app.weather().flashing() && !wasFlashing) flashStarts.push_back(engine::nowMilliseconds());
     wasFlashing = app.weather().flashing();
+    // A clap leaves the queue when it is played.
+    const std::size_t now = app.weather().lightning().pendingThunder();
+    if (now < pending) claps.push_back(engine::nowMilliseconds());
+    pending = now;
     D3DGAMMARAMP ramp{};
     app.device()->GetGammaRamp(0, &ramp);
     brighter = brighter || ramp.red[128] > normal.red[128];
@@ -252,14 +261,24 @@ TEST_F(ClockRoom, FlashesSetTheRampWithCalibrationAndThunderFollowsHalfASecondLa
   }
   EXPECT_EQ(ramps.back()->args[3], normal.red[128]);
   // One clap per flash, 500 ms after it began (to the frame).
-  ASSERT_EQ(sounds.thunder.size(), flashStarts.size());
+  ASSERT_EQ(claps.size(), flashStarts.size());
   for (std::size_t i = 0; i < flashStarts.size(); ++i) {
-    EXPECT_GE(sounds.thunder[i].first - flashStarts[i], 500);
-    EXPECT_LT(sounds.thunder[i].first - flashStarts[i], 550);
+    EXPECT_GE(claps[i] - flashStarts[i], 500);
+    EXPECT_LT(claps[i] - flashStarts[i], 550);
   }
-  EXPECT_EQ(sounds.updates, 600);
-  app.shutDown();
-  EXPECT_EQ(sounds.calls.back(), "shutdown");
+}
+
+TEST_F(ClockRoom, WithoutThunderClapsNoThunderFollowsTheFlashes) {
+  media("QuietTime = 1000;");
+  saver::ClockApplication& app = start(11);
+  EXPECT_FALSE(app.sounds().thunderLoaded());
+  bool flashed = false;
+  for (int frame = 0; frame < 200; ++frame) {
+    frameAfter(50);
+    flashed = flashed || app.weather().flashing();
+    EXPECT_EQ(app.weather().lightning().pendingThunder(), 0u);
+  }
+  EXPECT_TRUE(flashed);
 }
 
 TEST_F(ClockRoom, TimingsBelowOneReachTheStormAsOne) {

@@ -1,7 +1,12 @@
 // Textures made by D3DX from image bytes, drawn by the OpenGL device.
+#include "platform/d3d9/Diagnostics.h"
 #include "platform/d3dx9/ImageEncoder.h"
 #include "platform/d3dx9/d3dx9tex.h"
 #include "tests/support/ImageTest.h"
+
+#include <zlib.h>
+
+#include <string>
 
 using namespace testsupport;
 
@@ -61,6 +66,39 @@ TEST_P(D3dxOnGl, JpegAndKeyedPngTexturesDrawAsTheirImages) {
   EXPECT_EQ(gl.pixel(26, 6), (Rgba{0, 0, 0, 255})); // keyed away
   EXPECT_EQ(gl.pixel(41, 1), (Rgba{255, 0, 0, 255}));
   EXPECT_EQ(gl.pixel(46, 6), (Rgba{255, 255, 255, 255}));
+}
+
+// A PNG of a few hundred bytes whose header declares 16384 x 16384 pixels (a gigabyte
+// decoded): refused from its header, before a byte of it is decoded.
+TEST_P(D3dxOnGl, APngDeclaringMoreThanTheDeviceHoldsIsRefusedFromItsHeader) {
+  d3dx9::Image small = d3dx9::blankImage(16, 16);
+  std::vector<BYTE> png;
+  ASSERT_TRUE(d3dx9::encodePng(small, false, png));
+  // IHDR: length (4), "IHDR" (4), width (4), height (4) ... then its CRC over type and data.
+  for (std::size_t at : {16u, 20u}) {
+    png[at] = 0;
+    png[at + 1] = 0;
+    png[at + 2] = 0x40;
+    png[at + 3] = 0;
+  }
+  const uLong crc = crc32(0, png.data() + 12, 17);
+  for (int i = 0; i < 4; ++i)
+    png[29 + i] = BYTE(crc >> (24 - 8 * i));
+  d3d9::ReportCapture reports;
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, png.data(), UINT(png.size()), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(texture, nullptr);
+  ASSERT_EQ(reports.lines().size(), 1u);
+  D3DCAPS9 caps{};
+  device->GetDeviceCaps(&caps);
+  const std::string expected =
+      caps.MaxTextureWidth < 16384
+          ? "D3DX: texture from memory: the image is larger than " + std::to_string(caps.MaxTextureWidth) + " x " +
+                std::to_string(caps.MaxTextureHeight) + " (16384 x 16384)\n"
+          : "D3DX: texture from memory: the image (16384 x 16384) needs 1024 MB, more than the " +
+                std::to_string(device->GetAvailableTextureMem() >> 20) + " MB of texture memory\n";
+  EXPECT_EQ(reports.lines()[0], expected);
+  finish();
 }
 
 INSTANTIATE_IMAGE_TEST(D3dxOnGl);

@@ -2,6 +2,7 @@
 #include "platform/d3d9/Diagnostics.h"
 #include "platform/d3dx9/Image.h"
 #include "platform/d3dx9/ImageEncoder.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -258,6 +259,74 @@ TEST(ImageDecoder, RefusesImagesBeyondTheSizeLimit) {
   EXPECT_EQ(error, "DDS files are not supported");
   decoded({1, 2, 3}, &error);
   EXPECT_FALSE(error.empty());
+}
+
+TEST(ImageDecoder, HeadersAloneTellSizeAndFormatWithoutPixels) {
+  const Image source = pattern(37, 23, true);
+  std::vector<BYTE> png, jpeg;
+  ASSERT_TRUE(encodePng(source, true, png));
+  ASSERT_TRUE(encodeJpeg(source, 90, true, jpeg));
+  DecodeOptions headerOnly;
+  headerOnly.headerOnly = true;
+  for (const std::vector<BYTE>& bytes :
+       {png, jpeg, encodeBmp(source, 32), encodeBmp(source, 24), encodeTga(source, 24, true, false)}) {
+    const Image whole = decoded(bytes);
+    Image header;
+    std::string error;
+    ASSERT_TRUE(decodeImage(bytes.data(), bytes.size(), header, error, headerOnly)) << error;
+    EXPECT_EQ(header.width, 37u);
+    EXPECT_EQ(header.height, 23u);
+    EXPECT_EQ(header.fileWidth, 37u);
+    EXPECT_EQ(header.fileHeight, 23u);
+    EXPECT_TRUE(header.pixels.empty());
+    EXPECT_EQ(header.fileFormat, whole.fileFormat);
+    EXPECT_EQ(header.fileType, whole.fileType);
+  }
+}
+
+TEST(ImageDecoder, LimitsRefuseBeforeAnythingIsAllocated) {
+  // A header claiming 1024 x 1024 with no pixels behind it: only the limits can answer.
+  const std::vector<BYTE> header = bitmapHeader(1024, 1024, 24, 0, 0, 54);
+  DecodeOptions limits;
+  limits.maxBytes = 1 << 20;
+  Image image;
+  std::string error;
+  EXPECT_FALSE(decodeImage(header.data(), header.size(), image, error, limits));
+  EXPECT_EQ(error, "the image (1024 x 1024) needs 4 MB, more than the 1 MB of texture memory");
+  EXPECT_TRUE(image.pixels.empty());
+  limits = DecodeOptions{};
+  limits.maxWidth = limits.maxHeight = 1000;
+  EXPECT_FALSE(decodeImage(header.data(), header.size(), image, error, limits));
+  EXPECT_EQ(error, "the image is larger than 1000 x 1000 (1024 x 1024)");
+}
+
+TEST(ImageDecoder, JpegShrinksWhileDecodingToNoLessThanNeeded) {
+  const Image source = testsupport::solidImage(64, 48, 0xFF3080C0u);
+  std::vector<BYTE> jpeg;
+  ASSERT_TRUE(encodeJpeg(source, 95, false, jpeg));
+  const struct {
+    UINT neededWidth, neededHeight, width, height;
+  } cases[] = {{16, 12, 16, 12}, {17, 12, 32, 24}, {8, 1, 8, 6}, {1, 7, 16, 12}, {33, 1, 64, 48}, {0, 0, 64, 48}};
+  for (const auto& c : cases) {
+    DecodeOptions options;
+    options.neededWidth = c.neededWidth;
+    options.neededHeight = c.neededHeight;
+    Image image;
+    std::string error;
+    ASSERT_TRUE(decodeImage(jpeg.data(), jpeg.size(), image, error, options)) << error;
+    EXPECT_EQ(image.width, c.width) << c.neededWidth << " x " << c.neededHeight;
+    EXPECT_EQ(image.height, c.height) << c.neededWidth << " x " << c.neededHeight;
+    EXPECT_EQ(image.fileWidth, 64u);
+    EXPECT_EQ(image.fileHeight, 48u);
+    expectSamePixels(image, testsupport::solidImage(image.width, image.height, 0xFF3080C0u), 4);
+  }
+  // Within the limits once shrunk is within the limits.
+  DecodeOptions tight;
+  tight.maxWidth = tight.maxHeight = 20;
+  tight.neededWidth = 16;
+  Image image;
+  std::string error;
+  EXPECT_TRUE(decodeImage(jpeg.data(), jpeg.size(), image, error, tight)) << error;
 }
 
 } // namespace

@@ -208,6 +208,37 @@ TEST_F(D3dxTextures, DamagedBytesFailWithAReportedLine) {
             D3DERR_INVALIDCALL); // no such filter
 }
 
+TEST_F(D3dxTextures, ImagesWiderThanTheDevicesTexturesAreRefusedBeforeDecoding) {
+  // The recording device takes textures of up to 4096 on a side.
+  const std::vector<BYTE> wide = png(solid(4097, 1, 0xFF102030));
+  d3d9::ReportCapture reports;
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, wide.data(), UINT(wide.size()), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(texture, nullptr);
+  ASSERT_EQ(reports.lines().size(), 1u);
+  EXPECT_EQ(reports.lines()[0], "D3DX: texture from memory: the image is larger than 4096 x 4096 (4097 x 1)\n");
+  // Their header still reads.
+  D3DXIMAGE_INFO info{};
+  EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(wide.data(), UINT(wide.size()), &info), D3D_OK);
+  EXPECT_EQ(info.Width, 4097u);
+}
+
+TEST_F(D3dxTextures, AShrinkingAverageDecodesJpegsSmallerAndTellsTheFilesSize) {
+  std::vector<BYTE> jpeg;
+  ASSERT_TRUE(d3dx9::encodeJpeg(solid(6000, 8, 0xFF2060A0), 95, false, jpeg));
+  D3DXIMAGE_INFO info{};
+  // Too wide for the device as it is, but shrunk (to 750 x 1 while decoding) it fits.
+  IDirect3DTexture9* texture = create(jpeg, 600, 1, 1, D3DFMT_UNKNOWN, D3DX_FILTER_BOX, D3DX_FILTER_NONE, 0, &info);
+  ASSERT_NE(texture, nullptr);
+  EXPECT_EQ(desc(texture).Width, 600u);
+  EXPECT_EQ(desc(texture).Height, 1u);
+  EXPECT_EQ(info.Width, 6000u);
+  EXPECT_EQ(info.Height, 8u);
+  const std::uint32_t middle = texel(texture, 0, 300, 0);
+  for (int shift : {0, 8, 16})
+    EXPECT_NEAR(int((middle >> shift) & 0xFF), int((0xFF2060A0u >> shift) & 0xFF), 4);
+}
+
 TEST_F(D3dxTextures, FilesAreReadFromDisk) {
   testsupport::TempDir dir;
   const std::vector<BYTE> bytes = png(solid(3, 5, 0xFF0000FF));

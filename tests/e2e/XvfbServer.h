@@ -17,12 +17,12 @@ namespace e2e {
 
 class XvfbServer {
 public:
-  XvfbServer() {
+  explicit XvfbServer(const char* screen = "640x480x24") {
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",       "-displayfd", fd.c_str(), "-screen",  "0",
-                          "640x480x24", "-nolisten",  "tcp",      "-noreset", nullptr};
+    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen",  "0",
+                          screen, "-nolisten",  "tcp",      "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);

@@ -22,9 +22,9 @@ protected:
     added->setRect(rect);
     return added;
   }
-  void button(InputKind kind, float x, float y) { gui_.onInputEvent(pointerEvent(kind, x, y, x, y)); }
+  void button(InputEventKind kind, float x, float y) { gui_.onInputEvent(pointerEvent(kind, x, y, x, y)); }
   void move(float fromX, float fromY, float toX, float toY) {
-    gui_.onInputEvent(pointerEvent(InputKind::PointerMoved, toX, toY, fromX, fromY));
+    gui_.onInputEvent(pointerEvent(InputEventKind::PointerMoved, toX, toY, fromX, fromY));
   }
 
   GuiManager gui_;
@@ -36,23 +36,23 @@ TEST_F(GuiInput, AButtonGoesToTheFirstWindowUnderThePointerThroughItsChildren) {
   add(nullptr, "B", {50, 0, 100, 100});
   add(a, "a1", {0, 0, 50, 50});
   add(a, "a2", {0, 0, 50, 50}); // under a1: never reached while a1 takes the button
-  button(InputKind::LeftPressed, 60, 10);
+  button(InputEventKind::LeftButtonPressed, 60, 10);
   EXPECT_EQ(journal_, (Journal{"A:event0"}));
   journal_.clear();
-  button(InputKind::RightPressed, 10, 10);
+  button(InputEventKind::RightButtonPressed, 10, 10);
   EXPECT_EQ(journal_, (Journal{"a1:event3", "A:event3"}));
   journal_.clear();
-  button(InputKind::LeftReleased, 120, 10);
+  button(InputEventKind::LeftButtonReleased, 120, 10);
   EXPECT_EQ(journal_, (Journal{"B:event1"}));
   journal_.clear();
 
   // Hidden or disabled windows hear nothing; keys are not the GUI's.
   a->enable(false);
-  button(InputKind::LeftPressed, 60, 10);
+  button(InputEventKind::LeftButtonPressed, 60, 10);
   EXPECT_EQ(journal_, (Journal{"B:event0"}));
   journal_.clear();
-  gui_.onInputEvent({InputKind::KeyPressed, 60, 10, 60, 10, 0, 0, 30});
-  gui_.onInputEvent({InputKind::Character, 60, 10, 60, 10, 0, 0, 'a'});
+  gui_.onInputEvent({InputEventKind::KeyPressed, {60, 10}, {60, 10}, {}, 30});
+  gui_.onInputEvent({InputEventKind::Character, {60, 10}, {60, 10}, {}, 'a'});
   EXPECT_TRUE(journal_.empty());
 }
 
@@ -80,7 +80,7 @@ TEST_F(GuiInput, TheWindowHoldingThePointerHearsWhatPassesElsewhere) {
   add(nullptr, "A", {0, 0, 100, 100});
   GuiWindow* b = add(nullptr, "B", {200, 0, 100, 100});
   gui_.capture(b);
-  button(InputKind::LeftReleased, 10, 10);
+  button(InputEventKind::LeftButtonReleased, 10, 10);
   EXPECT_EQ(journal_, (Journal{"A:event1", "B:event1"}));
   journal_.clear();
   move(250, 10, 260, 10); // delivered once, not twice
@@ -98,9 +98,9 @@ protected:
     frame_->setRect({100, 100, 200, 100});
   }
   void drag(float fromX, float fromY, float toX, float toY) {
-    button(InputKind::LeftPressed, fromX, fromY);
+    button(InputEventKind::LeftButtonPressed, fromX, fromY);
     move(fromX, fromY, toX, toY);
-    button(InputKind::LeftReleased, toX, toY);
+    button(InputEventKind::LeftButtonReleased, toX, toY);
   }
   FrameWindow* frame_ = nullptr;
 };

@@ -21,8 +21,9 @@ inline std::unique_ptr<engine::PropsTree> props(std::string_view text) {
   return tree;
 }
 
-inline engine::InputEvent pointerEvent(engine::InputKind kind, float x, float y, float previousX, float previousY) {
-  return {kind, x, y, previousX, previousY, x - previousX, y - previousY, 0};
+inline engine::InputEvent pointerEvent(engine::InputEventKind kind, float x, float y, float previousX,
+                                       float previousY) {
+  return {kind, {x, y}, {previousX, previousY}, {x - previousX, y - previousY}, 0};
 }
 
 // Writes "<name>:<what>" into a shared journal for every notice, event and draw.

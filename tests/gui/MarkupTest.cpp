@@ -4,7 +4,6 @@
 
 #include "engine/core/WideString.h"
 #include "engine/gui/text/MarkupReader.h"
-#include "engine/gui/text/ScanCodes.h"
 #include "engine/gui/text/TextEditor.h"
 #include "engine/gui/text/TextStyles.h"
 
@@ -101,20 +100,7 @@ TEST(Markup, StylesFollowTagsThenAttributesInOrder) {
   EXPECT_EQ(bold.children[0]->charsetAt(0), nullptr);
 }
 
-TEST(TextEditing, ScanCodesTypeAndEdit) {
-  EXPECT_EQ(scanCodeCharacter(2), u'1');
-  EXPECT_EQ(scanCodeCharacter(11), u'0');
-  EXPECT_EQ(scanCodeCharacter(16), u'q');
-  EXPECT_EQ(scanCodeCharacter(38), u'l');
-  EXPECT_EQ(scanCodeCharacter(50), u'm');
-  EXPECT_EQ(scanCodeCharacter(53), u';');
-  EXPECT_EQ(scanCodeCharacter(57), u' ');
-  EXPECT_EQ(scanCodeCharacter(28), kReturnCharacter);
-  EXPECT_EQ(scanCodeCharacter(14), kBackspaceCharacter);
-  EXPECT_EQ(scanCodeCharacter(1), kEscapeCharacter);
-  EXPECT_EQ(scanCodeCharacter(15), kNoCharacter); // tab
-  EXPECT_EQ(scanCodeCharacter(300), kNoCharacter);
-
+TEST(TextEditing, KeysTypeAndEdit) {
   std::u16string text = u"ab";
   TextEditor editor;
   EXPECT_TRUE(editor.key(35, text)); // h, at the end

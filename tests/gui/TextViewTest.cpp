@@ -256,23 +256,23 @@ TEST_F(TextViews, BackgroundsBufferModesAndBatching) {
 TEST_F(TextViews, AnEditableViewTakesKeysAndShowsTheSelectionInTheEditStyle) {
   view_->setEditable(true);
   view_->setText(u"ab");
-  gui_->onInputEvent(guitest::pointerEvent(InputKind::LeftPressed, 101, 55, 101, 55));
+  gui_->onInputEvent(guitest::pointerEvent(InputEventKind::LeftButtonPressed, 101, 55, 101, 55));
   EXPECT_EQ(gui_->keyboardFocus(), view_);
-  gui_->onInputEvent(guitest::pointerEvent(InputKind::PointerMoved, 125, 55, 101, 55));
-  gui_->onInputEvent(guitest::pointerEvent(InputKind::LeftReleased, 125, 55, 125, 55));
+  gui_->onInputEvent(guitest::pointerEvent(InputEventKind::PointerMoved, 125, 55, 101, 55));
+  gui_->onInputEvent(guitest::pointerEvent(InputEventKind::LeftButtonReleased, 125, 55, 125, 55));
   EXPECT_EQ(view_->rect().x, 100); // no drag
   EXPECT_EQ(view_->editor().selectionEnd(), 2u);
   ASSERT_TRUE(drawn());
   EXPECT_EQ(view_->batch().quads()[0].color, 0xFFC80000u);
   EXPECT_EQ(view_->batch().quads()[0].background, 0xFF000064u);
 
-  gui_->onInputEvent({InputKind::KeyPressed, 0, 0, 0, 0, 0, 0, 2}); // "1" replaces the selection
-  gui_->onInputEvent({InputKind::KeyPressed, 0, 0, 0, 0, 0, 0, 28});
+  gui_->onInputEvent({InputEventKind::KeyPressed, {0, 0}, {0, 0}, {}, 2}); // "1" replaces the selection
+  gui_->onInputEvent({InputEventKind::KeyPressed, {0, 0}, {0, 0}, {}, 28});
   EXPECT_EQ(view_->plainText(), u"1\n");
   EXPECT_EQ(view_->lines().size(), 2u);
   // A marked-up document is not typed into.
   view_->setMarkup(u"<B>x</B>");
-  gui_->onInputEvent({InputKind::KeyPressed, 0, 0, 0, 0, 0, 0, 2});
+  gui_->onInputEvent({InputEventKind::KeyPressed, {0, 0}, {0, 0}, {}, 2});
   EXPECT_EQ(view_->items().size(), 1u);
 }
 

@@ -88,7 +88,7 @@ TEST_F(TiledFrames, StatesCombineSimpleStatesAndChooseTheTilesDrawn) {
   EXPECT_EQ(*frame_->simpleStatesOf("focused_pressed"), (std::set<std::string, NoCaseLess>{"focused", "pressed"}));
   EXPECT_EQ(frame_->currentState(), "default");
 
-  gui_.onInputEvent(guitest::pointerEvent(InputKind::PointerMoved, 30, 20, 0, 0));
+  gui_.onInputEvent(guitest::pointerEvent(InputEventKind::PointerMoved, 30, 20, 0, 0));
   EXPECT_EQ(frame_->currentState(), "focused");
   frame_->states().emplace("Pressed");
   EXPECT_EQ(frame_->currentState(), "focused_pressed");

@@ -294,6 +294,50 @@ TEST_F(Textures, TexturesAreMadeFromMemoryDiskAndNothing) {
   EXPECT_EQ(manager_->get(empty).get(), blank.get());
 }
 
+TEST_F(Textures, AMaxSideShrinksAPictureWithItsProportionsAndIsNotSharedWithoutIt) {
+  const std::string large = solidBmp(300, 200, 0x336699), small = solidBmp(40, 30, 0x336699);
+  const auto limited = [](const std::string& bytes, UINT maxSide) {
+    TextureRequest request;
+    request.location = FileLocation::memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    request.maxSide = maxSide;
+    return request;
+  };
+  const TextureRequest photo = limited(large, 64);
+  TextureRef shrunk = manager_->get(photo);
+  ASSERT_TRUE(shrunk);
+  EXPECT_EQ(shrunk->createdWidth(), 64u);
+  EXPECT_EQ(shrunk->createdHeight(), 43u); // 200 * 64 / 300, rounded
+  EXPECT_EQ(shrunk->imageInfo().Width, 300u);
+  EXPECT_EQ(firstTexel(*shrunk), 0xFF336699u);
+  // The whole picture is another texture, in the usual powers of two.
+  TextureRef full = manager_->get(limited(large, 0));
+  ASSERT_TRUE(full);
+  EXPECT_NE(full.get(), shrunk.get());
+  EXPECT_EQ(full->createdWidth(), 512u);
+  EXPECT_EQ(manager_->get(photo).get(), shrunk.get());
+
+  // A picture within the limit keeps its own size, not rounded up past it.
+  TextureRef kept = manager_->get(limited(small, 64));
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->createdWidth(), 40u);
+  EXPECT_EQ(kept->createdHeight(), 30u);
+
+  // Read by path, and again after a device reset, it is the same size.
+  testsupport::TempDir folder;
+  TextureRequest onDisk;
+  onDisk.location = FileLocation::disk(folder.write("tall.bmp", solidBmp(20, 100, 0x336699)).string());
+  onDisk.location.shareBlock = false;
+  onDisk.maxSide = 50;
+  TextureRef tall = manager_->get(onDisk);
+  ASSERT_TRUE(tall);
+  EXPECT_EQ(tall->source(), kSourcePath);
+  EXPECT_EQ(tall->createdWidth(), 10u);
+  EXPECT_EQ(tall->createdHeight(), 50u);
+  tall->invalidate();
+  ASSERT_TRUE(tall->restore());
+  EXPECT_EQ(tall->createdHeight(), 50u);
+}
+
 TEST_F(Textures, FilesThatCannotBeReadOrDecodedGiveNothingAndLeaveNoEntry) {
   LogCapture log;
   TextureRequest broken = media("Media/broken.bmp");

@@ -271,36 +271,11 @@ TEST_F(MeshTest, BufferCreationFailureLeavesTheNodeWithoutGeometry) {
   log_->clearScripts();
 }
 
-// A skinned strip of three vertices bound to bones by name.
-Node skinnedStrip(std::vector<std::uint32_t> counts, std::vector<std::pair<std::uint32_t, float>> weights,
-                  std::vector<std::pair<std::string, std::string>> bones = {{"0", "Arm"}, {"1", "Hand"}}) {
-  MeshRecipe recipe;
-  recipe.name = "Strip";
-  recipe.fvf = D3DFVF_XYZ;
-  recipe.vertices = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  recipe.indices = {0, 1, 2};
-  Node node = meshNode(recipe);
-  Node names = list("Node", "BoneNames");
-  for (const auto& [index, name] : bones)
-    names->addChild(stringLeaf(index, name));
-  node->addChild(std::move(names));
-  const std::vector<std::uint32_t> offsets(3, 0);
-  node->addChild(bytesLeaf("", "VertBoneOffs", offsets.data(), offsets.size() * 4));
-  node->addChild(bytesLeaf("", "VertBoneNums", counts.data(), counts.size() * 4));
-  std::vector<char> packed(weights.size() * 8);
-  for (std::size_t i = 0; i < weights.size(); ++i) {
-    std::memcpy(packed.data() + i * 8, &weights[i].first, 4);
-    std::memcpy(packed.data() + i * 8 + 4, &weights[i].second, 4);
-  }
-  node->addChild(bytesLeaf("", "BoneWeights", packed.data(), packed.size()));
-  return node;
-}
-
 TEST_F(MeshTest, SkinningMovesVerticesWithTheirBones) {
   file_.children().addChild(sceneNode("bone", "Arm"));
   file_.children().addChild(sceneNode("bone", "Hand", translation(0, 0, 5)));
   // Vertex 0 follows the arm, vertex 1 half the arm and half the hand, vertex 2 nothing.
-  MeshInstance* mesh = load(skinnedStrip({1, 2, 0}, {{0, 1.0f}, {0, 0.5f}, {1, 0.5f}}));
+  MeshInstance* mesh = load(skinnedStrip("Strip", {1, 2, 0}, {{0, 1.0f}, {0, 0.5f}, {1, 0.5f}}));
   ASSERT_NE(mesh, nullptr);
   ASSERT_EQ(scene().skinnedMeshes().size(), 1u);
   EXPECT_EQ(mesh->vertices()->desc().usage, DWORD(D3DUSAGE_DYNAMIC));
@@ -329,7 +304,8 @@ TEST_F(MeshTest, SkinningMovesVerticesWithTheirBones) {
 TEST_F(MeshTest, BoneNamesGrowToTheLargestIndex) {
   file_.children().addChild(sceneNode("bone", "Arm"));
   LogCapture log;
-  MeshInstance* mesh = load(skinnedStrip({0, 0, 0}, {}, {{"5", "Arm"}, {"1", "Arm"}, {"x", "Arm"}, {"-2", "Arm"}}));
+  MeshInstance* mesh =
+      load(skinnedStrip("Strip", {0, 0, 0}, {}, {{"5", "Arm"}, {"1", "Arm"}, {"x", "Arm"}, {"-2", "Arm"}}));
   ASSERT_NE(mesh, nullptr);
   const SkinData& skin = static_cast<SkinnedMeshInstance*>(mesh)->skin();
   ASSERT_EQ(skin.boneNames.size(), 6u);
@@ -343,7 +319,7 @@ TEST_F(MeshTest, BoneNamesGrowToTheLargestIndex) {
 
 TEST_F(MeshTest, AMissingBoneFailsTheLoad) {
   file_.children().addChild(sceneNode("bone", "Arm"));
-  file_.children().addChild(skinnedStrip({1, 1, 1}, {{0, 1}, {0, 1}, {1, 1}}));
+  file_.children().addChild(skinnedStrip("Strip", {1, 1, 1}, {{0, 1}, {0, 1}, {1, 1}}));
   LogCapture log;
   EXPECT_FALSE(scene().load(file_.location(), ""));
   EXPECT_TRUE(log.contains("Error: the bone Hand of a skinned mesh is not in the scene\n"));

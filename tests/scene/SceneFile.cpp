@@ -148,4 +148,29 @@ Node meshNode(const MeshRecipe& recipe, const D3DXMATRIX& nodeTM) {
   return node;
 }
 
+Node skinnedStrip(std::string_view name, std::vector<std::uint32_t> counts,
+                  std::vector<std::pair<std::uint32_t, float>> weights,
+                  std::vector<std::pair<std::string, std::string>> bones) {
+  MeshRecipe recipe;
+  recipe.name = std::string(name);
+  recipe.fvf = D3DFVF_XYZ;
+  recipe.vertices = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  recipe.indices = {0, 1, 2};
+  Node node = meshNode(recipe);
+  Node names = list("Node", "BoneNames");
+  for (const auto& [index, boneName] : bones)
+    names->addChild(stringLeaf(index, boneName));
+  node->addChild(std::move(names));
+  const std::vector<std::uint32_t> offsets(3, 0);
+  node->addChild(bytesLeaf("", "VertBoneOffs", offsets.data(), offsets.size() * 4));
+  node->addChild(bytesLeaf("", "VertBoneNums", counts.data(), counts.size() * 4));
+  std::vector<char> packed(weights.size() * 8);
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    std::memcpy(packed.data() + i * 8, &weights[i].first, 4);
+    std::memcpy(packed.data() + i * 8 + 4, &weights[i].second, 4);
+  }
+  node->addChild(bytesLeaf("", "BoneWeights", packed.data(), packed.size()));
+  return node;
+}
+
 } // namespace scenetest

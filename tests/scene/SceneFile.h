@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/data/FileLocation.h"
@@ -76,5 +77,10 @@ struct MeshRecipe {
   std::size_t indexBytes = SIZE_MAX; // fewer bytes of index data than the indices take
 };
 Node meshNode(const MeshRecipe& recipe, const D3DXMATRIX& nodeTM = identity());
+// A skinned mesh of three vertices: vertex i takes counts[i] of the (bone index, weight)
+// influences in order; the bones are named by index.
+Node skinnedStrip(std::string_view name, std::vector<std::uint32_t> counts,
+                  std::vector<std::pair<std::uint32_t, float>> weights,
+                  std::vector<std::pair<std::string, std::string>> bones = {{"0", "Arm"}, {"1", "Hand"}});
 
 } // namespace scenetest

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +15,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
+#include "platform/win32/sdl_bridge.h"
 #include "tests/fixtures/FixtureBitmap.h"
 #include "tests/shell/MediaFonts.h"
 #include "tests/shell/RegistryFixture.h"
@@ -157,19 +160,26 @@ TEST_F(Saver, SystemCommandsAndCloseRequests) {
   }
 }
 
+engine::InputEvent inputEvent(engine::InputEventKind kind, engine::InputPoint pointer = {},
+                              engine::InputPoint previous = {}) {
+  return engine::InputEvent{kind, pointer, previous, pointer - previous, 0};
+}
+
+using Kind = engine::InputEventKind;
+
 TEST_F(Saver, ButtonsEndTheRunAndMovementOnlyWhenAskedAndAfterOneSecond) {
   RecordingApplication& app = start();
   for (int kind : {1, 2, 4, 5, 7, 8, 9, 10, 11})
-    app.onInputEvent(kind, 1, 1, 0, 0, 1, 1, 0);
-  app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0); // "ExitOnMM" is off
+    app.onInputEvent(inputEvent(static_cast<Kind>(kind), {1, 1}));
+  app.onInputEvent(inputEvent(Kind::PointerMoved, {10, 10})); // "ExitOnMM" is off
   clock_.advance(5000);
-  app.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0);
+  app.onInputEvent(inputEvent(Kind::PointerMoved, {10, 10}));
   EXPECT_FALSE(app.quitRequested());
-  app.onInputEvent(saver::kLeftButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  app.onInputEvent(inputEvent(Kind::LeftButtonPressed));
   EXPECT_TRUE(app.quitRequested());
   app_.reset(); // its window goes first, telling this application and not the next
   app_ = std::make_unique<RecordingApplication>();
-  start().onInputEvent(saver::kRightButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  start().onInputEvent(inputEvent(Kind::RightButtonPressed));
   EXPECT_TRUE(app_->quitRequested());
 
   app_.reset();
@@ -177,22 +187,92 @@ TEST_F(Saver, ButtonsEndTheRunAndMovementOnlyWhenAskedAndAfterOneSecond) {
   writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:1\n");
   RecordingApplication& moving = start();
   clock_.advance(1000); // exactly one second after the scene appeared: still the grace
-  moving.onInputEvent(saver::kPointerMoved, 10, 10, 0, 0, 10, 10, 0);
+  moving.onInputEvent(inputEvent(Kind::PointerMoved, {10, 10}));
   EXPECT_FALSE(moving.quitRequested());
   clock_.advance(1);
-  moving.onInputEvent(saver::kPointerMoved, 10, 10, 10, 10, 0, 0, 0); // no change of position
+  moving.onInputEvent(inputEvent(Kind::PointerMoved, {10, 10}, {10, 10}));       // no change of position
+  moving.onInputEvent(inputEvent(Kind::DevicePointerMoved, {10, 20}, {10, 10})); // device axes: not the cursor
   EXPECT_FALSE(moving.quitRequested());
-  moving.onInputEvent(saver::kPointerMoved, 10, 10.5f, 10, 10, 0, 0, 0);
+  moving.onInputEvent(inputEvent(Kind::PointerMoved, {10, 10.5f}, {10, 10}));
   EXPECT_TRUE(moving.quitRequested());
+}
+
+// The whole way: SDL events through the message pump and the input devices to the exit
+// rules, in one frame of the loop.
+class SaverInput : public Saver {
+protected:
+  void push(SDL_Event event) {
+    event.common.timestamp = SDL_GetTicks();
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  }
+  void pushButton(Uint8 button) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.windowID = SDL_GetWindowID(win32::sdlWindow(app_->window()));
+    event.button.button = button;
+    event.button.state = SDL_PRESSED;
+    push(event);
+  }
+  void pushMotion(int x, int y, int dx, int dy) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = SDL_GetWindowID(win32::sdlWindow(app_->window()));
+    event.motion.x = x;
+    event.motion.y = y;
+    event.motion.xrel = dx;
+    event.motion.yrel = dy;
+    push(event);
+  }
+};
+
+TEST_F(SaverInput, AMouseButtonEndsTheRunInTheFrameThatSeesIt) {
+  for (Uint8 button : {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT}) {
+    app_ = std::make_unique<RecordingApplication>();
+    start().frameLoop().begin();
+    EXPECT_TRUE(frameAfter(10));
+    pushButton(button);
+    frameAfter(10);
+    EXPECT_TRUE(app_->quitRequested()) << int(button);
+    win32::resetWindowSystem();
+  }
+  app_ = std::make_unique<RecordingApplication>();
+  start().frameLoop().begin();
+  pushButton(SDL_BUTTON_MIDDLE);
+  EXPECT_TRUE(frameAfter(10));
+  EXPECT_FALSE(app_->quitRequested());
+}
+
+TEST_F(SaverInput, APointerMovementEndsTheRunOnlyWithExitOnMMAndAfterTheFirstSecond) {
+  writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:1\n");
+  start().frameLoop().begin();
+  pushMotion(100, 100, 5, 0);
+  EXPECT_TRUE(frameAfter(500));
+  pushMotion(120, 100, 20, 0);
+  EXPECT_TRUE(frameAfter(500)); // 1000 ms: still the grace
+  EXPECT_FALSE(app_->quitRequested());
+  pushMotion(130, 110, 10, 10);
+  frameAfter(1);
+  EXPECT_TRUE(app_->quitRequested());
+
+  app_.reset();
+  app_ = std::make_unique<RecordingApplication>();
+  writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:0\n");
+  start().frameLoop().begin();
+  clock_.advance(5000);
+  pushMotion(100, 100, 5, 0);
+  pushMotion(300, 200, 200, 100);
+  EXPECT_TRUE(frameAfter(10));
+  EXPECT_TRUE(frameAfter(10));
+  EXPECT_FALSE(app_->quitRequested());
 }
 
 TEST_F(Saver, InsideADaemonsWindowInputIsTheDaemonsBusiness) {
   app_->setHostWindow(win32::foreignWindow(0x600001));
   app_->settings().exitOnMouseMove = true;
   app_->handleWindowMessage(nullptr, WM_KEYDOWN, VK_ESCAPE, 1);
-  app_->onInputEvent(saver::kLeftButtonPressed, 0, 0, 0, 0, 0, 0, 0);
+  app_->onInputEvent(inputEvent(Kind::LeftButtonPressed));
   clock_.advance(5000);
-  app_->onInputEvent(saver::kPointerMoved, 9, 9, 0, 0, 9, 9, 0);
+  app_->onInputEvent(inputEvent(Kind::PointerMoved, {9, 9}));
   EXPECT_FALSE(app_->quitRequested());
   app_->handleWindowMessage(nullptr, WM_CLOSE, 0, 0);
   EXPECT_TRUE(app_->quitRequested());

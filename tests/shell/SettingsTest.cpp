@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "engine/core/Log.h"
 #include "tests/shell/RegistryFixture.h"
 
@@ -142,6 +144,18 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedLeavesEverythingAlone) {
   EXPECT_FALSE(saver::writeSettings(settings));
   EXPECT_FALSE(saver::writePhotoPath("x"));
   EXPECT_TRUE(std::filesystem::is_directory(registryFile()));
+}
+
+TEST_F(SettingsStore, AWriteThatFailsIsReportedAndTheFileKeepsItsOldValues) {
+  writeRegistry(std::string(kHeader) + "\"Width\"=dword:00000400\n");
+  // The new file is written beside the old one first; a folder in that place makes the write
+  // fail even for root.
+  std::filesystem::create_directories(registryFile().string() + ".tmp." + std::to_string(getpid()));
+  Settings settings;
+  settings.width = 1280;
+  EXPECT_FALSE(saver::writeSettings(settings));
+  EXPECT_FALSE(saver::writePhotoPath("/home/me/cat.jpg"));
+  EXPECT_EQ(readRegistry(), std::string(kHeader) + "\"Width\"=dword:00000400\n");
 }
 
 TEST(GammaRamp, ShiftsTheIdentityBy200PerStepAndClips) {

@@ -37,11 +37,11 @@ TEST(RegistryFile, RoundTripKeepsEveryValueExactly) {
   ASSERT_TRUE(RegistryDocument::parse(text, back, error)) << error << "\n" << text;
   ASSERT_EQ(back.keys().size(), 2u);
   const win32::RegistryKey& read = back.keys()[0];
-  ASSERT_EQ(read.values.size(), key.values.size());
-  for (std::size_t i = 0; i < key.values.size(); ++i) {
-    EXPECT_EQ(read.values[i].name, key.values[i].name);
-    EXPECT_EQ(read.values[i].type, key.values[i].type) << key.values[i].name;
-    EXPECT_EQ(read.values[i].data, key.values[i].data) << key.values[i].name;
+  ASSERT_EQ(read.values().size(), key.values().size());
+  for (std::size_t i = 0; i < key.values().size(); ++i) {
+    EXPECT_EQ(read.values()[i].name, key.values()[i].name);
+    EXPECT_EQ(read.values()[i].type, key.values()[i].type) << key.values()[i].name;
+    EXPECT_EQ(read.values()[i].data, key.values()[i].data) << key.values()[i].name;
   }
   // What a person reading the file sees for the common values.
   EXPECT_NE(text.find("\"Width\"=dword:00000320\n"), std::string::npos);
@@ -98,6 +98,31 @@ TEST(RegistryFile, DamagedTextIsRejectedWithItsLine) {
     EXPECT_EQ(error, c.error) << c.text;
     EXPECT_TRUE(document.keys().empty());
   }
+}
+
+TEST(RegistryFile, LookupsIgnoreCaseAndSurviveErasing) {
+  RegistryDocument document;
+  win32::RegistryKey& key = document.add("HKEY_CURRENT_USER\\Software\\Tickwood");
+  EXPECT_EQ(&document.add("hkey_current_user\\SOFTWARE\\tickwood"), &key);
+  for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"})
+    key.set({name, REG_SZ, bytes(name, true)});
+  key.set({"BETA", REG_DWORD, {1, 0, 0, 0}}); // the same value: its spelling and place stay
+  ASSERT_EQ(key.values().size(), 4u);
+  EXPECT_EQ(key.values()[1].name, "Beta");
+  EXPECT_EQ(key.values()[1].type, DWORD(REG_DWORD));
+
+  EXPECT_TRUE(key.erase("beta"));
+  EXPECT_FALSE(key.erase("Beta"));
+  // Every value after the erased one is still found, with its own data.
+  ASSERT_NE(key.find("GAMMA"), nullptr);
+  EXPECT_EQ(key.find("gamma")->data, bytes("Gamma", true));
+  EXPECT_EQ(key.find("delta")->data, bytes("Delta", true));
+  EXPECT_EQ(key.find("Beta"), nullptr);
+  key.set({"beta", REG_SZ, bytes("again", true)});
+  ASSERT_EQ(key.values().size(), 4u);
+  EXPECT_EQ(key.values()[3].name, "beta");
+  EXPECT_EQ(key.find("BETA")->data, bytes("again", true));
+  EXPECT_EQ(key.find("alpha")->data, bytes("Alpha", true));
 }
 
 } // namespace

@@ -137,6 +137,51 @@ TEST_F(Registry, ADamagedFileIsKeptAsideAndReadsEmpty) {
                                   " and the settings start from their defaults");
 }
 
+TEST_F(Registry, AFileOverOneMebibyteIsSetAsideUnreadAndOneAtTheLimitIsRead) {
+  constexpr std::size_t kLimit = 1024 * 1024;
+  std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n\"Width\"=dword:00000400\n";
+  // Comment lines pad the file to exactly the limit.
+  while (text.size() < kLimit) {
+    const std::size_t room = kLimit - text.size();
+    text += room >= 80 ? "; " + std::string(77, 'x') + "\n" : "; " + std::string(room - 3, 'x') + "\n";
+  }
+  ASSERT_EQ(text.size(), kLimit);
+  dir_.write("tickwood/registry.reg", text);
+  HKEY key = open(KEY_READ);
+  DWORD size = 4, value = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 0x400u);
+  RegCloseKey(key);
+  EXPECT_TRUE(diagnostics().empty());
+
+  text += "\n";
+  dir_.write("tickwood/registry.reg", text);
+  key = open(KEY_READ);
+  EXPECT_EQ(RegQueryValueExA(key, "Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+  const auto aside = file().parent_path() / "registry.reg.damaged";
+  EXPECT_EQ(testsupport::TempDir::read(aside), text);
+  ASSERT_EQ(diagnostics().size(), 1u);
+  EXPECT_EQ(diagnostics()[0], "Registry file " + file().string() + " is larger than 1 MiB; it is kept as " +
+                                  aside.string() + " and the settings start from their defaults");
+}
+
+TEST_F(Registry, AnEndlessFileIsReadNoFurtherThanTheLimit) {
+  std::filesystem::create_directories(file().parent_path());
+  std::filesystem::create_symlink("/dev/zero", file());
+  HKEY key = open(KEY_READ);
+  DWORD size = 4, value = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+  const auto aside = file().parent_path() / "registry.reg.damaged";
+  EXPECT_TRUE(std::filesystem::is_symlink(aside));
+  EXPECT_FALSE(std::filesystem::is_symlink(file())); // a sound file took its place
+  ASSERT_EQ(diagnostics().size(), 1u);
+  EXPECT_NE(diagnostics()[0].find(" is larger than 1 MiB; it is kept as "), std::string::npos);
+}
+
 TEST_F(Registry, AFileThatCannotBeReadIsNeverReplaced) {
   // A directory in the file's place reads like an unreadable file, even for root.
   std::filesystem::create_directories(file());

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/gui/text/ScanCodes.h"
+#include "engine/input/ScanCodes.h"
 
 namespace engine {
 
@@ -30,7 +30,7 @@ void TextEditor::replaceSelection(std::u16string& text, std::u16string_view with
 }
 
 bool TextEditor::key(int dikCode, std::u16string& text) {
-  const char16_t typed = scanCodeCharacter(dikCode);
+  const char16_t typed = static_cast<char16_t>(characterOfScanCode(dikCode));
   if (typed == kNoCharacter) return false;
   if (typed == kEscapeCharacter) {
     stop();

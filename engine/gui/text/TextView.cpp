@@ -271,22 +271,22 @@ void TextView::onInputEvent(const InputEvent& event) {
     return;
   }
   switch (event.kind) {
-  case InputKind::LeftPressed:
-    editor_.press(itemAt(event.x, event.y));
+  case InputEventKind::LeftButtonPressed:
+    editor_.press(itemAt(event.pointer.x, event.pointer.y));
     selecting_ = true;
     if (manager()) manager()->setKeyboardFocus(this);
     queueDraw(true);
     break;
-  case InputKind::PointerMoved:
+  case InputEventKind::PointerMoved:
     if (selecting_) {
-      editor_.extend(itemAt(event.x, event.y));
+      editor_.extend(itemAt(event.pointer.x, event.pointer.y));
       queueDraw(true);
     }
     break;
-  case InputKind::LeftReleased:
+  case InputEventKind::LeftButtonReleased:
     selecting_ = false;
     break;
-  case InputKind::KeyPressed:
+  case InputEventKind::KeyPressed:
     onKey(event.param);
     break;
   default:

@@ -1,5 +1,7 @@
 #include "engine/resources/textures/Texture.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -157,7 +159,8 @@ bool Texture::matches(const TextureRequest& request) const {
   if ((flags & kMatchPool) && pool() != request.pool) return false;
   if ((flags & kMatchFilter) && (filter_ != request.filter || mipFilter_ != request.mipFilter)) return false;
   if ((flags & kMatchLevels) && levels_ != request.levels) return false;
-  return true;
+  // Whatever the flags: a texture shrunk to a side differs from the whole image.
+  return maxSide_ == request.maxSide;
 }
 
 bool Texture::madeFromBytesOf(const FileLocation& block) const {
@@ -209,6 +212,7 @@ bool Texture::load(const TextureRequest& request, FileLocation location) {
   filter_ = (flags & kMatchFilter) ? request.filter : D3DX_FILTER_BOX;
   mipFilter_ = (flags & kMatchFilter) ? request.mipFilter : D3DX_FILTER_BOX;
   colorKey_ = (flags & kMatchColorKey) ? request.colorKey : 0;
+  maxSide_ = request.maxSide;
   if (request.dropSubs) subs_.clear();
 
   // A definition file describes a texture instead of holding an image.
@@ -251,15 +255,18 @@ bool Texture::createFromSource() {
   if (source_ & kSourceEmpty) {
     result = D3DXCreateTexture(device, requestedWidth_, requestedHeight_, levels_, requestedUsage_, requestedFormat_,
                                requestedPool_, &object_);
-  } else if (source_ & kSourcePath) {
-    result = D3DXCreateTextureFromFileExA(device, sourcePath_.c_str(), requestedWidth_, requestedHeight_, levels_,
-                                          requestedUsage_, requestedFormat_, requestedPool_, filter_, mipFilter_,
-                                          colorKey_, &imageInfo_, nullptr, &object_);
-  } else if (source_ & (kSourceOwnedBytes | kSourceBorrowedBytes)) {
-    result = D3DXCreateTextureFromFileInMemoryEx(device, sourceBytes_.data(), static_cast<UINT>(sourceBytes_.size()),
-                                                 requestedWidth_, requestedHeight_, levels_, requestedUsage_,
-                                                 requestedFormat_, requestedPool_, filter_, mipFilter_, colorKey_,
-                                                 &imageInfo_, nullptr, &object_);
+  } else {
+    UINT width = requestedWidth_, height = requestedHeight_;
+    if (maxSide_) sizeWithinMaxSide(width, height);
+    if (source_ & kSourcePath) {
+      result = D3DXCreateTextureFromFileExA(device, sourcePath_.c_str(), width, height, levels_, requestedUsage_,
+                                            requestedFormat_, requestedPool_, filter_, mipFilter_, colorKey_,
+                                            &imageInfo_, nullptr, &object_);
+    } else if (source_ & (kSourceOwnedBytes | kSourceBorrowedBytes)) {
+      result = D3DXCreateTextureFromFileInMemoryEx(
+          device, sourceBytes_.data(), static_cast<UINT>(sourceBytes_.size()), width, height, levels_, requestedUsage_,
+          requestedFormat_, requestedPool_, filter_, mipFilter_, colorKey_, &imageInfo_, nullptr, &object_);
+    }
   }
   if (FAILED(result) || !object_) {
     object_ = nullptr;
@@ -269,6 +276,27 @@ bool Texture::createFromSource() {
   readDescription();
   drawSubImages();
   return true;
+}
+
+void Texture::sizeWithinMaxSide(UINT& width, UINT& height) const {
+  if (width == 0 || height == 0) {
+    // The header alone tells the image's size; a file that cannot tell it fails below.
+    D3DXIMAGE_INFO info{};
+    const HRESULT read =
+        (source_ & kSourcePath)
+            ? D3DXGetImageInfoFromFileA(sourcePath_.c_str(), &info)
+            : D3DXGetImageInfoFromFileInMemory(sourceBytes_.data(), static_cast<UINT>(sourceBytes_.size()), &info);
+    if (FAILED(read)) return;
+    width = info.Width;
+    height = info.Height;
+  }
+  const UINT longer = std::max(width, height);
+  if (longer <= maxSide_) return;
+  const auto scaled = [&](UINT side) {
+    return std::max<UINT>(1, static_cast<UINT>((std::uint64_t(side) * maxSide_ + longer / 2) / longer));
+  };
+  width = scaled(width);
+  height = scaled(height);
 }
 
 void Texture::readDescription() {

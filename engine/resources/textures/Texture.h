@@ -122,6 +122,7 @@ private:
   bool load(const TextureRequest& request, FileLocation location);
   bool keepSource(FileLocation& location);
   bool createFromSource();
+  void sizeWithinMaxSide(UINT& width, UINT& height) const;
   void readDescription();
   void drawSubImages();
   bool drawIntoParent();
@@ -146,6 +147,7 @@ private:
   DWORD requestedUsage_ = 0;
   D3DFORMAT requestedFormat_ = D3DFMT_UNKNOWN;
   D3DPOOL requestedPool_ = D3DPOOL_MANAGED;
+  UINT maxSide_ = 0;
 
   std::uint32_t source_ = 0;
   std::string sourcePath_;

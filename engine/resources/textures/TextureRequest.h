@@ -48,6 +48,12 @@ struct TextureRequest {
   DWORD filter = D3DX_FILTER_BOX;
   DWORD mipFilter = D3DX_FILTER_BOX;
   D3DCOLOR colorKey = 0;
+  // Not 0: the texture takes the image's own size (or the size asked for), never rounded
+  // up, and scaled down with its proportions kept until neither side exceeds this. For
+  // pictures of any size that are shown small, such as the user's photo in the frame; a
+  // large JPEG is then shrunk while it is decoded. Only textures made with the same
+  // maxSide are shared.
+  UINT maxSide = 0;
   bool unshared = false; // never reuse an existing texture
   bool noCreate = false; // only look up
   bool dropSubs = false; // destroy the sub-textures before the image is (re)created

@@ -1,10 +1,13 @@
 #include "platform/d3d9/gl/GlContext.h"
 
+#include "platform/d3d9/Runtime.h"
 #include "platform/d3d9/gl/GlFormats.h"
 #include "platform/win32/sdl_bridge.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
+
+#include <cstdlib>
 
 namespace d3d9 {
 namespace {
@@ -98,6 +101,10 @@ std::shared_ptr<GlContext> GlContext::create(SDL_Window* window, bool allowClipC
     failure = "the device window was not made for OpenGL";
     return nullptr;
   }
+  if (const char* forced = std::getenv("TICKWOOD_FORCE_NO_OPENGL"); forced && std::string(forced) == "1") {
+    failure = "no OpenGL 3.3 context: TICKWOOD_FORCE_NO_OPENGL is set";
+    return nullptr;
+  }
   requestCoreProfile();
   SDL_GLContext context = SDL_GL_CreateContext(window);
   if (!context) {
@@ -157,6 +164,11 @@ bool probeGlFeatures(GlFeatures& features, std::string& failure) {
   SDL_DestroyWindow(window);
   if (previous) SDL_GL_MakeCurrent(previousWindow, previous);
   return ok;
+}
+
+bool runtimeAvailable(std::string& failure) {
+  GlFeatures features;
+  return probeGlFeatures(features, failure);
 }
 
 } // namespace d3d9
