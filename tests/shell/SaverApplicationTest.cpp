@@ -242,6 +242,33 @@ TEST_F(SaverInput, AMouseButtonEndsTheRunInTheFrameThatSeesIt) {
   EXPECT_FALSE(app_->quitRequested());
 }
 
+// A window over the whole screen that notes, for each button it hears, whether the run had
+// already been asked to end.
+class QuitWatchingWindow : public engine::GuiWindow {
+public:
+  QuitWatchingWindow(const saver::SaverApplication& app, std::vector<bool>& heard)
+      : GuiWindow("watch"), app_(app), heard_(heard) {}
+  void onInputEvent(const engine::InputEvent& event) override {
+    if (event.isButton()) heard_.push_back(app_.quitRequested());
+  }
+
+private:
+  const saver::SaverApplication& app_;
+  std::vector<bool>& heard_;
+};
+
+TEST_F(SaverInput, TheGuiHearsAButtonBeforeTheExitRulesEndTheRun) {
+  start().frameLoop().begin();
+  std::vector<bool> heard;
+  engine::GuiWindow* watch = app_->gui().addWindow(std::make_unique<QuitWatchingWindow>(*app_, heard));
+  watch->show(true);
+  watch->setRect({0, 0, 4000, 4000});
+  pushButton(SDL_BUTTON_LEFT);
+  frameAfter(10);
+  EXPECT_EQ(heard, std::vector<bool>{false});
+  EXPECT_TRUE(app_->quitRequested());
+}
+
 TEST_F(SaverInput, APointerMovementEndsTheRunOnlyWithExitOnMMAndAfterTheFirstSecond) {
   writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:1\n");
   start().frameLoop().begin();
