@@ -17,18 +17,18 @@ LayoutOffset readOffset(const PropsNode* node) {
 
 } // namespace
 
-void readSizeSpec(const PropsNode& node, SizeSpec& spec) {
+void readSizeRule(const PropsNode& node, SizeRule& rule) {
   if (node.children().empty()) {
-    spec = {node.asInt(), 0.0f};
+    rule = {node.asInt(), 0.0f};
     return;
   }
-  if (node.findChild("b")) spec.b = node.children().getInt("b", 0);
-  if (node.findChild("k")) spec.k = static_cast<float>(node.children().getFloat("k", 1.0));
+  if (node.findChild("b")) rule.b = node.children().getInt("b", 0);
+  if (node.findChild("k")) rule.k = static_cast<float>(node.children().getFloat("k", 1.0));
 }
 
 void AnchorReader::read(const PropsMap& entry, LayoutFrame& frame) {
-  if (const PropsNode* width = entry.findChild("width")) readSizeSpec(*width, frame.widthSpec);
-  if (const PropsNode* height = entry.findChild("height")) readSizeSpec(*height, frame.heightSpec);
+  if (const PropsNode* width = entry.findChild("width")) readSizeRule(*width, frame.widthRule);
+  if (const PropsNode* height = entry.findChild("height")) readSizeRule(*height, frame.heightRule);
   if (const PropsNode* anchors = entry.findChild("anchors")) {
     for (const auto& item : anchors->children()) {
       const int slot = anchorIdFromName(item.name);

@@ -51,6 +51,6 @@ private:
 };
 
 // "width" or "height": a number is a fixed size (weight 0); an object gives "b" and "k".
-void readSizeSpec(const PropsNode& node, SizeSpec& spec);
+void readSizeRule(const PropsNode& node, SizeRule& rule);
 
 } // namespace engine

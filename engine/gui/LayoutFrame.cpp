@@ -51,8 +51,8 @@ void LayoutFrame::setAnchor(int id, LayoutFrame* reference, bool parentClient, i
 void LayoutFrame::resetLayout() {
   for (int id = 0; id < kAnchorCount; ++id)
     setAnchor(id, nullptr, false, id, {});
-  widthSpec = {};
-  heightSpec = {};
+  widthRule = {};
+  heightRule = {};
 }
 
 float LayoutFrame::referenceEdge(const Anchor& anchor) const {
@@ -77,14 +77,14 @@ LayoutFrame::AxisResult LayoutFrame::layoutAxis(bool horizontal) const {
   const Anchor& end = anchor(horizontal ? kAnchorX2 : kAnchorY2);
   const Anchor& measureFrom = anchor(horizontal ? kAnchorW1 : kAnchorH1);
   const Anchor& measureTo = anchor(horizontal ? kAnchorW2 : kAnchorH2);
-  const SizeSpec& spec = horizontal ? widthSpec : heightSpec;
+  const SizeRule& rule = horizontal ? widthRule : heightRule;
   const float ownStart = static_cast<float>(horizontal ? rect_.x : rect_.y);
   const float ownEnd = static_cast<float>(horizontal ? rect_.right() : rect_.bottom());
 
   const float left = start.reference ? referenceEdge(start) : ownStart;
   const float right = end.reference ? referenceEdge(end) : ownEnd;
-  float size = static_cast<float>(spec.b);
-  float sizeWeight = spec.k;
+  float size = static_cast<float>(rule.b);
+  float sizeWeight = rule.k;
   if (measureFrom.reference && measureTo.reference) {
     size = (referenceEdge(measureTo) - referenceEdge(measureFrom)) * measureFrom.offset.k + measureFrom.offset.b;
     sizeWeight = 0.0f;

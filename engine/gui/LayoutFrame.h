@@ -34,7 +34,7 @@ struct LayoutOffset {
   float b = 0.0f;
   float k = 0.0f;
 };
-struct SizeSpec {
+struct SizeRule {
   int b = 0;
   float k = 1.0f;
 };
@@ -60,8 +60,8 @@ public:
   const GuiRect& rect() const { return rect_; }
   void storeRect(const GuiRect& rect) { rect_ = rect; }
 
-  SizeSpec widthSpec;
-  SizeSpec heightSpec;
+  SizeRule widthRule;
+  SizeRule heightRule;
 
   const Anchor& anchor(int id) const { return anchors_[static_cast<std::size_t>(id)]; }
   // Ties slot `id` to an edge of `reference` (null: no reference). `parentClient` says that

@@ -33,7 +33,7 @@ TEST_F(GuiLayout, AnchorsToBothParentEdgesStretchTheWindowBetweenThem) {
   LayoutFrame& frame = inner->frame();
   frame.setAnchor(kAnchorX1, &root_->frame(), true, kAnchorX1, {10.0f, 0.0f});
   frame.setAnchor(kAnchorX2, &root_->frame(), true, kAnchorX2, {-10.0f, 0.0f});
-  frame.widthSpec = {0, 1.0f};
+  frame.widthRule = {0, 1.0f};
   frame.layout();
   EXPECT_EQ(inner->rect().x, 10);
   EXPECT_EQ(inner->rect().width, 180);
@@ -45,7 +45,7 @@ TEST_F(GuiLayout, AnchorsToBothParentEdgesStretchTheWindowBetweenThem) {
   // The end anchor alone places a fixed size against the right edge.
   GuiWindow* badge = child(root_, "badge");
   badge->frame().setAnchor(kAnchorX2, &root_->frame(), true, kAnchorX2, {-5.0f, 0.0f});
-  badge->frame().widthSpec = {40, 0.0f};
+  badge->frame().widthRule = {40, 0.0f};
   badge->frame().layout();
   EXPECT_EQ(badge->rect().x, 255);
   EXPECT_EQ(badge->rect().width, 40);
@@ -54,7 +54,7 @@ TEST_F(GuiLayout, AnchorsToBothParentEdgesStretchTheWindowBetweenThem) {
   GuiWindow* centred = child(root_, "centred");
   centred->frame().setAnchor(kAnchorX1, &root_->frame(), true, kAnchorX1, {0.0f, 1.0f});
   centred->frame().setAnchor(kAnchorX2, &root_->frame(), true, kAnchorX2, {0.0f, 0.0f});
-  centred->frame().widthSpec = {100, 1.0f};
+  centred->frame().widthRule = {100, 1.0f};
   centred->frame().layout();
   EXPECT_EQ(centred->rect().x, 100);
   EXPECT_EQ(centred->rect().width, 200);
@@ -66,8 +66,8 @@ TEST_F(GuiLayout, SiblingsFollowTheEdgesTheyAreAnchoredToAndCyclesEnd) {
   left->setRect({0, 0, 50, 20});
   right->frame().setAnchor(kAnchorX1, &left->frame(), false, kAnchorX2, {5.0f, 0.0f});
   right->frame().setAnchor(kAnchorY1, &left->frame(), false, kAnchorY2, {});
-  right->frame().widthSpec = {30, 0.0f};
-  right->frame().heightSpec = {10, 0.0f};
+  right->frame().widthRule = {30, 0.0f};
+  right->frame().heightRule = {10, 0.0f};
   right->frame().layout();
   EXPECT_EQ(right->rect(), (GuiRect{55, 20, 30, 10}));
   left->setRect({10, 0, 60, 20});
