@@ -22,6 +22,7 @@
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/support/Ci.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace e2e {
@@ -49,6 +50,15 @@ inline std::string withoutDescription(const std::string& log, std::string* descr
 }
 
 inline constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
+
+// A Scene.props whose room lies beyond the far plane: frames show the background only.
+inline constexpr const char* kGreenNothing = "BgColor = array(10, 200, 30); NearPlane = 0.1; FarPlane = 0.2;\n";
+
+// A picture file's picture; false when the file is none.
+inline bool readPicture(const std::filesystem::path& file, d3dx9::Image& image) {
+  std::string error;
+  return testsupport::readPicture(file, image, error);
+}
 
 class Tickwood : public ::testing::Test {
 protected:
