@@ -27,13 +27,16 @@ LRESULT classWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 SaverApplication::SaverApplication() {
   g_application = this;
   engine::publishTextureManager(&textures_);
+  engine::publishFontManager(&fonts_);
   addResourceListener(&textures_);
+  addResourceListener(&gui_);
 }
 
 SaverApplication::~SaverApplication() {
   // The device and the textures go while the members they reach still exist.
   releaseDevice();
   loadingScreen_.release();
+  removeResourceListener(&gui_);
   removeResourceListener(&textures_);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   window_ = nullptr;
@@ -190,8 +193,12 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   engine::logLine("Application created\n");
   startUpTimes_.mark("scene properties");
   startInput();
+  if (!loadFonts()) return false;
+  if (overlays_)
+    overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
+                      static_cast<int>(viewport_.Height));
   attachInputListeners();
-  startUpTimes_.mark("input");
+  startUpTimes_.mark("input, fonts and labels");
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
@@ -237,6 +244,7 @@ void SaverApplication::startInput() {
 
 void SaverApplication::attachInputListeners() {
   // The exit rules hear an event after the in-engine GUI has seen it.
+  input_.addListener(&gui_);
   input_.addListener(this);
 }
 
