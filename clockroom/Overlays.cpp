@@ -1,5 +1,6 @@
 #include "clockroom/Overlays.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/gui/GuiManager.h"
@@ -48,7 +49,14 @@ void Overlays::create(engine::GuiManager& gui, const Settings& settings, float t
   textScale_ = textScale;
   twentyFourHour_ = settings.timeStyle;
   gui.setScreenSize(viewportWidth, viewportHeight);
-  if (settings.showFps) fpsLabel_ = addLabel(gui, "fpsLabel", kFpsRect, "100");
+  if (settings.showFps) {
+    // The extent grows with the text on large screens: at 3840 pixels the scaled 64-pixel
+    // font is taller than 128 pixels, and the label would cut the digits off.
+    const float grow = std::max(1.0f, textScale);
+    const engine::GuiRect rect{kFpsRect.x, kFpsRect.y, static_cast<int>(static_cast<float>(kFpsRect.width) * grow),
+                               static_cast<int>(static_cast<float>(kFpsRect.height) * grow)};
+    fpsLabel_ = addLabel(gui, "fpsLabel", rect, "100");
+  }
   if (settings.showTime) {
     const int width = twentyFourHour_ ? kTwentyFourHourWidth : kTwelveHourWidth;
     const engine::GuiRect rect{200, 300, static_cast<int>(static_cast<float>(width) * textScale),

@@ -50,9 +50,18 @@ TEST(OverlayLabels, EachLabelOnlyWhenAskedForAtItsPlaceAndScale) {
   EXPECT_EQ(twelve.timeLabel()->style().size, 64);
 
   saver::Overlays wide;
-  wide.create(gui, labels(false, true, true), 2.0f, 2048, 1536);
+  wide.create(gui, labels(true, true, true), 2.0f, 2048, 1536);
   EXPECT_EQ(wide.timeLabel()->rect(), (engine::GuiRect{200, 300, 580, 148}));
   EXPECT_FLOAT_EQ(wide.timeLabel()->style().scale, 2.0f);
+  // On a 3840-pixel screen the frame rate's label grows with its text, which would not fit
+  // the 128 pixels of a 1024-pixel screen; it never shrinks below them.
+  saver::Overlays huge;
+  huge.create(gui, labels(true, false, false), 3.75f, 3840, 2160);
+  EXPECT_EQ(huge.fpsLabel()->rect(), (engine::GuiRect{10, 10, 960, 480}));
+  EXPECT_FLOAT_EQ(huge.fpsLabel()->style().scale, 3.75f);
+  saver::Overlays small;
+  small.create(gui, labels(true, false, false), 0.3f, 307, 230);
+  EXPECT_EQ(small.fpsLabel()->rect(), (engine::GuiRect{10, 10, 256, 128}));
   saver::Overlays odd;
   odd.create(gui, labels(false, true, false), 1.5f, 1536, 1152);
   EXPECT_EQ(odd.timeLabel()->rect(), (engine::GuiRect{200, 300, 525, 111}));
