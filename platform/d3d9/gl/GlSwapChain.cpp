@@ -6,8 +6,8 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstring>
-#include <vector>
 
 namespace d3d9 {
 namespace {
@@ -231,7 +231,8 @@ bool GlSwapChain::configure(const D3DPRESENT_PARAMETERS& params, std::string& fa
 
 void GlSwapChain::uploadRamp(const D3DGAMMARAMP& ramp) {
   if (rampKnown_ && std::memcmp(&ramp, &uploadedRamp_, sizeof ramp) == 0) return;
-  std::vector<WORD> texels(256 * 4);
+  // On the stack: the ramp changes on every frame of a lightning flash.
+  std::array<WORD, 256 * 4> texels;
   for (int i = 0; i < 256; ++i) {
     texels[i * 4] = ramp.red[i];
     texels[i * 4 + 1] = ramp.green[i];
