@@ -42,10 +42,14 @@ bool ClockApplication::loadScene() {
   tours_.setTourNames(sceneProperties_.tourNames);
   tours_.startFirstTour();
   sounds_.start(window_);
+  const audio::SoundSettings soundSettings{settings_.music, settings_.sound, settings_.volume};
+  sounds_.decodeAhead(media_, soundSettings);
+  markStartUpStep("sound library");
   if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
     engine::logLine("Cannot load clock.udf\n");
     return false;
   }
+  markStartUpStep("room file and textures");
   engine::Scene& scene = room_.scene();
   if (!scene.lights().empty()) frame_.view().setLights(&scene.lights());
   // The room's buffers are released and made again around a reset of the device.
@@ -54,7 +58,8 @@ bool ClockApplication::loadScene() {
   weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
   placeFreeCamera(freeCameraStart());
   weather_.start();
-  sounds_.loadSounds(media_, {settings_.music, settings_.sound, settings_.volume}, room_.clockFacePosition());
+  sounds_.loadSounds(media_, soundSettings, room_.clockFacePosition());
+  markStartUpStep("sounds");
   weather_.setThunderEnabled(sounds_.thunderLoaded());
   room_.startAnimations();
   weather_.restartFlicker();

@@ -139,6 +139,8 @@ protected:
   void attachInputListeners();
   void updateInput();
   bool endsOnInput() const { return hostWindow_ == nullptr; }
+  // Closes a step of the start-up timed since the previous one (for the start-up benchmark).
+  void markStartUpStep(std::string_view step) { startUpTimes_.mark(step); }
 
   RunMode mode_ = RunMode::Saver;
   HWND parent_ = nullptr;
