@@ -280,7 +280,10 @@ void GlSwapChain::present(const D3DGAMMARAMP& ramp) {
   SDL_GL_GetDrawableSize(runtime_.context().window(), &drawableWidth, &drawableHeight);
   if (drawableWidth > 0 && drawableHeight > 0) {
     drawPresentPass(0, drawableWidth, drawableHeight, true);
-    SDL_GL_SwapWindow(runtime_.context().window());
+    SDL_Window* window = runtime_.context().window();
+    if (GlFrameRecording* recording = runtime_.gl().recording)
+      recording->recordSwap([window] { SDL_GL_SwapWindow(window); });
+    SDL_GL_SwapWindow(window);
   }
   bindBackBuffer();
 }
