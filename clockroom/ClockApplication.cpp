@@ -44,12 +44,13 @@ bool ClockApplication::loadScene() {
   sounds_.start(window_);
   const audio::SoundSettings soundSettings{settings_.music, settings_.sound, settings_.volume};
   sounds_.decodeAhead(media_, soundSettings);
-  markStartUpStep("sound library");
+  // A run stopped now ends without the room (see finishStartUpStep).
+  if (!finishStartUpStep("sound library")) return true;
   if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
     engine::logLine("Cannot load clock.udf\n");
     return false;
   }
-  markStartUpStep("room file and textures");
+  if (!finishStartUpStep("room file and textures")) return true;
   engine::Scene& scene = room_.scene();
   if (!scene.lights().empty()) frame_.view().setLights(&scene.lights());
   // The room's buffers are released and made again around a reset of the device.
@@ -59,7 +60,7 @@ bool ClockApplication::loadScene() {
   placeFreeCamera(freeCameraStart());
   weather_.start();
   sounds_.loadSounds(media_, soundSettings, room_.clockFacePosition());
-  markStartUpStep("sounds");
+  finishStartUpStep("sounds");
   weather_.setThunderEnabled(sounds_.thunderLoaded());
   room_.startAnimations();
   weather_.restartFlicker();

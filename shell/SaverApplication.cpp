@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/core/Log.h"
+#include "platform/win32/desktop.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/wingdi.h"
@@ -26,6 +27,8 @@ SaverApplication::SaverApplication() {
   g_application = this;
   engine::publishTextureManager(&textures_);
   addResourceListener(&textures_);
+  // A run being stopped decodes no more pictures: the room it loads is never shown.
+  textures_.setLoadingStopped([] { return win32::terminationPending(); });
 }
 
 SaverApplication::~SaverApplication() {
@@ -175,21 +178,26 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   readDisplayMode();
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
-  startUpTimes_.mark("loading picture");
+  if (!finishStartUpStep("loading picture")) return true;
   readSceneProperties();
   engine::logLine("Application created\n");
-  startUpTimes_.mark("scene properties");
+  if (!finishStartUpStep("scene properties")) return true;
   startInput();
   attachInputListeners();
-  startUpTimes_.mark("input");
+  if (!finishStartUpStep("input")) return true;
 
   frameStopwatch_.restart();
   if (!loadScene()) return false;
-  startUpTimes_.mark("room");
+  if (!finishStartUpStep("room")) return true;
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
   startUpTimes_.mark("fade");
   return true;
+}
+
+bool SaverApplication::finishStartUpStep(std::string_view step) {
+  startUpTimes_.mark(step);
+  return !win32::terminationPending();
 }
 
 void SaverApplication::mountMedia() {

@@ -139,8 +139,12 @@ protected:
   void attachInputListeners();
   void updateInput();
   bool endsOnInput() const { return hostWindow_ == nullptr; }
-  // Closes a step of the start-up timed since the previous one (for the start-up benchmark).
-  void markStartUpStep(std::string_view step) { startUpTimes_.mark(step); }
+  // Closes a step of the start-up (timed for the start-up benchmark). False once a termination
+  // signal waits: the rest of the start is then skipped, and the frame loop that follows
+  // delivers the signal at its first message pump and ends the run the usual way, so that
+  // a daemon stopping us during a start of a second or more is not kept waiting. Used from
+  // the loading picture on: the device and that picture are always made.
+  bool finishStartUpStep(std::string_view step);
 
   RunMode mode_ = RunMode::Saver;
   HWND parent_ = nullptr;

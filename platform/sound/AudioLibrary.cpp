@@ -37,7 +37,13 @@ bool factorValid(float value, bool zeroAllowed, float high) {
 
 } // namespace
 
-AudioLibrary::~AudioLibrary() { output_.reset(); }
+AudioLibrary::~AudioLibrary() {
+  // A library unloaded while samples decode ahead (a run stopped during its start) does not
+  // wait for whole files to decode.
+  cancelDecodes_ = true;
+  pendingDecodes_.clear();
+  output_.reset();
+}
 
 BOOL AudioLibrary::refuse(std::string_view call, std::string_view why) const {
   win32::reportDiagnostic("Sound: " + std::string(call) + ": " + std::string(why) + "\n");
@@ -121,9 +127,9 @@ bool AudioLibrary::decodeAhead(const void* file, DWORD length, DWORD flags) {
   const bool mono = monoSample(flags);
   // The decoder only reads the bytes and keeps its state to itself, so samples decode side
   // by side; what a load does with the result stays on the caller's thread.
-  auto result = std::async(std::launch::async, [file, length, mono] {
+  auto result = std::async(std::launch::async, [file, length, mono, cancel = &cancelDecodes_] {
     Decoded decoded;
-    decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error);
+    decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error, cancel);
     return decoded;
   });
   pendingDecodes_.push_back({file, length, mono, std::move(result)});

@@ -4,6 +4,7 @@
 // pulls mixed frames on its own thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <future>
 #include <memory>
@@ -90,7 +91,8 @@ private:
   // The first channel number of each sample; channel numbers run on across all samples and
   // are what a channel handle carries.
   std::vector<std::uint32_t> firstChannel_;
-  std::vector<ChannelRef> channels_;          // by channel number: sample and slot (no generation)
+  std::vector<ChannelRef> channels_; // by channel number: sample and slot (no generation)
+  std::atomic<bool> cancelDecodes_{false};
   std::vector<PendingDecode> pendingDecodes_; // their futures wait for the threads when dropped
   // Last, so it is stopped before anything the render thread reads goes away.
   std::unique_ptr<AudioOutput> output_;

@@ -115,7 +115,7 @@ FileState load(const std::string& path, RegistryDocument& document) {
 
 // Write to a temporary file in the same folder, flush it, then rename it over the old file:
 // a crash leaves either the old file or the new one, never a mix.
-LONG store(const std::string& path, const RegistryDocument& document) {
+LONG writeAtomically(const std::string& path, const RegistryDocument& document) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   if (!makeDirectories(folder)) return errorOf(errno);
@@ -150,6 +150,16 @@ LONG store(const std::string& path, const RegistryDocument& document) {
     close(directory);
   }
   return ERROR_SUCCESS;
+}
+
+// A settings folder that is read-only or on a full disk must not end a run: the caller gets
+// the error, the log says why, and the old file stays as it was.
+LONG store(const std::string& path, const RegistryDocument& document) {
+  const LONG error = writeAtomically(path, document);
+  if (error != ERROR_SUCCESS)
+    reportDiagnostic("Registry file " + path + " cannot be written (" + std::strerror(errno) +
+                     "); it keeps its old contents");
+  return error;
 }
 
 // Reads the file afresh (another process may have written it). Fails when the file must

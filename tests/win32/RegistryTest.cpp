@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "platform/win32/desktop.h"
 #include "platform/win32/winbase.h"
 #include "tests/support/TempDir.h"
@@ -190,6 +192,23 @@ TEST_F(Registry, AFileThatCannotBeReadIsNeverReplaced) {
             ERROR_ACCESS_DENIED);
   EXPECT_EQ(key, nullptr);
   EXPECT_TRUE(std::filesystem::is_directory(file()));
+}
+
+TEST_F(Registry, AWriteThatFailsIsReportedAndLeavesTheOldFile) {
+  HKEY key = open(KEY_WRITE);
+  const DWORD before = 1;
+  ASSERT_EQ(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), 4), ERROR_SUCCESS);
+  const std::string old = testsupport::TempDir::read(file());
+  // A directory where the temporary file goes fails the write even for root, as a read-only
+  // folder or a full disk would.
+  std::filesystem::create_directories(file().string() + ".tmp." + std::to_string(getpid()));
+  const DWORD after = 0;
+  EXPECT_NE(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&after), 4), ERROR_SUCCESS);
+  EXPECT_EQ(testsupport::TempDir::read(file()), old);
+  ASSERT_EQ(diagnostics().size(), 1u);
+  EXPECT_EQ(diagnostics()[0],
+            "Registry file " + file().string() + " cannot be written (Is a directory); it keeps its old contents");
+  RegCloseKey(key);
 }
 
 TEST_F(Registry, ThePlaceFollowsTheEnvironment) {

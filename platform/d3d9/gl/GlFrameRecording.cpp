@@ -24,19 +24,33 @@ void GlFrameRecording::clear() {
 
 int GlFrameRecording::selectorCount(const void* f) const {
   // One value for the whole context.
-  for (const void* single :
-       {address(glUseProgram), address(glActiveTexture), address(glBindVertexArray), address(glDepthFunc),
-        address(glDepthMask), address(glBlendFuncSeparate), address(glBlendEquationSeparate), address(glBlendColor),
-        address(glCullFace), address(glViewport), address(glDepthRange), address(glScissor), address(glPolygonOffset),
-        address(glPointSize), address(glColorMask), address(glStencilMask), address(glClearColor),
-        address(glClearDepth), address(glClearStencil), address(glFrontFace), address(glProvokingVertex)})
+  for (const void* single : {address(glUseProgram),
+                             address(glActiveTexture),
+                             address(glBindVertexArray),
+                             address(glDepthFunc),
+                             address(glDepthMask),
+                             address(glBlendFuncSeparate),
+                             address(glBlendEquationSeparate),
+                             address(glBlendColor),
+                             address(glCullFace),
+                             address(glViewport),
+                             address(glDepthRange),
+                             address(glScissor),
+                             address(glPolygonOffset),
+                             address(glPointSize),
+                             address(glColorMask),
+                             address(glStencilMask),
+                             address(glClearColor),
+                             address(glClearDepth),
+                             address(glClearStencil),
+                             address(glFrontFace),
+                             address(glProvokingVertex)})
     if (f == single) return 0;
   // One value per capability, target, unit, face or uniform location.
   for (const void* keyed :
        {address(glEnable), address(glDisable), address(glBindTexture), address(glBindBuffer), address(glBindSampler),
-        address(glPolygonMode), address(glPixelStorei), address(glStencilFuncSeparate),
-        address(glStencilOpSeparate), address(glUniform1i), address(glUniform4f), address(glUniform4fv),
-        address(glUniformMatrix4fv)})
+        address(glPolygonMode), address(glPixelStorei), address(glStencilFuncSeparate), address(glStencilOpSeparate),
+        address(glUniform1i), address(glUniform4f), address(glUniform4fv), address(glUniformMatrix4fv)})
     if (f == keyed) return 1;
   for (const void* keyed : {address(glSamplerParameteri), address(glSamplerParameterf), address(glSamplerParameterfv)})
     if (f == keyed) return 2;
@@ -107,4 +121,3 @@ std::size_t GlFrameRecording::callCount(bool pruned) const {
 }
 
 } // namespace d3d9
-
