@@ -52,6 +52,18 @@ bool readPicture(const std::filesystem::path& file, d3dx9::Image& image) {
   return ::testing::AssertionSuccess();
 }
 
+// The same for a frame that may fall into a tour's fade from or to black: the room's many
+// colours survive the fade, its brightness does not.
+::testing::AssertionResult showsTheRoomPerhapsFaded(const std::filesystem::path& file) {
+  d3dx9::Image image;
+  if (!readPicture(file, image)) return ::testing::AssertionFailure() << file << " is no PNG";
+  std::set<std::uint32_t> colours;
+  for (std::uint32_t pixel : image.pixels)
+    colours.insert(pixel & 0xFFFFFF);
+  if (colours.size() < 100) return ::testing::AssertionFailure() << file << ": " << colours.size() << " colours";
+  return ::testing::AssertionSuccess();
+}
+
 // A frame of nothing but a green background (whatever lightning does to the screen's ramp).
 ::testing::AssertionResult onlyGreenBackground(const std::filesystem::path& file, d3dx9::Image& image) {
   if (!readPicture(file, image)) return ::testing::AssertionFailure() << file << " is no PNG";
@@ -475,7 +487,7 @@ TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
   EXPECT_EQ(withoutDescription(p->err()),
             "Log started \nApplication created\nDevice lost\nDevice reset\nDevice lost\nDevice reset\nLog closed\n");
   // The room's buffers and textures came back with the device.
-  EXPECT_TRUE(showsTheRoom(shot));
+  EXPECT_TRUE(showsTheRoomPerhapsFaded(shot));
 }
 
 TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
@@ -503,16 +515,12 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
   EXPECT_TRUE(drawn);
   p->signal(SIGTERM);
   EXPECT_EQ(p->wait(5s), 1);
-  // The last frame was drawn at the window's new size. It may fall into a tour's fade, so
-  // only its colours, not its brightness, tell that the room is in it.
+  // The last frame was drawn at the window's new size.
+  EXPECT_TRUE(showsTheRoomPerhapsFaded(shot));
   d3dx9::Image image;
   ASSERT_TRUE(readPicture(shot, image));
   EXPECT_EQ(image.width, 320u);
   EXPECT_EQ(image.height, 240u);
-  std::set<std::uint32_t> colours;
-  for (std::uint32_t pixel : image.pixels)
-    colours.insert(pixel & 0xFFFFFF);
-  EXPECT_GT(colours.size(), 100u);
 }
 
 TEST_F(TickwoodOnX, TheSaverCoversTheScreenAndAMouseButtonEndsIt) {

@@ -70,19 +70,21 @@ public:
   Process& operator=(const Process&) = delete;
 
   bool started() const { return pid_ > 0; }
-  bool running() const { return pid_ > 0 && !status_; }
+  // Whether the process is still alive; an ended one is reaped here, so asking is enough to
+  // notice that it ended.
+  bool running() {
+    if (pid_ <= 0 || status_) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    status_ = status;
+    ended_ = std::chrono::steady_clock::now();
+    return false;
+  }
 
   // The exit code, or nullopt if the process did not end within `limit` (or was killed).
   std::optional<int> wait(std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     while (running()) {
-      int status = 0;
-      const pid_t done = waitpid(pid_, &status, WNOHANG);
-      if (done == pid_) {
-        status_ = status;
-        ended_ = std::chrono::steady_clock::now();
-        break;
-      }
       if (std::chrono::steady_clock::now() > until) return std::nullopt;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -90,7 +92,7 @@ public:
     return WEXITSTATUS(*status_);
   }
 
-  void signal(int number) const {
+  void signal(int number) {
     if (running()) kill(pid_, number);
   }
 
