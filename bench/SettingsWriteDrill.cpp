@@ -1,7 +1,7 @@
 // The writer and the checker of scripts/drills/settings-torn.sh.
-//   tickwood_settings_drill write [rounds]  writes every setting through the saver's own
-//       settings store, alternating between two complete sets of values, `rounds` times (for
-//       ever without a number), so that the drill can kill it in the middle of a write;
+//   tickwood_settings_drill write [rounds]  saves every setting as the saver's settings
+//       dialog does (the clock room's saveSettings), alternating between two complete sets of values, `rounds` times
+//       (for ever without a number), so that the drill can kill it in the middle of a write;
 //   tickwood_settings_drill check  reads the settings file back and answers on one line
 //       whether it holds set "a", set "b", a "mix" of the two, or values that are neither
 //       (exit status 1: a value was lost or the file was damaged).
@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "clockroom/ClockApplication.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/winbase.h"
 #include "platform/win32/winreg.h"
@@ -36,10 +37,13 @@ saver::Settings settingsOf(bool a) {
 }
 
 int write(long rounds) {
-  const saver::Settings a = settingsOf(true), b = settingsOf(false);
+  saver::Settings a = settingsOf(true), b = settingsOf(false);
+  a.photoPath = "/photos/a.jpg";
+  b.photoPath = "/photos/b.jpg";
+  saver::ClockApplication application;
   for (long round = 0; rounds < 0 || round < rounds; ++round) {
-    const bool first = round % 2 == 0;
-    if (!saver::writeSettings(first ? a : b) || !saver::writePhotoPath(first ? "/photos/a.jpg" : "/photos/b.jpg")) {
+    application.settings() = round % 2 == 0 ? a : b;
+    if (!application.saveSettings()) {
       std::fprintf(stderr, "the settings could not be written\n");
       return 1;
     }
@@ -63,8 +67,8 @@ int check() {
   int fromA = 0, fromB = 0, neither = 0;
   for (const saver::SettingDescriptor& d : saver::kSettingsTable) {
     DWORD value = 0, size = sizeof value;
-    const bool present = RegQueryValueExA(key, d.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-                         ERROR_SUCCESS;
+    const bool present =
+        RegQueryValueExA(key, d.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
     if (present && value == valueOf(d, true))
       ++fromA;
     else if (present && value == valueOf(d, false))

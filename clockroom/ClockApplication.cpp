@@ -1,6 +1,8 @@
 #include "clockroom/ClockApplication.h"
 
 #include "engine/core/Log.h"
+#include "platform/win32/winbase.h"
+#include "platform/win32/winreg.h"
 
 namespace saver {
 namespace {
@@ -134,9 +136,13 @@ INT_PTR ClockApplication::settingsDialogProc(HWND window, UINT message, WPARAM w
 }
 
 bool ClockApplication::saveSettings() {
+  // One write of the settings file for every value: a run killed while saving leaves the old
+  // settings or the new ones, never some of each.
+  win32::RegistryBatch batch;
   // The other values are written even when the photo's could not be.
   const bool photoWritten = writePhotoPath(settings_.photoPath);
-  return SaverApplication::saveSettings() && photoWritten;
+  const bool othersWritten = SaverApplication::saveSettings();
+  return batch.commit() == ERROR_SUCCESS && photoWritten && othersWritten;
 }
 
 } // namespace saver
