@@ -99,14 +99,8 @@ constexpr int kWarmUpFrames = 100;
 
 void BM_FrameLoopAllocations(benchmark::State& state) {
   bench::LinkedMedia media;
-  std::string failure;
-  auto application = media.present() ? bench::startSaver(false, failure) : nullptr;
-  if (!application) {
-    state.SkipWithError(media.present() ? failure.c_str() : "no media archive");
-    return;
-  }
-  for (int frame = 0; frame < kWarmUpFrames; ++frame)
-    application->frameLoop().runFrame();
+  auto application = bench::warmSaver(state, media, kWarmUpFrames);
+  if (!application) return;
   if (const char* traceCount = std::getenv("TICKWOOD_ALLOC_TRACE")) gTraceLeft = std::atol(traceCount);
   long framesWithNews = 0, mostNews = 0;
   for (auto _ : state) {

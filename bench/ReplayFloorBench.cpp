@@ -42,14 +42,8 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 
 void BM_SaverAgainstReplay(benchmark::State& state) {
   bench::LinkedMedia media;
-  std::string failure;
-  auto application = media.present() ? bench::startSaver(false, failure) : nullptr;
-  if (!application) {
-    state.SkipWithError(media.present() ? failure.c_str() : "no media archive");
-    return;
-  }
-  for (int frame = 0; frame < kWarmUpFrames; ++frame)
-    application->frameLoop().runFrame();
+  auto application = bench::warmSaver(state, media, kWarmUpFrames);
+  if (!application) return;
   d3d9::GlFrameRecording recording;
   if (!recordFrame(*application, recording)) {
     state.SkipWithError("no room frame could be recorded for replay");

@@ -3,6 +3,8 @@
 // the recording device).
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,6 +55,22 @@ inline std::unique_ptr<saver::ClockApplication> startSaver(bool recording, std::
     return nullptr;
   }
   application->frameLoop().begin();
+  return application;
+}
+
+// A saver started on the OpenGL device with `media` and run for `warmUpFrames` frames (so
+// that programs, textures and queues exist); null, with the benchmark skipped and the
+// reason given, when it cannot start.
+inline std::unique_ptr<saver::ClockApplication> warmSaver(benchmark::State& state, const LinkedMedia& media,
+                                                          int warmUpFrames) {
+  std::string failure = "no media archive";
+  auto application = media.present() ? startSaver(false, failure) : nullptr;
+  if (!application) {
+    state.SkipWithError(failure.c_str());
+    return nullptr;
+  }
+  for (int frame = 0; frame < warmUpFrames; ++frame)
+    application->frameLoop().runFrame();
   return application;
 }
 
