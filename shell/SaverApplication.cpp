@@ -27,8 +27,6 @@ SaverApplication::SaverApplication() {
   g_application = this;
   engine::publishTextureManager(&textures_);
   addResourceListener(&textures_);
-  // A run being stopped decodes no more pictures: the room it loads is never shown.
-  textures_.setLoadingStopped([] { return win32::terminationPending(); });
 }
 
 SaverApplication::~SaverApplication() {
@@ -178,7 +176,9 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   readDisplayMode();
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
-  if (!finishStartUpStep("loading picture")) return true;
+  startUpTimes_.mark("loading picture");
+  // From now on a run being stopped decodes no more pictures: the room is never shown.
+  textures_.setLoadingStopped([] { return win32::terminationPending(); });
   readSceneProperties();
   engine::logLine("Application created\n");
   if (!finishStartUpStep("scene properties")) return true;

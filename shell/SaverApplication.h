@@ -143,7 +143,8 @@ protected:
   // signal waits: the rest of the start is then skipped, and the frame loop that follows
   // delivers the signal at its first message pump and ends the run the usual way, so that
   // a daemon stopping us during a start of a second or more is not kept waiting. Used from
-  // the loading picture on: the device and that picture are always made.
+  // the scene properties on: the device, the loading picture and "Application created" always
+  // come first.
   bool finishStartUpStep(std::string_view step);
 
   RunMode mode_ = RunMode::Saver;
