@@ -40,6 +40,13 @@ public:
   LinkedMedia(const LinkedMedia&) = delete;
   LinkedMedia& operator=(const LinkedMedia&) = delete;
   bool present() const { return !bytes_.empty(); }
+  // The values of the settings the saver will read (REGEDIT4 lines).
+  void writeSettings(const std::string& values) const {
+    std::filesystem::create_directories(settings_ / "tickwood");
+    std::ofstream(settings_ / "tickwood" / "registry.reg")
+        << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n"
+        << values;
+  }
 
 private:
   std::string bytes_;

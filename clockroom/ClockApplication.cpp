@@ -22,6 +22,7 @@ ClockApplication::ClockApplication()
     : tours_([this](const std::string& name, engine::CameraPath& path) { return readTour(name, path); }),
       viewCamera_(freeCameraStart()) {
   placeFreeCamera(viewCamera_);
+  setOverlays(&overlays_);
 }
 
 ClockApplication::~ClockApplication() { releaseScene(); }
@@ -98,7 +99,7 @@ void ClockApplication::renderFrame() {
   }
   RoomFrameSteps steps;
   steps.scene = [this] { return renderScene(); };
-  // steps.gui: the in-engine GUI (the overlays) is drawn in this step once the room has one.
+  steps.gui = [this] { drawGui(); };
   frame_.draw(viewCamera_, tours_.fadeOpacity(), steps);
 }
 

@@ -6,6 +6,7 @@
 #include "clockroom/CameraTours.h"
 #include "clockroom/ClockMechanism.h"
 #include "clockroom/ClockSettingsDialog.h"
+#include "clockroom/Overlays.h"
 #include "clockroom/RoomFrame.h"
 #include "clockroom/RoomScene.h"
 #include "clockroom/Weather.h"
@@ -35,6 +36,7 @@ public:
 
   const ClockMechanism& clockMechanism() const { return clockMechanism_; }
   const WeatherTiming& weatherTiming() const { return weatherTiming_; }
+  const Overlays& overlays() const { return overlays_; }
   const Weather& weather() const { return weather_; }
   const CameraTours& tours() const { return tours_; }
   const audio::RoomSounds& sounds() const { return sounds_; }
@@ -66,6 +68,7 @@ private:
   engine::CameraPose viewCamera_; // the last frame's, for the listener
   audio::RoomSounds sounds_;
   bool sceneBuffersListening_ = false;
+  Overlays overlays_;
 };
 
 } // namespace saver

@@ -58,8 +58,11 @@ bool FrameLoop::runFrame() {
   if (application_.quitRequested()) return false;
 
   frameRate_.tick(engine::nowMilliseconds());
-  if (application_.settings().showFps && frameRateStopwatch_.every(kFrameRateLabelPeriodMs))
+  if (application_.settings().showFps && frameRateStopwatch_.every(kFrameRateLabelPeriodMs)) {
     frameRateText_ = std::to_string(frameRate_.rate());
+    application_.refreshFrameRateLabel(frameRate_.rate());
+  }
+  if (application_.settings().showTime) application_.refreshTimeLabel();
 
   application_.advanceFrame();
   return true;

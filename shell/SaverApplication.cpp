@@ -26,13 +26,16 @@ LRESULT classWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 SaverApplication::SaverApplication() {
   g_application = this;
   engine::publishTextureManager(&textures_);
+  engine::publishFontManager(&fonts_);
   addResourceListener(&textures_);
+  addResourceListener(&gui_);
 }
 
 SaverApplication::~SaverApplication() {
   // The device and the textures go while the members they reach still exist.
   releaseDevice();
   loadingScreen_.release();
+  removeResourceListener(&gui_);
   removeResourceListener(&textures_);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   window_ = nullptr;
@@ -177,16 +180,20 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   loadingScreen_.load(textures_, media_);
   loadingScreen_.show();
   startUpTimes_.mark("loading picture");
-  // From now on a run being stopped decodes no more pictures: the room is never shown.
-  textures_.setLoadingStopped([] { return win32::terminationPending(); });
   readSceneProperties();
   engine::logLine("Application created\n");
   if (!finishStartUpStep("scene properties")) return true;
   startInput();
+  if (!loadFonts()) return false;
+  if (overlays_)
+    overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
+                      static_cast<int>(viewport_.Height));
   attachInputListeners();
-  if (!finishStartUpStep("input")) return true;
+  if (!finishStartUpStep("input, fonts and labels")) return true;
 
   frameStopwatch_.restart();
+  // From now on a run being stopped decodes no more pictures: the room is never shown.
+  textures_.setLoadingStopped([] { return win32::terminationPending(); });
   if (!loadScene()) return false;
   if (!finishStartUpStep("room")) return true;
   sceneStopwatch_.restart();
@@ -235,6 +242,7 @@ void SaverApplication::startInput() {
 
 void SaverApplication::attachInputListeners() {
   // The exit rules hear an event after the in-engine GUI has seen it.
+  input_.addListener(&gui_);
   input_.addListener(this);
 }
 

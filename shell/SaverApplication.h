@@ -12,13 +12,16 @@
 #include "engine/app/Stopwatch.h"
 #include "engine/data/MediaLibrary.h"
 #include "engine/data/props/PropsNode.h"
+#include "engine/gui/GuiManager.h"
 #include "engine/input/FreeCameraController.h"
 #include "engine/input/InputDevices.h"
+#include "engine/resources/fonts/FontManager.h"
 #include "engine/resources/textures/TextureManager.h"
 #include "platform/win32/winuser.h"
 #include "shell/ExitRules.h"
 #include "shell/FrameLoop.h"
 #include "shell/LoadingScreen.h"
+#include "shell/OverlayLabels.h"
 #include "shell/RunMode.h"
 #include "shell/SceneProperties.h"
 #include "shell/Settings.h"
@@ -75,6 +78,17 @@ public:
   void advanceFrame();
   // "Scene.props" from the media: nothing changes when it cannot be opened.
   void readSceneProperties();
+  // The two fonts of the start-up: without the 14-pixel one the start fails, without the
+  // 64-pixel one it goes on; each failure logs its line.
+  bool loadFonts();
+  // The labels over the picture (the clock room gives them); none without.
+  void setOverlays(OverlayLabels* overlays) { overlays_ = overlays; }
+  // The frame loop's label steps: the frame rate (once a second with "ShowFps"), then the
+  // viewport and the local time (every frame with "ShowTime").
+  void refreshFrameRateLabel(std::int64_t rate);
+  void refreshTimeLabel();
+  // The frame's GUI step: the queued windows over the picture (inside the scene).
+  bool drawGui();
 
   // Options of the Linux launcher. A host window is a daemon's: the saver runs inside it
   // and leaves ending the run on input to the daemon.
@@ -104,6 +118,8 @@ public:
   const D3DDISPLAYMODE& displayMode() const { return displayMode_; }
   const D3DVIEWPORT9& viewport() const { return viewport_; }
   engine::TextureManager& textures() { return textures_; }
+  engine::FontManager& fonts() { return fonts_; }
+  engine::GuiManager& gui() { return gui_; }
   LoadingScreen& loadingScreen() { return loadingScreen_; }
   engine::InputDevices& input() { return input_; }
   // The camera shown while no tour plays; the room places it at its start and where tours end.
@@ -161,8 +177,12 @@ protected:
   engine::MediaLibrary media_;
   D3DDISPLAYMODE displayMode_{};
   D3DVIEWPORT9 viewport_{};
-  // The store outlives every texture the application holds.
+  // The store outlives every texture the application holds; the fonts and the GUI windows
+  // hold textures, and the windows hold charsets.
   engine::TextureManager textures_;
+  engine::FontManager fonts_{textures_};
+  engine::GuiManager gui_;
+  OverlayLabels* overlays_ = nullptr;
   LoadingScreen loadingScreen_;
   std::string screenshotPath_;
   FrameLoop frameLoop_{*this};

@@ -63,6 +63,9 @@ void SaverApplication::renderFrame() {
                  1.0f, 0);
   if (SUCCEEDED(device_->BeginScene())) {
     renderScene();
+    // The GUI lies over the picture, never behind it.
+    if (!gui_.queue().empty()) device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    drawGui();
     device_->EndScene();
   }
   device_->Present(nullptr, nullptr, nullptr, nullptr);

@@ -86,4 +86,14 @@ bool FileSearchPaths::resolve(FileLocation& location) const {
   return false;
 }
 
+bool FileSearchPaths::resolveOrAbsolute(FileLocation& location) const {
+  if (resolve(location)) return true;
+  if ((location.flags & kLocationDisk) && !location.path.empty() && location.path[0] == '/' &&
+      diskFileReadable(location.path)) {
+    location.flags = kLocationDisk;
+    return true;
+  }
+  return false;
+}
+
 } // namespace engine

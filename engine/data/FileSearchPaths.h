@@ -20,6 +20,9 @@ public:
   // Rewrites `location` to the first place that has the file; false (location unchanged)
   // when none has it.
   bool resolve(FileLocation& location) const;
+  // As resolve; when nothing here has it, a disk file given by its absolute path names that
+  // file itself (the search treats a leading '/' as the root of the media, "/clock.udf").
+  bool resolveOrAbsolute(FileLocation& location) const;
 
   const std::vector<FileLocation>& diskDirectories() const { return disk_; }
   const std::vector<FileLocation>& archiveDirectories() const { return archives_; }

@@ -30,12 +30,6 @@ namespace {
 
 using namespace e2e;
 
-// A picture file's picture; false when the file is none.
-bool readPicture(const std::filesystem::path& file, d3dx9::Image& image) {
-  std::string error;
-  return testsupport::readPicture(file, image, error);
-}
-
 // What a frame of the room looks like from afar: many colours, neither black nor white.
 ::testing::AssertionResult showsTheRoom(const std::filesystem::path& file) {
   d3dx9::Image image;
@@ -75,9 +69,6 @@ bool readPicture(const std::filesystem::path& file, d3dx9::Image& image) {
     return ::testing::AssertionFailure() << file << ": " << other << " pixels differ from " << std::hex << first;
   return ::testing::AssertionSuccess();
 }
-
-// A Scene.props whose room lies beyond the far plane: frames show the background only.
-constexpr const char* kGreenNothing = "BgColor = array(10, 200, 30); NearPlane = 0.1; FarPlane = 0.2;\n";
 
 TEST_F(Tickwood, ChangePasswordEndsAtOnceWithExitCodeZero) {
   auto p = run({"/a", "5"}, headless());
@@ -288,6 +279,7 @@ TEST_F(TickwoodOnX, ChangePasswordShowsNoWindowButTheSaverDoes) {
 // The frame: the room with the program's own media and tours; a Media folder in the working
 // directory replaces "Scene.props" and adds tours.
 TEST_F(Tickwood, TheSaverShowsTheRoomWithItsOwnMediaAndTours) {
+  withoutLabels();
   testsupport::TempDir plain;
   const std::filesystem::path shot = output_.file("room.png");
   auto p = runIn(plain.path(), {"/s", "--seconds", "8", "--seed", "5", "--screenshot", shot.string()}, headless());
@@ -355,6 +347,7 @@ double meanDifference(const d3dx9::Image& a, const d3dx9::Image& b) {
 }
 
 TEST_F(Tickwood, TheHandsShowTheTimeAskedForAndTheSeedDecidesTheRun) {
+  withoutLabels();
   // Two tours: a camera 40 cm in front of the dial, looking at its centre with up along the
   // case, and one far above the room. The first number the seed gives picks the tour (seed
   // 7 the dial, seed 2 the sky, with the C library's generator). No lightning after the
@@ -395,6 +388,7 @@ TEST_F(Tickwood, TheHandsShowTheTimeAskedForAndTheSeedDecidesTheRun) {
 }
 
 TEST_F(Tickwood, ATourInTheMediaFolderIsFlown) {
+  withoutLabels();
   // Far above the room, looking up: with the tour flown nothing of the room is in view.
   testsupport::TempDir overriding;
   overriding.write("Media/Scene.props", "BgColor = array(10, 200, 30);\nAnimations = array(\"sky.cam\");\n");
@@ -458,8 +452,7 @@ TEST_F(Tickwood, TheRoomIsSilentAtFirstThenHeardAfterTheFadeInUnlessTheVolumeIsZ
   EXPECT_GT(full, 0.02);
   EXPECT_LT(rising, full / 5.0);
 
-  config_.write("tickwood/registry.reg",
-                "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n\"Volume\"=dword:00000000\n");
+  writeSettings("\"Volume\"=dword:00000000\n");
   const RunSound muted = listen("muted.raw");
   EXPECT_GT(muted.frames(), RunSound::at(3.0));
   EXPECT_EQ(muted.firstSound(), muted.frames());
@@ -473,6 +466,7 @@ TEST_F(Tickwood, AScreenshotThatCannotBeWrittenIsReported) {
 }
 
 TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
+  withoutLabels();
   testsupport::TempDir overriding;
   Environment env = headless();
   env["TICKWOOD_FORCE_DEVICE_LOSS"] = "30,60";
@@ -491,6 +485,7 @@ TEST_F(Tickwood, AForcedDeviceLossIsSurvived) {
 }
 
 TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
+  withoutLabels();
   const Window host = hostWindow(200, 150);
   const std::filesystem::path shot = output_.file("resized.png");
   auto p = run({"-window-id", std::to_string(host), "--seconds", "60", "--screenshot", shot.string()}, onX());
@@ -524,6 +519,7 @@ TEST_F(TickwoodOnX, InADaemonsWindowTheFramesFollowTheWindowsSize) {
 }
 
 TEST_F(TickwoodOnX, TheSaverCoversTheScreenAndAMouseButtonEndsIt) {
+  withoutLabels();
   XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
   XSync(display_, False);
   testsupport::TempDir overriding;

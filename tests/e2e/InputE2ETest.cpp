@@ -15,11 +15,7 @@ class InputOnX : public TickwoodOnX {
 protected:
   static std::chrono::steady_clock::time_point now() { return std::chrono::steady_clock::now(); }
 
-  void exitOnMouseMove(bool on) {
-    config_.write("tickwood/registry.reg", std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle "
-                                                       "Studio\\Tickwood]\n\"ExitOnMM\"=dword:0000000") +
-                                               (on ? "1" : "0") + "\n");
-  }
+  void exitOnMouseMove(bool on) { writeSettings(std::string("\"ExitOnMM\"=dword:0000000") + (on ? "1" : "0") + "\n"); }
 
   // A full-screen saver run, once its frames run with the pointer over its window. A busy
   // machine (a sanitized build beside other work) can take seconds to load the room, and the

@@ -22,6 +22,7 @@
 #include "tests/e2e/Process.h"
 #include "tests/e2e/XvfbServer.h"
 #include "tests/support/Ci.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 namespace e2e {
@@ -49,6 +50,15 @@ inline std::string withoutDescription(const std::string& log, std::string* descr
 }
 
 inline constexpr const char* kSaverLog = "Log started \nApplication created\nLog closed\n";
+
+// A Scene.props whose room lies beyond the far plane: frames show the background only.
+inline constexpr const char* kGreenNothing = "BgColor = array(10, 200, 30); NearPlane = 0.1; FarPlane = 0.2;\n";
+
+// A picture file's picture; false when the file is none.
+inline bool readPicture(const std::filesystem::path& file, d3dx9::Image& image) {
+  std::string error;
+  return testsupport::readPicture(file, image, error);
+}
 
 class Tickwood : public ::testing::Test {
 protected:
@@ -86,6 +96,14 @@ protected:
     EXPECT_TRUE(process->started());
     return process;
   }
+
+  // The settings of the next runs, as REGEDIT4 values ("ShowTime" is on by default).
+  void writeSettings(const std::string& values) {
+    config_.write("tickwood/registry.reg",
+                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n" + values);
+  }
+  // Frames that show nothing but the background: no time label over them.
+  void withoutLabels() { writeSettings("\"ShowTime\"=dword:00000000\n"); }
 
   testsupport::TempDir config_;
   testsupport::TempDir output_;

@@ -367,17 +367,6 @@ TEST_F(Textures, FilesThatCannotBeReadOrDecodedGiveNothingAndLeaveNoEntry) {
   EXPECT_EQ(manager_->size(), 0u);
 }
 
-TEST_F(Textures, DefinitionFilesFailCleanly) {
-  testsupport::TempDir folder;
-  const std::string path = folder.write("atlas.ts", "FileName = \"wood.bmp\";\n").string();
-  TextureRequest request;
-  request.location = FileLocation::disk(path);
-  LogCapture log;
-  EXPECT_FALSE(manager_->get(request));
-  EXPECT_TRUE(log.contains("Error: texture definition files are not supported: " + path + "\n"));
-  EXPECT_EQ(manager_->size(), 0u);
-}
-
 TEST_F(Textures, AMediaFolderInTheWorkingDirectoryOverridesTheArchive) {
   testsupport::TempDir folder;
   folder.write("Media/wood.bmp", solidBmp(2, 2, 0x00FF00));

@@ -17,6 +17,7 @@
 #include "platform/win32/resources.h"
 #include "platform/win32/sdl_bridge.h"
 #include "tests/fixtures/FixtureBitmap.h"
+#include "tests/shell/MediaFonts.h"
 #include "tests/shell/RegistryFixture.h"
 
 namespace {
@@ -241,6 +242,33 @@ TEST_F(SaverInput, AMouseButtonEndsTheRunInTheFrameThatSeesIt) {
   EXPECT_FALSE(app_->quitRequested());
 }
 
+// A window over the whole screen that notes, for each button it hears, whether the run had
+// already been asked to end.
+class QuitWatchingWindow : public engine::GuiWindow {
+public:
+  QuitWatchingWindow(const saver::SaverApplication& app, std::vector<bool>& heard)
+      : GuiWindow("watch"), app_(app), heard_(heard) {}
+  void onInputEvent(const engine::InputEvent& event) override {
+    if (event.isButton()) heard_.push_back(app_.quitRequested());
+  }
+
+private:
+  const saver::SaverApplication& app_;
+  std::vector<bool>& heard_;
+};
+
+TEST_F(SaverInput, TheGuiHearsAButtonBeforeTheExitRulesEndTheRun) {
+  start().frameLoop().begin();
+  std::vector<bool> heard;
+  engine::GuiWindow* watch = app_->gui().addWindow(std::make_unique<QuitWatchingWindow>(*app_, heard));
+  watch->show(true);
+  watch->setRect({0, 0, 4000, 4000});
+  pushButton(SDL_BUTTON_LEFT);
+  frameAfter(10);
+  EXPECT_EQ(heard, std::vector<bool>{false});
+  EXPECT_TRUE(app_->quitRequested());
+}
+
 TEST_F(SaverInput, APointerMovementEndsTheRunOnlyWithExitOnMMAndAfterTheFirstSecond) {
   writeRegistry(std::string(shelltest::kHeader) + "\"ExitOnMM\"=dword:1\n");
   start().frameLoop().begin();
@@ -319,6 +347,60 @@ TEST_F(Saver, TheFrameRateTextIsRefreshedEverySecondWhenShown) {
   EXPECT_EQ(app.frameLoop().frameRate(), 100);
   frameAfter(10);
   EXPECT_EQ(app.frameLoop().frameRateText(), "99");
+}
+
+// Records what the start-up and the frame loop ask of the labels.
+class LabelJournal : public saver::OverlayLabels {
+public:
+  void create(engine::GuiManager&, const saver::Settings& settings, float textScale, int width, int height) override {
+    entries.push_back("create " + std::to_string(settings.showFps) + std::to_string(settings.showTime) + " " +
+                      std::to_string(textScale) + " " + std::to_string(width) + "x" + std::to_string(height));
+  }
+  void showFrameRate(std::int64_t rate) override { entries.push_back("rate " + std::to_string(rate)); }
+  void showTime(const SYSTEMTIME& now, int width, int height) override {
+    entries.push_back("time " + std::to_string(now.wSecond) + " " + std::to_string(width) + "x" +
+                      std::to_string(height));
+  }
+  std::vector<std::string> entries;
+};
+
+TEST_F(Saver, TheLabelsAreMadeAtStartUpAndRefreshedByTheLoop) {
+  LabelJournal labels;
+  app_->setOverlays(&labels);
+  app_->setShowFpsForThisRun(true);
+  RecordingApplication& app = start();
+  ASSERT_EQ(labels.entries, (std::vector<std::string>{"create 11 1.000000 1024x768"}));
+  app.frameLoop().begin();
+  for (int i = 0; i < 100; ++i)
+    frameAfter(10);
+  // The time every frame, the rate once, after the first full second.
+  EXPECT_EQ(std::count_if(labels.entries.begin(), labels.entries.end(),
+                          [](const std::string& e) { return e.rfind("time ", 0) == 0; }),
+            100);
+  EXPECT_EQ(labels.entries[1], "time 5 1024x768");
+  EXPECT_EQ(std::count(labels.entries.begin(), labels.entries.end(), "rate 99"), 1);
+  EXPECT_EQ(labels.entries[labels.entries.size() - 2], "rate 99");
+  app_.reset();
+}
+
+TEST_F(Saver, WithoutTheTextFontTheStartFailsWithoutTheOverlayFontItGoesOn) {
+  testsupport::TempDir elsewhere;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.path());
+  shelltest::writeTestFont(elsewhere, "sylfaen", "sylfaen_eng_14", 14, 8);
+  EXPECT_TRUE(app_->startUp(nullptr, RunMode::Saver, nullptr));
+  EXPECT_TRUE(log_.contains("Error: Sylfaen font loading failed\n"));
+  EXPECT_EQ(app_->fonts().styleCount(), 1u);
+
+  app_.reset();
+  win32::resetWindowSystem();
+  app_ = std::make_unique<RecordingApplication>();
+  log_.clear();
+  std::filesystem::remove(elsewhere.file("Media/sylfaen_eng_14.css"));
+  EXPECT_FALSE(app_->startUp(nullptr, RunMode::Saver, nullptr));
+  EXPECT_EQ(log_.lines().back(), "Error: Sylfaen font loading failed\n");
+  EXPECT_TRUE(log_.contains("Error: Charset 'sylfaen_eng_14.css' loading failed\n"));
+  std::filesystem::current_path(previous);
 }
 
 TEST_F(Saver, FramesWithoutADeviceSkipTheSceneButStillCount) {

@@ -26,6 +26,12 @@ std::string solidBmp(UINT width, UINT height, std::uint32_t rgb) {
   return bmpBytes(solidImage(width, height, 0xFF000000u | rgb));
 }
 
+std::string blankPng(UINT width, UINT height) {
+  std::vector<BYTE> bytes;
+  d3dx9::encodePng(d3dx9::blankImage(width, height), true, bytes);
+  return asString(bytes);
+}
+
 bool readPicture(const std::filesystem::path& file, d3dx9::Image& image, std::string& error) {
   std::error_code missing;
   if (!std::filesystem::is_regular_file(file, missing)) {

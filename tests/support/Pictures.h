@@ -17,6 +17,8 @@ std::string bmpBytes(const d3dx9::Image& image);
 std::string tgaBytes(const d3dx9::Image& image);
 // A 24-bit BMP of one colour (0xRRGGBB).
 std::string solidBmp(UINT width, UINT height, std::uint32_t rgb);
+// A PNG with alpha, every pixel transparent black.
+std::string blankPng(UINT width, UINT height);
 
 // Reads and decodes an image file (JPEG, PNG, BMP or TGA); false with `error` set.
 bool readPicture(const std::filesystem::path& file, d3dx9::Image& image, std::string& error);

@@ -9,6 +9,7 @@
 #include "engine/core/Strings.h"
 #include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
+#include "engine/resources/textures/TextureDefinition.h"
 #include "engine/resources/textures/TextureManager.h"
 
 namespace engine {
@@ -42,6 +43,7 @@ bool formatHasAlpha(D3DFORMAT format) {
 }
 
 Texture::~Texture() {
+  animatedImages_.clear();
   subs_.clear();
   releaseObject();
 }
@@ -185,6 +187,20 @@ Texture* Texture::addSub(const TextureRequest& request) {
   return subs_.back().get();
 }
 
+Texture* Texture::animatedImage(const std::string& name) {
+  if (animations_.find(name) == animations_.end()) return nullptr;
+  for (const auto& image : animatedImages_)
+    if (image->animation_ == name) return image.get();
+  auto image = std::make_unique<Texture>();
+  image->parent_ = this;
+  image->animation_ = name;
+  // The whole atlas: the animation transform moves its coordinates onto each frame.
+  image->rect_ = {0, 0, static_cast<std::int32_t>(createdWidth()), static_cast<std::int32_t>(createdHeight())};
+  image->delay_ = delay_;
+  animatedImages_.push_back(std::move(image));
+  return animatedImages_.back().get();
+}
+
 bool Texture::load(const TextureRequest& request, FileLocation location) {
   const std::uint32_t flags = request.flags;
   requestedWidth_ = (flags & kMatchSize) ? request.width : 0;
@@ -199,6 +215,9 @@ bool Texture::load(const TextureRequest& request, FileLocation location) {
   maxSide_ = request.maxSide;
   if (request.dropSubs) subs_.clear();
 
+  // A definition file describes a texture instead of holding an image.
+  if ((location.flags & kLocationDisk) && extensionPart(location.path) == "ts")
+    return TextureDefinitionLoader::loadFile(*this, location);
   if (!keepSource(location)) return false;
   if (request.deferred) {
     source_ |= kSourceDeferred;
@@ -214,12 +233,6 @@ bool Texture::keepSource(FileLocation& location) {
   }
   if (location.flags & kLocationDisk) {
     sourcePath_ = location.path;
-    // Definition files describe a texture instead of holding an image; they are not read
-    // by this store.
-    if (extensionPart(sourcePath_) == "ts") {
-      logLine("Error: texture definition files are not supported: " + sourcePath_ + "\n");
-      return false;
-    }
     if (!location.shareBlock) {
       source_ = kSourcePath;
       return true;
@@ -292,9 +305,11 @@ void Texture::readDescription() {
   rect_ = {0, 0, static_cast<std::int32_t>(description_.Width), static_cast<std::int32_t>(description_.Height)};
 }
 
+bool Texture::hasOwnImage() const { return (source_ & (kSourcePath | kSourceOwnedBytes | kSourceBorrowedBytes)) != 0; }
+
 void Texture::drawSubImages() {
   for (const auto& sub : subs_)
-    if (sub->source_ & (kSourcePath | kSourceOwnedBytes | kSourceBorrowedBytes)) sub->drawIntoParent();
+    if (sub->hasOwnImage()) sub->drawIntoParent();
 }
 
 bool Texture::drawIntoParent() {

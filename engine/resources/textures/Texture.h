@@ -80,7 +80,11 @@ public:
   std::uint32_t delay() const { return delay_; }
   void setDelay(std::uint32_t delay) { delay_ = delay; }
   const std::vector<std::unique_ptr<Texture>>& subs() const { return subs_; }
-  std::map<std::string, std::vector<std::string>>& animations() { return animations_; }
+  // Named frame animations: each an ordered list of sub-texture ids.
+  const std::map<std::string, std::vector<std::string>>& animations() const { return animations_; }
+  // For an animated image (what a request for an animation's name hands out): the name of
+  // the animation it shows; empty for any other texture.
+  const std::string& animation() const { return animation_; }
 
   std::uint32_t source() const { return source_; }
   const std::string& sourcePath() const { return sourcePath_; }
@@ -104,9 +108,14 @@ public:
   Texture* findSub(const TextureRequest& request) const;
   // A new sub-texture with the request's name and rectangle, attached to this texture.
   Texture* addSub(const TextureRequest& request);
+  // The animated image of one of this texture's animations (made on first request), or
+  // null when there is no animation of that name.
+  Texture* animatedImage(const std::string& name);
 
 private:
   friend class TextureManager;
+  friend class TextureDefinitionLoader;
+  friend class AtlasPlacement;
 
   // Takes the request's parameters and the image at the resolved `location` (no file: an
   // empty texture); creates the Direct3D texture unless the request defers it.
@@ -117,6 +126,9 @@ private:
   void readDescription();
   void drawSubImages();
   bool drawIntoParent();
+  // Whether it was made from an image of its own (a sub-texture that draws it into its
+  // parent), not empty.
+  bool hasOwnImage() const;
   void releaseObject();
   // Destroys a texture whose last reference went (it leaves the store's indexes first).
   void destroy();
@@ -149,6 +161,8 @@ private:
   std::uint32_t delay_ = 100;
   std::vector<std::unique_ptr<Texture>> subs_;
   std::map<std::string, std::vector<std::string>> animations_;
+  std::string animation_;
+  std::vector<std::unique_ptr<Texture>> animatedImages_;
 };
 
 // Whether a format carries alpha, as the drawing code asks.

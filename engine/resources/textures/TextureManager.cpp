@@ -22,15 +22,8 @@ TextureManager::~TextureManager() {
 bool TextureManager::resolve(FileLocation& location, const FileSearchPaths* searchPaths) const {
   if (!(location.flags & (kLocationDisk | kLocationArchive))) return true;
   if (searchPaths && searchPaths->resolve(location)) return true;
-  if (searchPaths_.resolve(location)) return true;
-  // Search paths treat a leading '/' as the root of the media ("/clock.udf"); a disk file
-  // given by its absolute path (the user's photo) names that file itself.
-  if ((location.flags & kLocationDisk) && !location.path.empty() && location.path[0] == '/' &&
-      diskFileReadable(location.path)) {
-    location.flags = kLocationDisk;
-    return true;
-  }
-  return false;
+  // A disk file given by its absolute path (the user's photo) names that file itself.
+  return searchPaths_.resolveOrAbsolute(location);
 }
 
 Texture* TextureManager::findShared(const TextureRequest& request, const FileLocation& location) const {
@@ -50,7 +43,10 @@ Texture* TextureManager::findShared(const TextureRequest& request, const FileLoc
 
 TextureRef TextureManager::withSub(Texture* texture, const TextureRequest& request) {
   if (!(request.flags & (kMatchSubName | kMatchSubRect))) return TextureRef::share(texture);
-  Texture* sub = texture->findSub(request);
+  // A name alone may name an animation: its animated image is handed out.
+  Texture* sub = nullptr;
+  if (!(request.flags & kMatchSubRect)) sub = texture->animatedImage(request.subName);
+  if (!sub) sub = texture->findSub(request);
   if (!sub && !request.noCreate) sub = texture->addSub(request);
   if (!sub) {
     // A texture made for this request and left without a holder goes again.

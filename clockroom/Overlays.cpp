@@ -1,0 +1,74 @@
+#include "clockroom/Overlays.h"
+
+#include <cstdio>
+
+#include "engine/gui/GuiManager.h"
+#include "shell/Settings.h"
+
+namespace saver {
+namespace {
+
+constexpr engine::GuiRect kFpsRect{10, 10, 256, 128};
+constexpr int kTimeLabelHeight = 74;
+constexpr int kTwelveHourWidth = 350;
+constexpr int kTwentyFourHourWidth = 290;
+
+} // namespace
+
+std::string timeText(int hour, int minute, int second, bool twentyFourHour) {
+  const char* suffix = "";
+  int shownHour = hour;
+  if (!twentyFourHour) {
+    suffix = hour >= 12 ? "pm" : "am";
+    if (hour >= 13) shownHour = hour - 12;
+    if (hour == 0) shownHour = 12;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%02d:%02d %s", shownHour, minute, second, suffix);
+  return text;
+}
+
+engine::TextView* Overlays::addLabel(engine::GuiManager& gui, const char* name, const engine::GuiRect& rect,
+                                     const char* text) const {
+  auto label = std::make_unique<engine::TextView>(name);
+  engine::TextStyle style = label->style();
+  style.size = kFontSize;
+  style.scale = textScale_;
+  label->setStyle(style);
+  label->setBufferMode(2);
+  auto* added = static_cast<engine::TextView*>(gui.addWindow(std::move(label)));
+  added->show(true);
+  added->setRect(rect);
+  added->setText(std::string_view(text));
+  return added;
+}
+
+void Overlays::create(engine::GuiManager& gui, const Settings& settings, float textScale, int viewportWidth,
+                      int viewportHeight) {
+  textScale_ = textScale;
+  twentyFourHour_ = settings.timeStyle;
+  gui.setScreenSize(viewportWidth, viewportHeight);
+  if (settings.showFps) fpsLabel_ = addLabel(gui, "fpsLabel", kFpsRect, "100");
+  if (settings.showTime) {
+    const int width = twentyFourHour_ ? kTwentyFourHourWidth : kTwelveHourWidth;
+    const engine::GuiRect rect{200, 300, static_cast<int>(static_cast<float>(width) * textScale),
+                               static_cast<int>(static_cast<float>(kTimeLabelHeight) * textScale)};
+    timeLabel_ = addLabel(gui, "timeLabel", rect, "11");
+  }
+}
+
+void Overlays::showFrameRate(std::int64_t rate) {
+  if (!fpsLabel_) return;
+  fpsLabel_->setText(std::string_view(std::to_string(rate)));
+  fpsLabel_->queueDraw(true);
+}
+
+void Overlays::showTime(const SYSTEMTIME& now, int viewportWidth, int viewportHeight) {
+  if (!timeLabel_) return;
+  timeLabel_->setText(std::string_view(timeText(now.wHour, now.wMinute, now.wSecond, twentyFourHour_)));
+  const engine::GuiRect extent = timeLabel_->contentRect();
+  timeLabel_->setPosition(viewportWidth - extent.width, viewportHeight - extent.height);
+  timeLabel_->queueDraw(true);
+}
+
+} // namespace saver
