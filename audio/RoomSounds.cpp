@@ -12,7 +12,26 @@ constexpr float kRolloff = 0.1f;
 constexpr float kUnchanged = -1.0f;
 constexpr DWORD kTicksFlags = BASS_SAMPLE_MONO | BASS_SAMPLE_LOOP | BASS_SAMPLE_3D | BASS_SAMPLE_SOFTWARE;
 constexpr float kTicksMaxDistance = 400.0f;
-constexpr const char* kThunderFiles[] = {"/ClockGrom1.ogg", "/ClockGrom2.ogg", "/ClockGrom3.ogg"};
+
+// The room's sounds in the order they load, with their flags.
+struct RoomSound {
+  const char* name;
+  DWORD flags;
+};
+constexpr std::size_t kMusic = 0, kRain = 1, kFirstThunder = 2, kTicks = 5;
+constexpr RoomSound kRoomSounds[RoomSounds::kSoundCount] = {
+    {"/ClockMusic.ogg", BASS_SAMPLE_LOOP},
+    {"/ClockRain.ogg", BASS_SAMPLE_LOOP},
+    {"/ClockGrom1.ogg", 0},
+    {"/ClockGrom2.ogg", 0},
+    {"/ClockGrom3.ogg", 0},
+    {"/ClockTicks.ogg", kTicksFlags},
+};
+
+// Music comes with "Music", the rest with "Sound".
+bool wanted(std::size_t sound, const SoundSettings& settings) {
+  return sound == kMusic ? settings.music : settings.sound;
+}
 
 BASS_3DVECTOR toVector(const D3DXVECTOR3& v) { return {v.x, v.y, v.z}; }
 
@@ -41,20 +60,39 @@ void RoomSounds::start(HWND window) {
   started_ = true;
 }
 
+void RoomSounds::decodeAhead(const engine::MediaLibrary& media, const SoundSettings& settings) {
+  if (!started_) return;
+  for (std::size_t sound = 0; sound < kSoundCount; ++sound) {
+    if (!wanted(sound, settings) || decodingAhead_[sound]) continue;
+    engine::ByteBlock& bytes = aheadBytes_[sound];
+    // Read in place: the decoder reads these very bytes until the sample loads.
+    if (readSampleFile(media, kRoomSounds[sound].name, bytes))
+      decodingAhead_[sound] =
+          sound::decodeAhead(bytes.data(), static_cast<DWORD>(bytes.size()), kRoomSounds[sound].flags);
+  }
+}
+
+HSAMPLE RoomSounds::load(const engine::MediaLibrary& media, std::size_t sound) {
+  const RoomSound& room = kRoomSounds[sound];
+  if (!decodingAhead_[sound]) return loadSample(media, room.name, room.flags);
+  decodingAhead_[sound] = false;
+  return loadSample(room.name, aheadBytes_[sound], room.flags);
+}
+
 void RoomSounds::loadSounds(const engine::MediaLibrary& media, const SoundSettings& settings,
                             const D3DXVECTOR3& clockFace) {
   settings_ = settings;
   if (!started_) return;
   if (settings.music) {
-    music_ = loadSample(media, "/ClockMusic.ogg", BASS_SAMPLE_LOOP);
+    music_ = load(media, kMusic);
     startSound(music_);
   }
   if (!settings.sound) return;
-  rain_ = loadSample(media, "/ClockRain.ogg", BASS_SAMPLE_LOOP);
+  rain_ = load(media, kRain);
   startSound(rain_);
   for (std::size_t clap = 0; clap < thunder_.size(); ++clap)
-    thunder_[clap] = loadSample(media, kThunderFiles[clap], 0);
-  ticks_ = loadSample(media, "/ClockTicks.ogg", kTicksFlags);
+    thunder_[clap] = load(media, kFirstThunder + clap);
+  ticks_ = load(media, kTicks);
   startTicking(clockFace);
 }
 
@@ -90,6 +128,10 @@ void RoomSounds::shutdown() {
   if (!started_) return;
   BASS_SetConfig(BASS_CONFIG_GVOL_SAMPLE, 0);
   unloadAudioLibrary();
+  // Only now: a sample decoded ahead and never loaded is read until the library goes.
+  for (engine::ByteBlock& bytes : aheadBytes_)
+    bytes = engine::ByteBlock();
+  decodingAhead_.fill(false);
   soundLock_.release();
   started_ = false;
   music_ = rain_ = ticks_ = 0;

@@ -41,6 +41,9 @@ public:
   // output when there is none; roll-off 0.1; everything silent (global sample volume 0).
   // When another saver of the user plays already, nothing starts and this one stays silent.
   void start(HWND window);
+  // loadScene, right after start: the samples loadSounds will load with `settings` start
+  // decoding on the library's threads, so that they decode while the room loads.
+  void decodeAhead(const engine::MediaLibrary& media, const SoundSettings& settings);
   // loadScene, the sounds: music when "Music" is set; rain, the three thunder claps and the
   // ticking at `clockFace` when "Sound" is set. The loops start at once, still silent.
   void loadSounds(const engine::MediaLibrary& media, const SoundSettings& settings, const D3DXVECTOR3& clockFace);
@@ -62,7 +65,11 @@ public:
   HSAMPLE thunderSample(int clap) const { return thunder_[static_cast<std::size_t>(clap)]; }
   HSAMPLE ticksSample() const { return ticks_; }
 
+  static constexpr std::size_t kSoundCount = 6; // music, rain, three claps, ticking
+
 private:
+  // The sample `sound` (an index of the room's sounds), from the bytes decoded ahead if it was.
+  HSAMPLE load(const engine::MediaLibrary& media, std::size_t sound);
   void startTicking(const D3DXVECTOR3& clockFace);
 
   bool started_ = false;
@@ -73,6 +80,9 @@ private:
   std::array<HSAMPLE, 3> thunder_{};
   HSAMPLE ticks_ = 0;
   engine::Stopwatch fadeIn_;
+  // Fixed places: a sample decoded ahead is read from here until it loads.
+  std::array<engine::ByteBlock, kSoundCount> aheadBytes_;
+  std::array<bool, kSoundCount> decodingAhead_{};
 };
 
 } // namespace audio

@@ -1,6 +1,8 @@
 #include "clockroom/ClockApplication.h"
 
 #include "engine/core/Log.h"
+#include "platform/win32/winbase.h"
+#include "platform/win32/winreg.h"
 
 namespace saver {
 namespace {
@@ -43,10 +45,15 @@ bool ClockApplication::loadScene() {
   tours_.setTourNames(sceneProperties_.tourNames);
   tours_.startFirstTour();
   sounds_.start(window_);
+  const audio::SoundSettings soundSettings{settings_.music, settings_.sound, settings_.volume};
+  sounds_.decodeAhead(media_, soundSettings);
+  // A run stopped now ends without the room (see finishStartUpStep).
+  if (!finishStartUpStep("sound library")) return true;
   if (!room_.load(media_.locate("/clock.udf"), settings_.photoPath, clockMechanism_)) {
     engine::logLine("Cannot load clock.udf\n");
     return false;
   }
+  if (!finishStartUpStep("room file and textures")) return true;
   engine::Scene& scene = room_.scene();
   if (!scene.lights().empty()) frame_.view().setLights(&scene.lights());
   // The room's buffers are released and made again around a reset of the device.
@@ -55,7 +62,8 @@ bool ClockApplication::loadScene() {
   weather_.setNormalRamp(toD3DGammaRamp(makeGammaRamp(settings_.gamma)));
   placeFreeCamera(freeCameraStart());
   weather_.start();
-  sounds_.loadSounds(media_, {settings_.music, settings_.sound, settings_.volume}, room_.clockFacePosition());
+  sounds_.loadSounds(media_, soundSettings, room_.clockFacePosition());
+  finishStartUpStep("sounds");
   weather_.setThunderEnabled(sounds_.thunderLoaded());
   room_.startAnimations();
   weather_.restartFlicker();
@@ -129,9 +137,13 @@ INT_PTR ClockApplication::settingsDialogProc(HWND window, UINT message, WPARAM w
 }
 
 bool ClockApplication::saveSettings() {
+  // One write of the settings file for every value: a run killed while saving leaves the old
+  // settings or the new ones, never some of each.
+  win32::RegistryBatch batch;
   // The other values are written even when the photo's could not be.
   const bool photoWritten = writePhotoPath(settings_.photoPath);
-  return SaverApplication::saveSettings() && photoWritten;
+  const bool othersWritten = SaverApplication::saveSettings();
+  return batch.commit() == ERROR_SUCCESS && photoWritten && othersWritten;
 }
 
 } // namespace saver

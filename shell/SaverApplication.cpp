@@ -191,22 +191,29 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   startUpTimes_.mark("loading picture");
   readSceneProperties();
   engine::logLine("Application created\n");
-  startUpTimes_.mark("scene properties");
+  if (!finishStartUpStep("scene properties")) return true;
   startInput();
   if (!loadFonts()) return false;
   if (overlays_)
     overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
                       static_cast<int>(viewport_.Height));
   attachInputListeners();
-  startUpTimes_.mark("input, fonts and labels");
+  if (!finishStartUpStep("input, fonts and labels")) return true;
 
   frameStopwatch_.restart();
+  // From now on a run being stopped decodes no more pictures: the room is never shown.
+  textures_.setLoadingStopped([] { return win32::terminationPending(); });
   if (!loadScene()) return false;
-  startUpTimes_.mark("room");
+  if (!finishStartUpStep("room")) return true;
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
   startUpTimes_.mark("fade");
   return true;
+}
+
+bool SaverApplication::finishStartUpStep(std::string_view step) {
+  startUpTimes_.mark(step);
+  return !win32::terminationPending();
 }
 
 void SaverApplication::mountMedia() {

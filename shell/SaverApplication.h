@@ -164,6 +164,13 @@ protected:
   void attachInputListeners();
   void updateInput();
   bool endsOnInput() const { return hostWindow_ == nullptr; }
+  // Closes a step of the start-up (timed for the start-up benchmark). False once a termination
+  // signal waits: the rest of the start is then skipped, and the frame loop that follows
+  // delivers the signal at its first message pump and ends the run the usual way, so that
+  // a daemon stopping us during a start of a second or more is not kept waiting. Used from
+  // the scene properties on: the device, the loading picture and "Application created" always
+  // come first.
+  bool finishStartUpStep(std::string_view step);
 
   RunMode mode_ = RunMode::Saver;
   HWND parent_ = nullptr;

@@ -7,22 +7,16 @@
 
 namespace engine {
 
-bool DrawableGroup::add(Drawable& drawable) {
-  if (!members_.insert(&drawable).second) return false;
-  items_.push_back(&drawable);
-  return true;
-}
-
 void RenderView::add(Drawable& drawable) {
   if (!drawable.usesAlpha()) {
-    opaque_[drawable.queueTexture()].add(drawable);
+    opaque_.add(drawable.queueTexture(), drawable);
     return;
   }
   const D3DXVECTOR3 offset = camera_.eye() - drawable.worldBox().centre;
   float distance = D3DXVec3Length(&offset);
   // A box without a proper position must not break the order of the queue: it goes first.
   if (std::isnan(distance)) distance = std::numeric_limits<float>::infinity();
-  transparent_[distance].add(drawable);
+  transparent_.add(distance, drawable);
 }
 
 bool RenderView::drawOne(Drawable& drawable) {
@@ -35,12 +29,10 @@ bool RenderView::drawQueued() {
   view_ = camera_.view();
   viewProjection_ = camera_.viewProjection();
   bool ok = true;
-  for (auto& [texture, group] : opaque_)
-    for (Drawable* drawable : group.items())
-      ok = drawOne(*drawable) && ok;
-  for (auto& [distance, group] : transparent_)
-    for (Drawable* drawable : group.items())
-      ok = drawOne(*drawable) && ok;
+  for (const auto& entry : opaque_.entries())
+    ok = drawOne(*entry.drawable) && ok;
+  for (const auto& entry : transparent_.entries())
+    ok = drawOne(*entry.drawable) && ok;
   if (lights_) lights_->disableAll();
   return ok;
 }

@@ -3,9 +3,8 @@
 // blend are drawn afterwards, from the farthest to the nearest.
 #pragma once
 
+#include <algorithm>
 #include <functional>
-#include <map>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/render/Camera.h"
@@ -13,21 +12,45 @@
 
 namespace engine {
 
-// Drawables under one key, in the order they were added; each at most once.
-class DrawableGroup {
+// Drawables kept in the order of their keys (by `Compare`), each key's drawables in the order
+// they were added, each drawable at most once under a key. A flat vector rather than a map of
+// sets: the queues are filled and emptied every frame, and a vector that keeps its capacity
+// lets a steady frame run without touching the heap.
+template <typename Key, typename Compare> class DrawQueue {
 public:
-  bool add(Drawable& drawable);
-  const std::vector<Drawable*>& items() const { return items_; }
+  struct Entry {
+    Key key;
+    Drawable* drawable;
+  };
+
+  // False when the drawable is already queued under this key.
+  bool add(Key key, Drawable& drawable) {
+    const auto byKey = [](const Entry& entry, const Key& k) { return Compare{}(entry.key, k); };
+    const auto first = std::lower_bound(entries_.begin(), entries_.end(), key, byKey);
+    auto last = first;
+    for (; last != entries_.end() && !Compare{}(key, last->key); ++last)
+      if (last->drawable == &drawable) return false;
+    entries_.insert(last, Entry{key, &drawable});
+    return true;
+  }
+  void clear() { entries_.clear(); }
+  const std::vector<Entry>& entries() const { return entries_; }
+  // How many distinct keys are queued.
+  std::size_t keyCount() const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (i == 0 || Compare{}(entries_[i - 1].key, entries_[i].key)) ++count;
+    return count;
+  }
 
 private:
-  std::vector<Drawable*> items_;
-  std::unordered_set<const Drawable*> members_;
+  std::vector<Entry> entries_;
 };
 
 class RenderView {
 public:
-  using OpaqueQueue = std::map<const Texture*, DrawableGroup>;
-  using TransparentQueue = std::map<float, DrawableGroup, std::greater<float>>; // far to near
+  using OpaqueQueue = DrawQueue<const Texture*, std::less<const Texture*>>;
+  using TransparentQueue = DrawQueue<float, std::greater<float>>; // far to near
 
   void setProjection(float nearPlane, float farPlane, float fov, float aspect) {
     camera_.setProjection(nearPlane, farPlane, fov, aspect);

@@ -11,6 +11,7 @@
 namespace d3d9 {
 
 class DeviceState;
+class GlFrameRecording;
 
 // The back-end side of a vertex or index buffer: told about every unlocked range.
 class BufferBackend {
@@ -77,6 +78,9 @@ public:
   virtual void resetStatistics() = 0;
   // "Force everything": ignore what the back end believes it already sent.
   virtual void setForceAll(bool force) = 0;
+  // Keeps the back end's OpenGL calls in `recording` from now on (null: stops); false for a
+  // back end without OpenGL.
+  virtual bool recordCalls(GlFrameRecording*) { return false; }
 };
 
 } // namespace d3d9

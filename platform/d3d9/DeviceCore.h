@@ -23,6 +23,7 @@ public:
   virtual DeviceStatistics statistics() = 0;
   virtual void resetStatistics() = 0;
   virtual void setStateCaching(bool enabled) = 0;
+  virtual bool recordBackendCalls(GlFrameRecording* recording) = 0;
 
 protected:
   ~DeviceControl() = default;
@@ -123,6 +124,7 @@ public:
   DeviceStatistics statistics() override { return backend_->statistics(); }
   void resetStatistics() override { backend_->resetStatistics(); }
   void setStateCaching(bool enabled) override;
+  bool recordBackendCalls(GlFrameRecording* recording) override { return backend_->recordCalls(recording); }
 
   DeviceLoss& loss() { return loss_; }
   const DeviceState& state() const { return state_; }

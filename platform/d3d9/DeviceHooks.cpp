@@ -32,6 +32,11 @@ bool resetDeviceStatistics(IDirect3DDevice9* device) {
   return c != nullptr;
 }
 
+bool recordBackendCalls(IDirect3DDevice9* device, GlFrameRecording* recording) {
+  DeviceControl* c = control(device);
+  return c && c->recordBackendCalls(recording);
+}
+
 bool setStateCaching(IDirect3DDevice9* device, bool enabled) {
   DeviceControl* c = control(device);
   if (c) c->setStateCaching(enabled);

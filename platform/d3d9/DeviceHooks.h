@@ -44,4 +44,10 @@ bool resetDeviceStatistics(IDirect3DDevice9* device);
 // TICKWOOD_D3D9_NO_STATE_CACHE=1 turns caching off for every device a program makes.
 bool setStateCaching(IDirect3DDevice9* device, bool enabled);
 
+// Keeps every OpenGL call of the device in `recording` (gl/GlFrameRecording.h) until called
+// again with null; the replay benchmark records one frame this way. False for a device
+// without OpenGL.
+class GlFrameRecording;
+bool recordBackendCalls(IDirect3DDevice9* device, GlFrameRecording* recording);
+
 } // namespace d3d9

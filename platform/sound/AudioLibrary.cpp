@@ -37,7 +37,13 @@ bool factorValid(float value, bool zeroAllowed, float high) {
 
 } // namespace
 
-AudioLibrary::~AudioLibrary() { output_.reset(); }
+AudioLibrary::~AudioLibrary() {
+  // A library unloaded while samples decode ahead (a run stopped during its start) does not
+  // wait for whole files to decode.
+  cancelDecodes_ = true;
+  pendingDecodes_.clear();
+  output_.reset();
+}
 
 BOOL AudioLibrary::refuse(std::string_view call, std::string_view why) const {
   win32::reportDiagnostic("Sound: " + std::string(call) + ": " + std::string(why) + "\n");
@@ -111,11 +117,35 @@ HSAMPLE AudioLibrary::sampleLoad(BOOL mem, const void* file, QWORD offset, DWORD
   if (!checkSampleOptions(max, flags)) return 0;
   if (!mem) return refuse(kSampleLoad, "only samples in memory are loaded");
   if (!file || length == 0) return refuse(kSampleLoad, "no bytes");
-  SampleData data;
-  std::string error;
-  if (!decodeOggVorbis(static_cast<const unsigned char*>(file) + offset, length, monoSample(flags), data, error))
-    return refuse(kSampleLoad, error);
-  return addSample(std::move(data), max, flags);
+  Decoded decoded = decode(static_cast<const unsigned char*>(file) + offset, length, monoSample(flags));
+  if (!decoded.ok) return refuse(kSampleLoad, decoded.error);
+  return addSample(std::move(decoded.data), max, flags);
+}
+
+bool AudioLibrary::decodeAhead(const void* file, DWORD length, DWORD flags) {
+  if (!file || length == 0) return false;
+  const bool mono = monoSample(flags);
+  // The decoder only reads the bytes and keeps its state to itself, so samples decode side
+  // by side; what a load does with the result stays on the caller's thread.
+  auto result = std::async(std::launch::async, [file, length, mono, cancel = &cancelDecodes_] {
+    Decoded decoded;
+    decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error, cancel);
+    return decoded;
+  });
+  pendingDecodes_.push_back({file, length, mono, std::move(result)});
+  return true;
+}
+
+AudioLibrary::Decoded AudioLibrary::decode(const unsigned char* file, DWORD length, bool mono) {
+  for (auto pending = pendingDecodes_.begin(); pending != pendingDecodes_.end(); ++pending) {
+    if (pending->file != file || pending->length != length || pending->mono != mono) continue;
+    Decoded decoded = pending->result.get();
+    pendingDecodes_.erase(pending);
+    return decoded;
+  }
+  Decoded decoded;
+  decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error);
+  return decoded;
 }
 
 HSAMPLE AudioLibrary::addSample(SampleData data, DWORD max, DWORD flags) {

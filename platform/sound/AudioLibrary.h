@@ -4,9 +4,12 @@
 // pulls mixed frames on its own thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <future>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +35,8 @@ public:
                      const BASS_3DVECTOR* top);
   void apply3D();
   HSAMPLE sampleLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD max, DWORD flags);
+  // sound::decodeAhead (bass.h).
+  bool decodeAhead(const void* file, DWORD length, DWORD flags);
   HCHANNEL sampleGetChannel(HSAMPLE handle, BOOL onlynew);
   BOOL channelPlay(DWORD handle, BOOL restart);
   BOOL channelSet3DAttributes(DWORD handle, int mode, float min, float max, int iangle, int oangle, int outvol);
@@ -65,6 +70,21 @@ private:
   const LoadedSample* sampleOf(HSAMPLE handle, std::uint32_t& index) const;
   std::optional<ChannelTarget> channelOf(DWORD handle, std::string_view call, bool needs3D) const;
 
+  // A sample being decoded ahead of its load.
+  struct Decoded {
+    bool ok = false;
+    SampleData data;
+    std::string error;
+  };
+  struct PendingDecode {
+    const void* file;
+    DWORD length;
+    bool mono;
+    std::future<Decoded> result;
+  };
+  // The decoded sample of `file` from decodeAhead or, when none was started, decoded now.
+  Decoded decode(const unsigned char* file, DWORD length, bool mono);
+
   std::unique_ptr<Mixer> mixer_;
   CommandQueue queue_;
   std::vector<std::shared_ptr<const LoadedSample>> samples_;
@@ -72,6 +92,8 @@ private:
   // are what a channel handle carries.
   std::vector<std::uint32_t> firstChannel_;
   std::vector<ChannelRef> channels_; // by channel number: sample and slot (no generation)
+  std::atomic<bool> cancelDecodes_{false};
+  std::vector<PendingDecode> pendingDecodes_; // their futures wait for the threads when dropped
   // Last, so it is stopped before anything the render thread reads goes away.
   std::unique_ptr<AudioOutput> output_;
 };

@@ -120,7 +120,8 @@ void appendFrames(float** channels, long count, int sourceChannels, int keptChan
   }
 }
 
-bool decodeFrames(OggVorbis_File* file, bool mono, SampleData& sample, std::string& error) {
+bool decodeFrames(OggVorbis_File* file, bool mono, const std::atomic<bool>* cancel, SampleData& sample,
+                  std::string& error) {
   const vorbis_info* first = ov_info(file, -1);
   if (!checkFormat(first, error)) return false;
   const int sourceChannels = first->channels;
@@ -128,6 +129,10 @@ bool decodeFrames(OggVorbis_File* file, bool mono, SampleData& sample, std::stri
   sample.channels = mono ? 1 : sourceChannels;
   int currentSection = -1;
   while (true) {
+    if (cancel && cancel->load(std::memory_order_relaxed)) {
+      error = "cancelled";
+      return false;
+    }
     float** channels = nullptr;
     int section = 0;
     const long count = ov_read_float(file, &channels, 4096, &section);
@@ -161,7 +166,8 @@ bool decodeFrames(OggVorbis_File* file, bool mono, SampleData& sample, std::stri
 
 } // namespace
 
-bool decodeOggVorbis(const void* bytes, std::size_t size, bool mono, SampleData& sample, std::string& error) {
+bool decodeOggVorbis(const void* bytes, std::size_t size, bool mono, SampleData& sample, std::string& error,
+                     const std::atomic<bool>* cancel) {
   sample = SampleData{};
   error.clear();
   const auto* data = static_cast<const unsigned char*>(bytes);
@@ -176,7 +182,7 @@ bool decodeOggVorbis(const void* bytes, std::size_t size, bool mono, SampleData&
     error = "not an Ogg Vorbis file";
     return false;
   }
-  if (decodeFrames(file.get(), mono, sample, error)) return true;
+  if (decodeFrames(file.get(), mono, cancel, sample, error)) return true;
   sample = SampleData{};
   return false;
 }

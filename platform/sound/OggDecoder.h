@@ -2,6 +2,7 @@
 // (a Media folder can replace any sound), so every failure is an answer, never a crash.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 
@@ -16,6 +17,8 @@ constexpr std::size_t kMaxSampleFrames = std::size_t{1} << 25;
 
 // Decodes mono or stereo Vorbis at 1 kHz to 192 kHz; `mono` mixes stereo down. On failure
 // answers false with the reason in `error` ("not an Ogg Vorbis file", "truncated", ...).
-bool decodeOggVorbis(const void* bytes, std::size_t size, bool mono, SampleData& sample, std::string& error);
+// Decoding stops early ("cancelled") once `cancel` holds true.
+bool decodeOggVorbis(const void* bytes, std::size_t size, bool mono, SampleData& sample, std::string& error,
+                     const std::atomic<bool>* cancel = nullptr);
 
 } // namespace sound

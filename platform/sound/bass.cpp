@@ -25,6 +25,10 @@ void freeLibrary() { library().reset(); }
 
 AudioLibrary* loadedLibrary() { return library().get(); }
 
+bool decodeAhead(const void* file, DWORD length, DWORD flags) {
+  return library() && library()->decodeAhead(file, length, flags);
+}
+
 } // namespace sound
 
 using sound::loadedLibrary;

@@ -89,5 +89,11 @@ bool loadLibrary();
 void freeLibrary();
 // The loaded library, for tests and measurements; null when none is loaded.
 AudioLibrary* loadedLibrary();
+// Starts decoding, on a thread of the library's own, the sample that a later
+// BASS_SampleLoad(TRUE, file, 0, length, max, flags) of the same bytes will ask for, so that
+// decoding runs while the caller does other work; that load then waits for it instead of
+// decoding. The bytes must stay as they are until that load or freeLibrary. False (and
+// nothing started) when no library is loaded.
+bool decodeAhead(const void* file, DWORD length, DWORD flags);
 
 } // namespace sound

@@ -29,6 +29,9 @@ struct Registry {
   std::map<UINT_PTR, OpenKey> open;
   UINT_PTR next = 0x1000;
   RegistryDocument document; // as last read from the file
+  int batches = 0;           // RegistryBatch objects open
+  bool readInBatch = false;  // the document holds the batch's changes: not read again
+  std::string batchFile;     // where the open batch writes, once something changed
 };
 
 Registry& registry() {
@@ -115,7 +118,7 @@ FileState load(const std::string& path, RegistryDocument& document) {
 
 // Write to a temporary file in the same folder, flush it, then rename it over the old file:
 // a crash leaves either the old file or the new one, never a mix.
-LONG store(const std::string& path, const RegistryDocument& document) {
+LONG writeAtomically(const std::string& path, const RegistryDocument& document) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   if (!makeDirectories(folder)) return errorOf(errno);
@@ -152,12 +155,30 @@ LONG store(const std::string& path, const RegistryDocument& document) {
   return ERROR_SUCCESS;
 }
 
+// A settings folder that is read-only or on a full disk must not end a run: the caller gets
+// the error, the log says why, and the old file stays as it was.
+LONG store(const std::string& path, const RegistryDocument& document) {
+  if (registry().batches > 0) {
+    registry().batchFile = path; // written when the batch commits
+    return ERROR_SUCCESS;
+  }
+  const LONG error = writeAtomically(path, document);
+  if (error != ERROR_SUCCESS)
+    reportDiagnostic("Registry file " + path + " cannot be written (" + std::strerror(errno) +
+                     "); it keeps its old contents");
+  return error;
+}
+
 // Reads the file afresh (another process may have written it). Fails when the file must
 // not be replaced.
 LONG refresh(std::string& path) {
   path = registryFilePath();
   if (path.empty()) return ERROR_ACCESS_DENIED;
-  return load(path, registry().document) == FileState::Unreadable ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  Registry& r = registry();
+  if (r.batches > 0 && r.readInBatch) return ERROR_SUCCESS;
+  if (load(path, r.document) == FileState::Unreadable) return ERROR_ACCESS_DENIED;
+  r.readInBatch = r.batches > 0;
+  return ERROR_SUCCESS;
 }
 
 std::string keyPath(HKEY parent, LPCSTR subKey, LONG& error) {
@@ -288,6 +309,22 @@ LONG RegCloseKey(HKEY key) {
 }
 
 namespace win32 {
+
+RegistryBatch::RegistryBatch() { ++detail::registry().batches; }
+
+RegistryBatch::~RegistryBatch() { commit(); }
+
+LONG RegistryBatch::commit() {
+  if (!open_) return ERROR_SUCCESS;
+  open_ = false;
+  detail::Registry& r = detail::registry();
+  if (--r.batches > 0) return ERROR_SUCCESS;
+  r.readInBatch = false;
+  if (r.batchFile.empty()) return ERROR_SUCCESS;
+  const std::string file = std::move(r.batchFile);
+  r.batchFile.clear();
+  return detail::store(file, r.document);
+}
 
 std::string registryFilePath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");

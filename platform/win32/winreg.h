@@ -53,4 +53,21 @@ namespace win32 {
 // gives a place). Read from the environment at every key opening.
 std::string registryFilePath();
 
+// Values written together. While a batch is open, setting or deleting values and creating
+// keys change only the registry in memory; commit (or the end of the outermost batch)
+// writes them to the file in one atomic write, so a process killed while saving leaves
+// the old values or the new ones, never some of each. commit answers that write's result
+// (ERROR_SUCCESS when nothing changed); a batch inside another one leaves the write to it.
+class RegistryBatch {
+public:
+  RegistryBatch();
+  ~RegistryBatch();
+  RegistryBatch(const RegistryBatch&) = delete;
+  RegistryBatch& operator=(const RegistryBatch&) = delete;
+  LONG commit();
+
+private:
+  bool open_ = true;
+};
+
 } // namespace win32

@@ -199,6 +199,31 @@ TEST_F(RoomSoundsTest, MissingOrDamagedSoundFilesAreLoggedAndTheOthersStillPlay)
   EXPECT_GT(heardAt(5000, {-20, 0, 0}), 0.05f);
 }
 
+TEST_F(RoomSoundsTest, SoundsDecodedAheadLoadAndFailAsTheOthersDo) {
+  provide({"ClockTicks.ogg", "ClockGrom1.ogg"});
+  folder_.write("Media/ClockMusic.ogg", "not a sound");
+  engine::LogCapture log;
+  sounds_.start(nullptr);
+  sounds_.decodeAhead(media_, {true, true, 80});
+  sounds_.loadSounds(media_, {true, true, 80}, {0, 0, 0});
+  sounds_.restartFadeIn();
+  EXPECT_TRUE(log.contains("Sound: BASS_SampleLoad: not an Ogg Vorbis file\n"));
+  EXPECT_TRUE(log.contains("Cannot load sound /ClockMusic.ogg\n"));
+  EXPECT_TRUE(log.contains("Cannot load sound /ClockRain.ogg\n"));
+  EXPECT_EQ(sounds_.musicSample(), 0u);
+  EXPECT_TRUE(sounds_.thunderLoaded());
+  EXPECT_NE(sounds_.ticksSample(), 0u);
+  EXPECT_GT(heardAt(5000, {-20, 0, 0}), 0.05f);
+
+  // Decoded ahead and never loaded (the room file was missing): the library goes first, then
+  // the bytes it was reading.
+  sounds_.shutdown();
+  sounds_.start(nullptr);
+  sounds_.decodeAhead(media_, {true, true, 80});
+  sounds_.shutdown();
+  EXPECT_EQ(sound::loadedLibrary(), nullptr);
+}
+
 TEST_F(RoomSoundsTest, TickingIsLouderWithTheCameraNearTheClockThanAcrossTheRoom) {
   provide({"ClockTicks.ogg"});
   const D3DXVECTOR3 clockFace{10, 20, 30};

@@ -74,8 +74,8 @@ TEST_F(RenderViewTest, OpaqueDrawablesComeGroupedByTextureThenTransparentOnesBac
   for (Drawable* d : std::initializer_list<Drawable*>{&near, &far, &middle, &wood1, &brass, &wood2, &plain, &wood1})
     view_.add(*d);
 
-  EXPECT_EQ(view_.opaqueQueue().size(), 3u);
-  EXPECT_EQ(view_.opaqueQueue().at(texture(1)).items().size(), 2u); // wood 1 was added twice, kept once
+  EXPECT_EQ(view_.opaqueQueue().keyCount(), 3u);
+  EXPECT_EQ(view_.opaqueQueue().entries().size(), 4u); // wood 1 was added twice, kept once
   ASSERT_TRUE(view_.drawQueued());
   EXPECT_EQ(g_events, (std::vector<std::string>{"plain", "brass", "wood 1", "wood 2", "far glass", "middle glass",
                                                 "near glass"}));
@@ -88,7 +88,7 @@ TEST_F(RenderViewTest, EqualDistancesKeepTheOrderOfTheirSet) {
   view_.add(first);
   view_.add(second);
   view_.add(third);
-  ASSERT_EQ(view_.transparentQueue().size(), 1u);
+  ASSERT_EQ(view_.transparentQueue().keyCount(), 1u);
   ASSERT_TRUE(view_.drawQueued());
   EXPECT_EQ(g_events, (std::vector<std::string>{"first", "second", "third"}));
 }

@@ -77,6 +77,18 @@ TEST_F(Textures, RequestsForTheSameFileShareOneTextureWhateverTheLetterCase) {
   EXPECT_EQ(manager_->size(), 2u);
 }
 
+TEST_F(Textures, WhileLoadingIsStoppedNothingNewIsDecodedButSharedTexturesStillAnswer) {
+  TextureRef wood = manager_->get(media("Media/wood.bmp"));
+  ASSERT_TRUE(wood);
+  bool stopped = true;
+  manager_->setLoadingStopped([&stopped] { return stopped; });
+  EXPECT_EQ(manager_->get(media("Media/wood.bmp")).get(), wood.get());
+  EXPECT_FALSE(manager_->get(media("Media/brass.bmp")));
+  EXPECT_EQ(calls("CreateTexture"), 1u);
+  stopped = false;
+  EXPECT_TRUE(manager_->get(media("Media/brass.bmp")));
+}
+
 TEST_F(Textures, OnlyTheParametersARequestInsistsOnDecideSharing) {
   TextureRef plain = manager_->get(media("Media/brass.bmp"));
   ASSERT_TRUE(plain);

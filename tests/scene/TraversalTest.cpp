@@ -56,12 +56,7 @@ protected:
     view_.setView(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 0, 1));
   }
   std::size_t queued() const {
-    std::size_t n = 0;
-    for (const auto& [texture, group] : view_.opaqueQueue())
-      n += group.items().size();
-    for (const auto& [distance, group] : view_.transparentQueue())
-      n += group.items().size();
-    return n;
+    return view_.opaqueQueue().entries().size() + view_.transparentQueue().entries().size();
   }
 
   SceneFile file_;

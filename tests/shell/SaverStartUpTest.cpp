@@ -179,6 +179,8 @@ TEST_F(StartUp, AStopRequestDuringStartUpSkipsTheFade) {
   ASSERT_TRUE(win32::terminationPending());
   ASSERT_TRUE(recording().startUp(nullptr, RunMode::Saver, nullptr));
   EXPECT_EQ(calls().count("Present"), 1u); // the loading picture once, and no fade
+  // Nothing after the scene properties: a start of a second or more does not hold the stop up.
+  EXPECT_EQ(app_->startUpTimes().steps().back().first, "scene properties");
   // The first frame of the loop delivers the request and ends the run.
   app_->frameLoop().begin();
   EXPECT_FALSE(app_->frameLoop().runFrame());

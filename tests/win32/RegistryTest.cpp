@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "platform/win32/desktop.h"
 #include "platform/win32/winbase.h"
 #include "tests/support/TempDir.h"
@@ -190,6 +192,58 @@ TEST_F(Registry, AFileThatCannotBeReadIsNeverReplaced) {
             ERROR_ACCESS_DENIED);
   EXPECT_EQ(key, nullptr);
   EXPECT_TRUE(std::filesystem::is_directory(file()));
+}
+
+TEST_F(Registry, AWriteThatFailsIsReportedAndLeavesTheOldFile) {
+  HKEY key = open(KEY_WRITE);
+  const DWORD before = 1;
+  ASSERT_EQ(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), 4), ERROR_SUCCESS);
+  const std::string old = testsupport::TempDir::read(file());
+  // A directory where the temporary file goes fails the write even for root, as a read-only
+  // folder or a full disk would.
+  std::filesystem::create_directories(file().string() + ".tmp." + std::to_string(getpid()));
+  const DWORD after = 0;
+  EXPECT_NE(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&after), 4), ERROR_SUCCESS);
+  EXPECT_EQ(testsupport::TempDir::read(file()), old);
+  ASSERT_EQ(diagnostics().size(), 1u);
+  EXPECT_EQ(diagnostics()[0],
+            "Registry file " + file().string() + " cannot be written (Is a directory); it keeps its old contents");
+  RegCloseKey(key);
+}
+
+TEST_F(Registry, ValuesSetInABatchReachTheFileTogetherAtItsCommit) {
+  HKEY key = open(KEY_READ | KEY_WRITE);
+  const DWORD one = 1, two = 2;
+  ASSERT_EQ(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4), ERROR_SUCCESS);
+  const std::string old = testsupport::TempDir::read(file());
+  {
+    win32::RegistryBatch batch;
+    ASSERT_EQ(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "Rain", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4), ERROR_SUCCESS);
+    {
+      win32::RegistryBatch inner; // leaves the write to the outer batch
+      ASSERT_EQ(RegSetValueExA(key, "Wind", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4), ERROR_SUCCESS);
+      EXPECT_EQ(inner.commit(), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(testsupport::TempDir::read(file()), old);
+    DWORD value = 0, size = sizeof value;
+    ASSERT_EQ(RegQueryValueExA(key, "Fog", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+    EXPECT_EQ(value, 2u); // the batch's own values read back before the write
+    EXPECT_EQ(batch.commit(), ERROR_SUCCESS);
+  }
+  EXPECT_EQ(testsupport::TempDir::read(file()),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brindle Studio\\Tickwood]\n"
+            "\"Fog\"=dword:00000002\n\"Rain\"=dword:00000002\n\"Wind\"=dword:00000002\n");
+
+  // A commit that cannot write says so, and the file keeps every old value.
+  const std::string written = testsupport::TempDir::read(file());
+  std::filesystem::create_directories(file().string() + ".tmp." + std::to_string(getpid()));
+  win32::RegistryBatch failing;
+  ASSERT_EQ(RegSetValueExA(key, "Fog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4), ERROR_SUCCESS);
+  EXPECT_NE(failing.commit(), ERROR_SUCCESS);
+  EXPECT_EQ(testsupport::TempDir::read(file()), written);
+  EXPECT_EQ(diagnostics().size(), 1u);
+  RegCloseKey(key);
 }
 
 TEST_F(Registry, ThePlaceFollowsTheEnvironment) {

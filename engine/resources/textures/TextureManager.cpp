@@ -67,6 +67,7 @@ TextureRef TextureManager::get(const TextureRequest& request, const FileSearchPa
   if (!request.unshared)
     if (Texture* shared = findShared(request, location)) return withSub(shared, request);
   if (request.noCreate) return {};
+  if (loadingStopped_ && loadingStopped_()) return {};
 
   auto* texture = new Texture();
   if (!texture->load(request, location)) {

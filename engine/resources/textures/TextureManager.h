@@ -4,6 +4,7 @@
 // reset as one device-object listener of the application.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -25,6 +26,10 @@ public:
   // empty reference when the file cannot be found or the image cannot be made.
   TextureRef get(const TextureRequest& request, const FileSearchPaths* searchPaths = nullptr);
 
+  // Asked before a texture would be made anew: while it answers true, such requests answer
+  // an empty reference at once instead of decoding (a run told to stop while it loads).
+  void setLoadingStopped(std::function<bool()> stopped) { loadingStopped_ = std::move(stopped); }
+
   // Where bare names are looked up when a request brings no search paths of its own.
   FileSearchPaths& searchPaths() { return searchPaths_; }
 
@@ -45,6 +50,7 @@ private:
   FileSearchPaths searchPaths_;
   LocationIndex byLocation_;
   std::vector<Texture*> all_;
+  std::function<bool()> loadingStopped_;
 };
 
 // The store the application publishes for everything that draws (null while there is none).

@@ -58,6 +58,10 @@ public:
   DeviceStatistics statistics() const override;
   void resetStatistics() override;
   void setForceAll(bool force) override;
+  bool recordCalls(GlFrameRecording* recording) override {
+    runtime_->gl().recording = recording;
+    return true;
+  }
 
 private:
   GlProgram* selectProgram(DeviceState& state);

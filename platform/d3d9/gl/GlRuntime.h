@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/d3d9/gl/GlContext.h"
+#include "platform/d3d9/gl/GlFrameRecording.h"
 
 #include <epoxy/gl.h>
 
@@ -21,16 +22,19 @@ class GlCounter {
 public:
   template <class F, class... Args> decltype(auto) call(F function, Args... args) {
     ++calls;
+    if (recording) recording->record(false, function, args...);
     return function(args...);
   }
   template <class F, class... Args> decltype(auto) state(F function, Args... args) {
     ++calls;
     ++stateCalls;
+    if (recording) recording->record(true, function, args...);
     return function(args...);
   }
 
   std::uint64_t calls = 0;
   std::uint64_t stateCalls = 0;
+  GlFrameRecording* recording = nullptr; // while a frame is recorded
 };
 
 constexpr GLuint kUploadUnit = 15; // texture unit used for uploads, never by a stage

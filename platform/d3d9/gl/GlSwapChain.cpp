@@ -7,8 +7,8 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstring>
-#include <vector>
 
 namespace d3d9 {
 namespace {
@@ -232,7 +232,8 @@ bool GlSwapChain::configure(const D3DPRESENT_PARAMETERS& params, std::string& fa
 
 void GlSwapChain::uploadRamp(const D3DGAMMARAMP& ramp) {
   if (rampKnown_ && std::memcmp(&ramp, &uploadedRamp_, sizeof ramp) == 0) return;
-  std::vector<WORD> texels(256 * 4);
+  // On the stack: the ramp changes on every frame of a lightning flash.
+  std::array<WORD, 256 * 4> texels;
   for (int i = 0; i < 256; ++i) {
     texels[i * 4] = ramp.red[i];
     texels[i * 4 + 1] = ramp.green[i];
@@ -285,7 +286,11 @@ void GlSwapChain::present(const D3DGAMMARAMP& ramp) {
     // only the copy to the window is left between the check and the swap.
     const bool embedded = win32::isEmbeddedWindow(window);
     if (embedded) gl.call(glFinish);
-    if (!embedded || win32::windowCanPresent(window)) SDL_GL_SwapWindow(window);
+    if (!embedded || win32::windowCanPresent(window)) {
+      if (GlFrameRecording* recording = runtime_.gl().recording)
+        recording->recordSwap([window] { SDL_GL_SwapWindow(window); });
+      SDL_GL_SwapWindow(window);
+    }
   }
   bindBackBuffer();
 }

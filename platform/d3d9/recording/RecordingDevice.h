@@ -85,6 +85,7 @@ public:
   DeviceStatistics statistics() override { return core_->statistics(); }
   void resetStatistics() override { core_->resetStatistics(); }
   void setStateCaching(bool enabled) override { core_->setStateCaching(enabled); }
+  bool recordBackendCalls(GlFrameRecording* recording) override { return core_->recordBackendCalls(recording); }
 
 private:
   ~RecordingDevice() override;
