@@ -163,7 +163,7 @@ void overlayBenchmark(benchmark::State& state, bool labels) {
   settings.showFps = labels;
   settings.showTime = labels;
   saver::Overlays overlays;
-  overlays.create(world.gui(), settings, 1.0f, kWidth, kHeight);
+  overlays.create(world.gui(), settings, 1.0f);
   overlays.showFrameRate(60);
   SYSTEMTIME now{};
   now.wHour = 23;

@@ -14,6 +14,20 @@ constexpr int kTimeLabelHeight = 74;
 constexpr int kTwelveHourWidth = 350;
 constexpr int kTwentyFourHourWidth = 290;
 
+// The frame rate's extent grows with the text on large screens: at 3840 pixels the scaled
+// 64-pixel font is taller than 128 pixels, and the label would cut the digits off.
+engine::GuiRect fpsRect(float textScale) {
+  const float grow = std::max(1.0f, textScale);
+  return {kFpsRect.x, kFpsRect.y, static_cast<int>(static_cast<float>(kFpsRect.width) * grow),
+          static_cast<int>(static_cast<float>(kFpsRect.height) * grow)};
+}
+
+void setScale(engine::TextView* label, float textScale) {
+  engine::TextStyle style = label->style();
+  style.scale = textScale;
+  label->setStyle(style);
+}
+
 } // namespace
 
 std::string timeText(int hour, int minute, int second, bool twentyFourHour) {
@@ -44,24 +58,31 @@ engine::TextView* Overlays::addLabel(engine::GuiManager& gui, const char* name, 
   return added;
 }
 
-void Overlays::create(engine::GuiManager& gui, const Settings& settings, float textScale, int viewportWidth,
-                      int viewportHeight) {
+void Overlays::create(engine::GuiManager& gui, const Settings& settings, float textScale) {
   textScale_ = textScale;
   twentyFourHour_ = settings.timeStyle;
-  gui.setScreenSize(viewportWidth, viewportHeight);
-  if (settings.showFps) {
-    // The extent grows with the text on large screens: at 3840 pixels the scaled 64-pixel
-    // font is taller than 128 pixels, and the label would cut the digits off.
-    const float grow = std::max(1.0f, textScale);
-    const engine::GuiRect rect{kFpsRect.x, kFpsRect.y, static_cast<int>(static_cast<float>(kFpsRect.width) * grow),
-                               static_cast<int>(static_cast<float>(kFpsRect.height) * grow)};
-    fpsLabel_ = addLabel(gui, "fpsLabel", rect, "100");
+  if (settings.showFps) fpsLabel_ = addLabel(gui, "fpsLabel", fpsRect(textScale), "100");
+  if (settings.showTime) timeLabel_ = addLabel(gui, "timeLabel", timeRect(), "11");
+}
+
+engine::GuiRect Overlays::timeRect() const {
+  const int width = twentyFourHour_ ? kTwentyFourHourWidth : kTwelveHourWidth;
+  return {200, 300, static_cast<int>(static_cast<float>(width) * textScale_),
+          static_cast<int>(static_cast<float>(kTimeLabelHeight) * textScale_)};
+}
+
+void Overlays::resize(float textScale) {
+  textScale_ = textScale;
+  if (fpsLabel_) {
+    setScale(fpsLabel_, textScale);
+    fpsLabel_->setRect(fpsRect(textScale));
+    fpsLabel_->queueDraw(true);
   }
-  if (settings.showTime) {
-    const int width = twentyFourHour_ ? kTwentyFourHourWidth : kTwelveHourWidth;
-    const engine::GuiRect rect{200, 300, static_cast<int>(static_cast<float>(width) * textScale),
-                               static_cast<int>(static_cast<float>(kTimeLabelHeight) * textScale)};
-    timeLabel_ = addLabel(gui, "timeLabel", rect, "11");
+  if (timeLabel_) {
+    // Its place follows at the next time shown, from the text's new extent.
+    setScale(timeLabel_, textScale);
+    timeLabel_->setRect(timeRect());
+    timeLabel_->queueDraw(true);
   }
 }
 

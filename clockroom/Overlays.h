@@ -18,8 +18,8 @@ class Overlays : public OverlayLabels {
 public:
   static constexpr int kFontSize = 64;
 
-  void create(engine::GuiManager& gui, const Settings& settings, float textScale, int viewportWidth,
-              int viewportHeight) override;
+  void create(engine::GuiManager& gui, const Settings& settings, float textScale) override;
+  void resize(float textScale) override;
   void showFrameRate(std::int64_t rate) override;
   void showTime(const SYSTEMTIME& now, int viewportWidth, int viewportHeight) override;
 
@@ -30,6 +30,7 @@ public:
 private:
   engine::TextView* addLabel(engine::GuiManager& gui, const char* name, const engine::GuiRect& rect,
                              const char* text) const;
+  engine::GuiRect timeRect() const;
 
   engine::TextView* fpsLabel_ = nullptr;
   engine::TextView* timeLabel_ = nullptr;

@@ -17,9 +17,11 @@ struct Settings;
 class OverlayLabels {
 public:
   virtual ~OverlayLabels() = default;
-  // The labels the settings ask for, as windows of `gui`, for a viewport of that size.
-  virtual void create(engine::GuiManager& gui, const Settings& settings, float textScale, int viewportWidth,
-                      int viewportHeight) = 0;
+  // The labels the settings ask for, as windows of `gui` (whose screen is the viewport).
+  virtual void create(engine::GuiManager& gui, const Settings& settings, float textScale) = 0;
+  // The viewport took another size (a daemon's preview pane is resized while the saver
+  // runs): the labels take the text scale of the new size.
+  virtual void resize(float textScale) = 0;
   // The frame rate, with "ShowFps".
   virtual void showFrameRate(std::int64_t rate) = 0;
   // The local time against the viewport's bottom-right corner, with "ShowTime".

@@ -194,9 +194,8 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   if (!finishStartUpStep("scene properties")) return true;
   startInput();
   if (!loadFonts()) return false;
-  if (overlays_)
-    overlays_->create(gui_, settings_, textScale_, static_cast<int>(viewport_.Width),
-                      static_cast<int>(viewport_.Height));
+  gui_.setScreenSize(static_cast<int>(viewport_.Width), static_cast<int>(viewport_.Height));
+  if (overlays_) overlays_->create(gui_, settings_, textScale_);
   attachInputListeners();
   if (!finishStartUpStep("input, fonts and labels")) return true;
 

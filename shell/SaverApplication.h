@@ -155,6 +155,8 @@ protected:
   bool startDevice();
   void chooseFullscreenSettings();
   void readDisplayMode();
+  void readViewport();
+  void followViewportSize();
   // Once per frame before drawing: whether the device can draw this frame.
   void checkDevice();
   void writeScreenshot();

@@ -53,6 +53,10 @@ void SaverApplication::chooseFullscreenSettings() {
 
 void SaverApplication::readDisplayMode() {
   device_->GetDisplayMode(0, &displayMode_);
+  readViewport();
+}
+
+void SaverApplication::readViewport() {
   device_->GetViewport(&viewport_);
   textScale_ = static_cast<float>(viewport_.Width) / 1024.0f;
 }

@@ -16,15 +16,29 @@ bool SaverApplication::loadFonts() {
 }
 
 void SaverApplication::refreshFrameRateLabel(std::int64_t rate) {
-  if (overlays_) overlays_->showFrameRate(rate);
+  if (!overlays_) return;
+  followViewportSize();
+  overlays_->showFrameRate(rate);
 }
 
 void SaverApplication::refreshTimeLabel() {
   if (!overlays_) return;
-  if (device_) device_->GetViewport(&viewport_);
+  followViewportSize();
   SYSTEMTIME now{};
   GetLocalTime(&now);
   overlays_->showTime(now, static_cast<int>(viewport_.Width), static_cast<int>(viewport_.Height));
+}
+
+// A daemon's preview pane can be resized while the saver runs: the labels were made for the
+// viewport of the start-up, and take the text scale of each new size.
+void SaverApplication::followViewportSize() {
+  if (!device_) return;
+  readViewport();
+  const int width = static_cast<int>(viewport_.Width);
+  const int height = static_cast<int>(viewport_.Height);
+  if (width == gui_.screenWidth() && height == gui_.screenHeight()) return;
+  gui_.setScreenSize(width, height);
+  overlays_->resize(textScale_);
 }
 
 bool SaverApplication::drawGui() { return gui_.draw(engine::nowMilliseconds()); }

@@ -65,7 +65,8 @@ protected:
     settings.showTime = true;
     settings.timeStyle = GetParam().twentyFourHour;
     const int width = static_cast<int>(GetParam().width), height = width * 3 / 4;
-    overlays_.create(*gui_, settings, static_cast<float>(width) / 1024.0f, width, height);
+    gui_->setScreenSize(width, height);
+    overlays_.create(*gui_, settings, static_cast<float>(width) / 1024.0f);
     SYSTEMTIME now{};
     now.wHour = 15;
     now.wMinute = 7;

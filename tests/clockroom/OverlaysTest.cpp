@@ -32,13 +32,13 @@ saver::Settings labels(bool fps, bool time, bool twentyFour) {
 TEST(OverlayLabels, EachLabelOnlyWhenAskedForAtItsPlaceAndScale) {
   engine::GuiManager gui;
   saver::Overlays none;
-  none.create(gui, labels(false, false, false), 1.0f, 1024, 768);
+  none.create(gui, labels(false, false, false), 1.0f);
   EXPECT_EQ(none.fpsLabel(), nullptr);
   EXPECT_EQ(none.timeLabel(), nullptr);
   EXPECT_TRUE(gui.windows().empty());
 
   saver::Overlays twelve;
-  twelve.create(gui, labels(true, true, false), 1.0f, 1024, 768);
+  twelve.create(gui, labels(true, true, false), 1.0f);
   ASSERT_NE(twelve.fpsLabel(), nullptr);
   EXPECT_EQ(twelve.fpsLabel()->rect(), (engine::GuiRect{10, 10, 256, 128}));
   EXPECT_EQ(twelve.fpsLabel()->plainText(), u"100");
@@ -50,20 +50,20 @@ TEST(OverlayLabels, EachLabelOnlyWhenAskedForAtItsPlaceAndScale) {
   EXPECT_EQ(twelve.timeLabel()->style().size, 64);
 
   saver::Overlays wide;
-  wide.create(gui, labels(true, true, true), 2.0f, 2048, 1536);
+  wide.create(gui, labels(true, true, true), 2.0f);
   EXPECT_EQ(wide.timeLabel()->rect(), (engine::GuiRect{200, 300, 580, 148}));
   EXPECT_FLOAT_EQ(wide.timeLabel()->style().scale, 2.0f);
   // On a 3840-pixel screen the frame rate's label grows with its text, which would not fit
   // the 128 pixels of a 1024-pixel screen; it never shrinks below them.
   saver::Overlays huge;
-  huge.create(gui, labels(true, false, false), 3.75f, 3840, 2160);
+  huge.create(gui, labels(true, false, false), 3.75f);
   EXPECT_EQ(huge.fpsLabel()->rect(), (engine::GuiRect{10, 10, 960, 480}));
   EXPECT_FLOAT_EQ(huge.fpsLabel()->style().scale, 3.75f);
   saver::Overlays small;
-  small.create(gui, labels(true, false, false), 0.3f, 307, 230);
+  small.create(gui, labels(true, false, false), 0.3f);
   EXPECT_EQ(small.fpsLabel()->rect(), (engine::GuiRect{10, 10, 256, 128}));
   saver::Overlays odd;
-  odd.create(gui, labels(false, true, false), 1.5f, 1536, 1152);
+  odd.create(gui, labels(false, true, false), 1.5f);
   EXPECT_EQ(odd.timeLabel()->rect(), (engine::GuiRect{200, 300, 525, 111}));
 
   // The frame rate replaces the first text; without the label nothing happens.
@@ -73,10 +73,23 @@ TEST(OverlayLabels, EachLabelOnlyWhenAskedForAtItsPlaceAndScale) {
   none.showTime(SYSTEMTIME{}, 1024, 768);
 }
 
+TEST(OverlayLabels, AResizedViewportGivesBothLabelsTheNewScale) {
+  engine::GuiManager gui;
+  saver::Overlays overlays;
+  overlays.create(gui, labels(true, true, false), 0.3f);
+  overlays.resize(3.75f);
+  EXPECT_FLOAT_EQ(overlays.fpsLabel()->style().scale, 3.75f);
+  EXPECT_EQ(overlays.fpsLabel()->rect(), (engine::GuiRect{10, 10, 960, 480}));
+  EXPECT_FLOAT_EQ(overlays.timeLabel()->style().scale, 3.75f);
+  EXPECT_EQ(overlays.timeLabel()->rect().width, 1312);
+  EXPECT_EQ(overlays.timeLabel()->rect().height, 277);
+  EXPECT_TRUE(overlays.timeLabel()->drawQueued());
+}
+
 TEST(OverlayLabels, TheTimeMovesSoThatItsTextTouchesTheBottomRightCorner) {
   engine::GuiManager gui;
   saver::Overlays overlays;
-  overlays.create(gui, labels(false, true, true), 1.0f, 1024, 768);
+  overlays.create(gui, labels(false, true, true), 1.0f);
   SYSTEMTIME now{};
   now.wHour = 15;
   now.wMinute = 7;

@@ -443,10 +443,12 @@ TEST(FramePacer, ACapSleepsTheRestOfEachFramesShareAndNoCapNeverSleeps) {
 // Records what the start-up and the frame loop ask of the labels.
 class LabelJournal : public saver::OverlayLabels {
 public:
-  void create(engine::GuiManager&, const saver::Settings& settings, float textScale, int width, int height) override {
+  void create(engine::GuiManager& gui, const saver::Settings& settings, float textScale) override {
     entries.push_back("create " + std::to_string(settings.showFps) + std::to_string(settings.showTime) + " " +
-                      std::to_string(textScale) + " " + std::to_string(width) + "x" + std::to_string(height));
+                      std::to_string(textScale) + " " + std::to_string(gui.screenWidth()) + "x" +
+                      std::to_string(gui.screenHeight()));
   }
+  void resize(float textScale) override { entries.push_back("resize " + std::to_string(textScale)); }
   void showFrameRate(std::int64_t rate) override { entries.push_back("rate " + std::to_string(rate)); }
   void showTime(const SYSTEMTIME& now, int width, int height) override {
     entries.push_back("time " + std::to_string(now.wSecond) + " " + std::to_string(width) + "x" +
@@ -471,6 +473,16 @@ TEST_F(Saver, TheLabelsAreMadeAtStartUpAndRefreshedByTheLoop) {
   EXPECT_EQ(labels.entries[1], "time 5 1024x768");
   EXPECT_EQ(std::count(labels.entries.begin(), labels.entries.end(), "rate 99"), 1);
   EXPECT_EQ(labels.entries[labels.entries.size() - 2], "rate 99");
+  EXPECT_EQ(std::count(labels.entries.begin(), labels.entries.end(), "resize 1.000000"), 0);
+
+  // A daemon's pane shrinks while the saver runs: the labels take the new scale once.
+  D3DVIEWPORT9 smaller{0, 0, 512, 384, 0.0f, 1.0f};
+  ASSERT_EQ(app.device()->SetViewport(&smaller), D3D_OK);
+  frameAfter(10);
+  frameAfter(10);
+  EXPECT_EQ(std::count(labels.entries.begin(), labels.entries.end(), "resize 0.500000"), 1);
+  const std::string& last = labels.entries.back();
+  EXPECT_EQ(last.substr(last.size() - 8), " 512x384") << last;
   app_.reset();
 }
 
