@@ -132,6 +132,33 @@ SYSTEMTIME StartTimeClock::localTime() {
   return addMilliseconds(start_, static_cast<LONGLONG>(elapsed));
 }
 
+AcceleratedClock::AcceleratedClock(Clock& base, double rate) : base_(base), rate_(rate) {
+  base_.performanceCounter(counterStart_);
+  tickStart_ = base_.tickMilliseconds();
+  localStart_ = base_.localTime();
+}
+
+bool AcceleratedClock::performanceFrequency(LONGLONG& countsPerSecond) {
+  return base_.performanceFrequency(countsPerSecond);
+}
+
+bool AcceleratedClock::performanceCounter(LONGLONG& count) {
+  LONGLONG now = 0;
+  if (!base_.performanceCounter(now)) return false;
+  count = counterStart_ + static_cast<LONGLONG>(static_cast<long double>(now - counterStart_) * rate_);
+  return true;
+}
+
+DWORD AcceleratedClock::tickMilliseconds() { return tickStart_ + static_cast<DWORD>(acceleratedMs()); }
+
+SYSTEMTIME AcceleratedClock::localTime() { return addMilliseconds(localStart_, acceleratedMs()); }
+
+LONGLONG AcceleratedClock::acceleratedMs() {
+  // The tick count wraps at 2^32 ms; the difference of two ticks does not care.
+  const DWORD elapsed = base_.tickMilliseconds() - tickStart_;
+  return static_cast<LONGLONG>(static_cast<double>(elapsed) * rate_);
+}
+
 ScopedClock::ScopedClock(Clock& clock) : previous_(g_clock) { g_clock = &clock; }
 ScopedClock::~ScopedClock() { g_clock = previous_; }
 

@@ -69,6 +69,27 @@ private:
   LONGLONG startMs_ = 0;
 };
 
+// Another clock running `rate` times as fast from the moment this one is made: counter, tick
+// count and local time alike. Long drills (an hour of the saver's life in a minute) use it.
+class AcceleratedClock : public Clock {
+public:
+  AcceleratedClock(Clock& base, double rate);
+  bool performanceFrequency(LONGLONG& countsPerSecond) override;
+  bool performanceCounter(LONGLONG& count) override;
+  DWORD tickMilliseconds() override;
+  SYSTEMTIME localTime() override;
+
+private:
+  // Milliseconds the base clock has run since this clock was made, times the rate.
+  LONGLONG acceleratedMs();
+
+  Clock& base_;
+  double rate_;
+  LONGLONG counterStart_ = 0;
+  DWORD tickStart_ = 0;
+  SYSTEMTIME localStart_{};
+};
+
 // Installs a clock for the lifetime of the guard and restores the previous one after.
 class ScopedClock {
 public:

@@ -60,3 +60,22 @@ TEST(Clock, SystemClockIsMonotonic) {
   GetLocalTime(&now);
   EXPECT_GE(now.wYear, 2024);
 }
+
+TEST(Clock, AnAcceleratedClockRunsEveryTimeCallFasterFromItsStart) {
+  win32::ManualClock base;
+  base.setNow(0xFFFFFF00LL); // the tick count wraps during the run
+  base.setLocalStart(at(2026, 12, 7, 23, 59, 0));
+  win32::AcceleratedClock fast(base, 60.0);
+  win32::ScopedClock use(fast);
+  const DWORD tickAtStart = timeGetTime();
+  LARGE_INTEGER f{}, start{}, later{};
+  ASSERT_TRUE(QueryPerformanceFrequency(&f));
+  QueryPerformanceCounter(&start);
+  base.advance(1000); // a second of the machine: a minute of the program's time
+  QueryPerformanceCounter(&later);
+  EXPECT_EQ((later.QuadPart - start.QuadPart) / (f.QuadPart / 1000), 60000);
+  EXPECT_EQ(timeGetTime() - tickAtStart, 60000u);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  expectTime(now, 2026, 12, 8, 0, 0, 0, 0, 2);
+}
