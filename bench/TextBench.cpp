@@ -122,13 +122,17 @@ engine::TextView* richView(engine::GuiManager& gui) {
   return view;
 }
 
+// A world to measure in, or the benchmark skipped with the reason there is none.
+bool openOrSkip(TextWorld& world, benchmark::State& state) {
+  std::string failure;
+  if (world.open(failure)) return true;
+  state.SkipWithError(failure.c_str());
+  return false;
+}
+
 void BM_RichTextLayout(benchmark::State& state) {
   TextWorld world;
-  std::string failure;
-  if (!world.open(failure)) {
-    state.SkipWithError(failure.c_str());
-    return;
-  }
+  if (!openOrSkip(world, state)) return;
   engine::TextView* view = richView(world.gui());
   const std::u16string text = richText();
   for (auto _ : state)
@@ -140,11 +144,7 @@ BENCHMARK(BM_RichTextLayout)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 void BM_RichTextFrame(benchmark::State& state) {
   TextWorld world;
-  std::string failure;
-  if (!world.open(failure)) {
-    state.SkipWithError(failure.c_str());
-    return;
-  }
+  if (!openOrSkip(world, state)) return;
   engine::TextView* view = richView(world.gui());
   view->setMarkup(richText());
   world.measureFrames(state, [] {});
@@ -154,11 +154,7 @@ BENCHMARK(BM_RichTextFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void overlayBenchmark(benchmark::State& state, bool labels) {
   TextWorld world;
-  std::string failure;
-  if (!world.open(failure)) {
-    state.SkipWithError(failure.c_str());
-    return;
-  }
+  if (!openOrSkip(world, state)) return;
   saver::Settings settings;
   settings.showFps = labels;
   settings.showTime = labels;

@@ -30,7 +30,7 @@ struct Registry {
   UINT_PTR next = 0x1000;
   RegistryDocument document; // as last read from the file
   int batches = 0;           // RegistryBatch objects open
-  bool readInBatch = false;  // the document holds the batch's changes: not read again
+  bool readInBatch = false;  // the parsed settings hold the batch's changes: not read again
   std::string batchFile;     // where the open batch writes, once something changed
 };
 

@@ -24,7 +24,7 @@ struct WideNoCaseLess {
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 
 struct TextNode {
-  std::u16string tagName; // "root" for the document's top node
+  std::u16string tagName; // "root" for the top node of the text
   std::map<std::u16string, std::u16string, WideNoCaseLess> attributes;
   TextNode* parent = nullptr;
   std::vector<std::unique_ptr<TextNode>> children;

@@ -32,7 +32,7 @@ public:
   void setText(std::string_view text);
   // A document in markup.
   void setMarkup(std::u16string_view markup);
-  // The style the document's root takes.
+  // The style the text's root node takes.
   void setStyle(const TextStyle& style);
   const TextStyle& style() const { return style_; }
   // How the vertex buffers are locked: 0 without overwriting what is drawn, else discarding.
@@ -85,7 +85,7 @@ private:
   TextStyle editStyle_;
   std::u16string plain_;
   TextEditor editor_;
-  bool markup_ = false; // the document came as markup, not as plain text
+  bool markup_ = false; // the text came as markup, not as plain text
   bool editable_ = false;
   bool selecting_ = false;
   std::vector<FrameWindow*> images_;
