@@ -41,10 +41,10 @@ private:
     int slot = 0;
     std::string name;
     OggVorbisReader reader;
-    std::uint32_t served = 0;  // the ring request being answered
-    std::size_t decoded = 0;   // frames written in the current time round the sample
-    bool silent = false;       // decoding failed or ended early: silence to the sample's end
-    bool reported = false;     // the failure has been logged
+    std::uint32_t served = 0;   // the ring request being answered
+    std::size_t decoded = 0;    // frames written in the current time round the sample
+    bool silent = false;        // decoding failed or ended early: silence to the sample's end
+    bool reported = false;      // the failure has been logged
     std::uint64_t dryHeard = 0; // missing frames already known
     bool starving = false;      // frames went missing in the last pass (its line is written)
   };

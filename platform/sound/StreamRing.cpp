@@ -28,7 +28,8 @@ std::int16_t* StreamRing::space(std::size_t& frames) {
   const std::uint64_t released = released_.load(std::memory_order_acquire);
   const std::uint64_t limit = released + capacity_;
   const std::size_t offset = static_cast<std::size_t>(written % capacity_);
-  frames = written >= limit ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(limit - written, capacity_ - offset));
+  frames =
+      written >= limit ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(limit - written, capacity_ - offset));
   return frames_.get() + offset * static_cast<std::size_t>(channels_);
 }
 
