@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/sound/OggDecoder.h"
+#include "platform/sound/StreamFeeder.h"
 #include "platform/win32/desktop.h"
 
 namespace sound {
@@ -36,6 +37,8 @@ bool factorValid(float value, bool zeroAllowed, float high) {
 }
 
 } // namespace
+
+AudioLibrary::AudioLibrary(std::size_t streamAbove) : streamAbove_(streamAbove) {}
 
 AudioLibrary::~AudioLibrary() {
   // A library unloaded while samples decode ahead (a run stopped during its start) does not

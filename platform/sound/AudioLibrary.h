@@ -18,15 +18,16 @@
 #include "platform/sound/CommandQueue.h"
 #include "platform/sound/SampleData.h"
 #include "platform/sound/SampleStream.h"
-#include "platform/sound/StreamFeeder.h"
 #include "platform/sound/bass.h"
 
 namespace sound {
 
+class StreamFeeder;
+
 class AudioLibrary final : private FrameSource {
 public:
   // Samples that would decode to more than `streamAbove` bytes are decoded while they play.
-  explicit AudioLibrary(std::size_t streamAbove = kStreamAboveBytes) : streamAbove_(streamAbove) {}
+  explicit AudioLibrary(std::size_t streamAbove = kStreamAboveBytes);
   ~AudioLibrary() override;
   AudioLibrary(const AudioLibrary&) = delete;
   AudioLibrary& operator=(const AudioLibrary&) = delete;
