@@ -13,9 +13,9 @@
 namespace sound {
 
 // Samples whose decoded frames would take more than this are decoded while they play.
-// 4 MB is about 24 s of stereo at 44.1 kHz: the room's three minutes of music (some 31 MB
-// decoded) stream, while the rain, the thunder and the ticking, short and played by many
-// channels at once, stay decoded whole.
+// 4 MB is about 24 s of stereo at 44.1 kHz: the room's music (three minutes, 32 MB decoded)
+// and rain (45 s, 8 MB) stream, one channel each, while the thunder claps and the ticking,
+// short and played by several channels at once, stay decoded whole.
 constexpr std::size_t kStreamAboveBytes = std::size_t{4} << 20;
 
 // A playing channel has this many frames decoded ahead: a second and a half at 44.1 kHz (a
