@@ -9,8 +9,9 @@ namespace saver {
 
 // The file dialog's one type entry: the pictures the frame can show.
 constexpr const char* kPictureFilter = "(*.jpg;*.tga;*.bmp;*.gif;*.png)|*.jpg;*.tga;*.bmp;*.gif;*.png|";
-// "PhotoPath" as OK takes it from the edit: at most this many characters.
-constexpr int kPhotoPathLimit = 199;
+// "PhotoPath" as OK takes it from the edit: at most this many characters, the longest text
+// the settings read back (a path cut shorter than that, as Browse can give, names another file).
+constexpr int kPhotoPathLimit = 255;
 
 class ClockSettingsDialog {
 public:

@@ -63,6 +63,7 @@ void Overlays::create(engine::GuiManager& gui, const Settings& settings, float t
   twentyFourHour_ = settings.timeStyle;
   if (settings.showFps) fpsLabel_ = addLabel(gui, "fpsLabel", fpsRect(textScale), "100");
   if (settings.showTime) timeLabel_ = addLabel(gui, "timeLabel", timeRect(), "11");
+  shownTime_.clear();
 }
 
 engine::GuiRect Overlays::timeRect() const {
@@ -94,7 +95,13 @@ void Overlays::showFrameRate(std::int64_t rate) {
 
 void Overlays::showTime(const SYSTEMTIME& now, int viewportWidth, int viewportHeight) {
   if (!timeLabel_) return;
-  timeLabel_->setText(std::string_view(timeText(now.wHour, now.wMinute, now.wSecond, twentyFourHour_)));
+  // Shown every frame but changed once a second: laying the text out again builds a new
+  // document, which a frame should not pay for when nothing changed.
+  const std::string text = timeText(now.wHour, now.wMinute, now.wSecond, twentyFourHour_);
+  if (text != shownTime_) {
+    timeLabel_->setText(std::string_view(text));
+    shownTime_ = text;
+  }
   const engine::GuiRect extent = timeLabel_->contentRect();
   timeLabel_->setPosition(viewportWidth - extent.width, viewportHeight - extent.height);
   timeLabel_->queueDraw(true);

@@ -34,6 +34,7 @@ private:
 
   engine::TextView* fpsLabel_ = nullptr;
   engine::TextView* timeLabel_ = nullptr;
+  std::string shownTime_; // the time label's text now
   bool twentyFourHour_ = false;
   float textScale_ = 1.0f;
 };

@@ -113,10 +113,13 @@ inline void runMarkup(const std::uint8_t* data, std::size_t size) {
   base.size = 12;
   base.scale = size > 0 ? 0.5f + static_cast<float>(data[0] % 4) * 0.5f : 1.0f;
   engine::resolveStyles(root, base, &world.fonts());
-  const std::vector<engine::TextItem> items = engine::flattenDocument(root);
+  std::vector<engine::TextItem> items;
+  engine::flattenDocument(root, items);
   const int viewWidth = size > 1 ? data[1] * 2 : 100;
+  // One result for both passes, as a view reuses its own: the second must not keep lines of the first.
+  engine::TextLayoutResult layout;
   for (bool wrap : {false, true}) {
-    const engine::TextLayoutResult layout = engine::layoutText(items, viewWidth, wrap, &world.fonts());
+    engine::layoutText(items, viewWidth, wrap, &world.fonts(), layout);
     require(!layout.lines.empty());
     std::size_t next = 0;
     for (const engine::TextLine& line : layout.lines) {

@@ -88,9 +88,11 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       }
       name.erase(0, 1); // the daemon options take one dash or two
     }
+    bool inlineValueTaken = false;
     auto value = [&](std::string& out) {
       if (inlineValue) {
         out = *inlineValue;
+        inlineValueTaken = true;
         return true;
       }
       if (i + 1 >= arguments.size()) return false;
@@ -143,6 +145,9 @@ LaunchOptions parseLaunchOptions(const std::string& programName, const std::vect
       rest += " " + arguments[i];
       options.windowsArguments = true;
     }
+    // "--music=0" must not quietly mean "--music": a switch refuses a value it would ignore.
+    if (inlineValue && !inlineValueTaken)
+      return fail(arguments[i].substr(0, arguments[i].find('=')) + " takes no value, not \"" + *inlineValue + "\"");
   }
   options.windowsCommandLine = quoted(programName) + rest;
 

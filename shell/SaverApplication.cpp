@@ -206,6 +206,10 @@ bool SaverApplication::startUp(HINSTANCE instance, RunMode mode, HWND parent) {
   if (!finishStartUpStep("room")) return true;
   sceneStopwatch_.restart();
   loadingScreen_.fadeOut();
+  // The picture is never shown again, and what start-up decoded and staged is gone by now:
+  // a saver runs for hours, so the heap it freed goes back to the system.
+  loadingScreen_.release();
+  HeapCompact(GetProcessHeap(), 0);
   startUpTimes_.mark("fade");
   return true;
 }

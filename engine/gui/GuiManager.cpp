@@ -107,15 +107,27 @@ bool GuiManager::draw(std::int64_t nowMs) {
   if (!device || queue_.empty()) return true;
   applyGuiStates(stateCache());
   // Far layers first, so that what lies in front blends over them; a window may leave the
-  // queue while it draws, so the walk goes over a copy.
-  std::vector<GuiWindow*> order = queue_;
-  std::stable_sort(order.begin(), order.end(),
-                   [](const GuiWindow* a, const GuiWindow* b) { return a->layer() > b->layer(); });
+  // queue while it draws, so the walk goes over a copy, kept between frames so that drawing
+  // allocates nothing.
+  drawOrder_.assign(queue_.begin(), queue_.end());
+  sortFarthestFirst(drawOrder_);
   GuiDrawContext context{*this, device, nowMs};
   bool ok = true;
-  for (GuiWindow* window : order)
+  for (GuiWindow* window : drawOrder_)
     if (window->drawQueued()) ok = window->draw(context) && ok;
   return ok;
+}
+
+void GuiManager::sortFarthestFirst(std::vector<GuiWindow*>& windows) {
+  // An insertion sort: stable, as windows of one layer keep their queue order, and without
+  // the temporary buffer std::stable_sort takes; a screen has a handful of windows.
+  for (std::size_t i = 1; i < windows.size(); ++i) {
+    GuiWindow* window = windows[i];
+    std::size_t j = i;
+    for (; j > 0 && windows[j - 1]->layer() < window->layer(); --j)
+      windows[j] = windows[j - 1];
+    windows[j] = window;
+  }
 }
 
 void GuiManager::noteDelivered(GuiWindow* window) { delivered_.push_back(window); }

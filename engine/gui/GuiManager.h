@@ -89,10 +89,12 @@ private:
   // A window that goes away leaves the queue and the capture.
   void forget(GuiWindow* window);
   void noteDelivered(GuiWindow* window);
+  static void sortFarthestFirst(std::vector<GuiWindow*>& windows);
 
   GuiBufferPool buffers_;
   std::map<std::string, GuiStyle, NoCaseLess> styles_;
   std::vector<GuiWindow*> queue_;
+  std::vector<GuiWindow*> drawOrder_;
   GuiWindow* captured_ = nullptr;
   GuiWindow* keyboardFocus_ = nullptr;
   std::vector<GuiWindow*> delivered_;

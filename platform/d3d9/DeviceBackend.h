@@ -27,6 +27,11 @@ public:
   virtual ~TextureBackend() = default;
   // `level` holds the whole level (pitch bytes per row, block rows for DXT).
   virtual void updateLevel(UINT level, const BYTE* bytes, UINT pitch, const RECT& written) = 0;
+  // Whether readLevel gives back what was sent: a texture whose back end keeps its texels
+  // need not keep a second copy in system memory between locks.
+  virtual bool readsBack() const { return false; }
+  // Writes the whole level as last sent into `bytes`, rows packed as levelPitch lays them.
+  virtual void readLevel(UINT /*level*/, BYTE* /*bytes*/) {}
 };
 
 struct TextureDescription {

@@ -120,10 +120,41 @@ Texture::Texture(ResourceOwner& owner, const TextureDescription& description)
     : Resource(owner, description.pool, true), description_(description),
       backend_(owner.backend().createTexture(description)) {
   levels_.resize(description.levels);
-  for (UINT level = 0; level < description.levels; ++level) {
+  for (UINT level = 0; level < description.levels; ++level)
     levels_[level].pitch = levelPitch(description.format, levelWidth(level));
-    levels_[level].bytes.resize(levelSize(description.format, levelWidth(level), levelHeight(level)));
-  }
+}
+
+bool Texture::backendKeepsTexels() const {
+  return backend_ && backend_->readsBack() && drawable() && !(description_.usage & D3DUSAGE_DYNAMIC);
+}
+
+void Texture::loadBytes(UINT index, bool discard) {
+  LevelData& level = levels_[index];
+  if (level.texels == Texels::InBytes) return;
+  level.bytes.assign(levelSize(description_.format, levelWidth(index), levelHeight(index)), BYTE{0});
+  if (level.texels == Texels::InBackend && !discard) backend_->readLevel(index, level.bytes.data());
+  level.texels = Texels::InBytes;
+}
+
+void Texture::settleBytes(LevelData& level) {
+  if (!backendKeepsTexels()) return;
+  std::vector<BYTE>().swap(level.bytes);
+  level.texels = Texels::InBackend;
+}
+
+std::size_t Texture::systemMemoryBytes() const {
+  std::size_t bytes = 0;
+  for (const LevelData& level : levels_)
+    bytes += level.bytes.capacity();
+  return bytes;
+}
+
+std::vector<BYTE> Texture::texelsOf(UINT index) const {
+  const LevelData& level = levels_[index];
+  if (level.texels == Texels::InBytes) return level.bytes;
+  std::vector<BYTE> texels(levelSize(description_.format, levelWidth(index), levelHeight(index)), BYTE{0});
+  if (level.texels == Texels::InBackend) backend_->readLevel(index, texels.data());
+  return texels;
 }
 
 UINT Texture::levelWidth(UINT level) const { return levelExtent(description_.width, level); }
@@ -168,6 +199,7 @@ HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* p
     offset = static_cast<std::size_t>(rect.top) * level.pitch +
              static_cast<std::size_t>(rect.left) * (info.bitsPerPixel / 8);
   }
+  loadBytes(Level, Flags & D3DLOCK_DISCARD);
   level.locked = true;
   level.flags = Flags;
   level.written = rect;
@@ -182,15 +214,18 @@ HRESULT Texture::UnlockRect(UINT Level) {
   level.locked = false;
   if (!(level.flags & D3DLOCK_READONLY) && backend_)
     backend_->updateLevel(Level, level.bytes.data(), level.pitch, level.written);
+  settleBytes(level);
   return D3D_OK;
 }
 
 void Texture::copyLevelsFrom(const Texture& source) {
   for (UINT i = 0; i < description_.levels; ++i) {
     LevelData& level = levels_[i];
-    level.bytes = source.levels_[i].bytes;
+    level.bytes = source.texelsOf(i);
+    level.texels = Texels::InBytes;
     if (backend_)
       backend_->updateLevel(i, level.bytes.data(), level.pitch, RECT{0, 0, LONG(levelWidth(i)), LONG(levelHeight(i))});
+    settleBytes(level);
   }
 }
 

@@ -1,6 +1,7 @@
-// Vertex buffers, index buffers, textures and surfaces. Every resource keeps a system-memory
-// copy of its contents (so locking works in every pool and a lost GPU copy can be rebuilt)
-// and tells its back-end object about every unlocked range.
+// Vertex buffers, index buffers, textures and surfaces. Buffers keep a system-memory copy of
+// their contents (so locking works in every pool); a texture keeps one only while its back
+// end cannot hold its texels for it (see Texture). Every unlocked range goes to the
+// resource's back-end object.
 //
 // Reference counting follows Direct3D 9: the application's references (AddRef/Release)
 // keep the device alive; a resource bound to the device (SetTexture, SetStreamSource,
@@ -187,15 +188,32 @@ public:
   bool drawable() const { return pool() == D3DPOOL_DEFAULT || pool() == D3DPOOL_MANAGED; }
   // Copies every level of `source` (same format and sizes) in and tells the back end.
   void copyLevelsFrom(const Texture& source);
+  // The bytes of system memory its levels hold now.
+  std::size_t systemMemoryBytes() const;
 
 private:
+  // Where a level's texels are. A drawable texture that is not dynamic is written once and
+  // then only drawn, so when its back end keeps the texels (and can give them back) the
+  // system-memory copy goes at each unlock and a later lock reads them back: a room's
+  // textures are not held twice. Bytes are made at the first lock, not at creation.
+  enum class Texels { Zero, InBytes, InBackend };
+
   struct LevelData {
     std::vector<BYTE> bytes;
+    Texels texels = Texels::Zero;
     UINT pitch = 0;
     bool locked = false;
     DWORD flags = 0;
     RECT written{};
   };
+
+  bool backendKeepsTexels() const;
+  // Makes the level's bytes hold its texels; a discarding lock needs no old contents.
+  void loadBytes(UINT index, bool discard);
+  // Gives the bytes up after they went to the back end, when it keeps them.
+  void settleBytes(LevelData& level);
+  // A copy of the level's texels wherever they are.
+  std::vector<BYTE> texelsOf(UINT index) const;
 
   TextureDescription description_;
   std::vector<LevelData> levels_;

@@ -1,4 +1,5 @@
 // System parameters, diagnostics, the last error, the command line and thread priority.
+#include <malloc.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -137,6 +138,17 @@ BOOL SetThreadPriority(HANDLE thread, int priority) {
   }
   win32::detail::t_priority = priority;
   return TRUE;
+}
+
+HANDLE GetProcessHeap() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3)); }
+
+SIZE_T HeapCompact(HANDLE heap, DWORD) {
+  if (heap != GetProcessHeap()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  malloc_trim(0);
+  return static_cast<SIZE_T>(mallinfo2().fordblks);
 }
 
 int GetThreadPriority(HANDLE thread) { return thread == GetCurrentThread() ? win32::detail::t_priority : 0x7FFFFFFF; }

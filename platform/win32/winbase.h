@@ -46,6 +46,13 @@ HANDLE GetCurrentThread();
 BOOL SetThreadPriority(HANDLE thread, int priority);
 int GetThreadPriority(HANDLE thread);
 
+// The process's one heap: the C library's allocator.
+HANDLE GetProcessHeap();
+// Gives the heap's free memory back to the system (what a long-running program does once
+// the transient buffers of its start-up are gone). Answers the bytes still free in the heap
+// afterwards (0 when none), or 0 with ERROR_INVALID_HANDLE for another handle.
+SIZE_T HeapCompact(HANDLE heap, DWORD flags);
+
 namespace win32 {
 
 void setCommandLine(std::string_view text);

@@ -2,6 +2,7 @@
 // program uses are here; the values are the real Windows ones.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -21,6 +22,7 @@ using LPCSTR = const char*;
 using LPVOID = void*;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
+using SIZE_T = std::size_t;
 using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;

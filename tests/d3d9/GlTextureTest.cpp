@@ -2,6 +2,9 @@
 // coordinate sets, texture transforms and generated coordinates.
 #include "tests/support/ImageTest.h"
 
+#include "platform/d3d9/FormatInfo.h"
+#include "platform/d3d9/Resources.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -150,6 +153,79 @@ TEST_P(Textures, PartialLockUpdatesOnlyItsRectangle) {
   EXPECT_EQ(gl.pixel(1, 1), (Rgba{0, 255, 0, 255}));
   EXPECT_EQ(gl.pixel(2, 2), (Rgba{0, 255, 0, 255}));
   EXPECT_EQ(gl.pixel(3, 2), (Rgba{255, 0, 0, 255}));
+}
+
+TEST_P(Textures, ManagedLevelsLiveInTheBackEndAndReadBackOnTheNextLock) {
+  // The system copy of a managed texture goes at each unlock; a later lock (partial, or
+  // read-only) must still see every texel as written, in each layout the formats use.
+  struct Case {
+    D3DFORMAT format;
+    UINT width, height;
+  };
+  const Case cases[] = {{D3DFMT_A8R8G8B8, 8, 4}, {D3DFMT_R8G8B8, 3, 5}, {D3DFMT_R5G6B5, 5, 3}, {D3DFMT_L8, 7, 2},
+                        {D3DFMT_A8L8, 3, 3},     {D3DFMT_DXT1, 8, 8},   {D3DFMT_DXT5, 4, 8}};
+  for (const Case& c : cases) {
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(c.width, c.height, 0, 0, c.format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK)
+        << c.format;
+    auto* resource = static_cast<d3d9::Texture*>(texture);
+    std::vector<std::vector<BYTE>> written(texture->GetLevelCount());
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+      D3DSURFACE_DESC desc;
+      texture->GetLevelDesc(level, &desc);
+      written[level].resize(d3d9::levelSize(c.format, desc.Width, desc.Height));
+      for (std::size_t i = 0; i < written[level].size(); ++i)
+        written[level][i] = BYTE(i * 37 + level * 11 + 5);
+      D3DLOCKED_RECT locked;
+      ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+      std::memcpy(locked.pBits, written[level].data(), written[level].size());
+      texture->UnlockRect(level);
+    }
+    EXPECT_EQ(resource->systemMemoryBytes(), 0u) << c.format;
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+      D3DLOCKED_RECT locked;
+      ASSERT_EQ(texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+      const auto* bytes = static_cast<const BYTE*>(locked.pBits);
+      std::vector<BYTE> seen(bytes, bytes + written[level].size());
+      texture->UnlockRect(level);
+      // X8 and unused bits are the device's to fill; these formats have none.
+      EXPECT_EQ(seen, written[level]) << "format " << c.format << " level " << level;
+    }
+    texture->Release();
+  }
+}
+
+TEST_P(Textures, PartialLockOfAReadBackLevelKeepsTheRest) {
+  IDirect3DTexture9* texture = makeTexture(device, 4, 4, D3DFMT_A8R8G8B8);
+  fill(texture, 0, std::vector<D3DCOLOR>(16, 0xFFFF0000), 4);
+  const RECT corner{2, 2, 4, 4};
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texture->LockRect(0, &locked, &corner, 0), D3D_OK);
+  const D3DCOLOR blue = 0xFF0000FF;
+  std::memcpy(locked.pBits, &blue, 4);
+  texture->UnlockRect(0);
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  D3DCOLOR texels[16];
+  for (int y = 0; y < 4; ++y)
+    std::memcpy(&texels[y * 4], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, 16);
+  texture->UnlockRect(0);
+  texture->Release();
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(texels[i], i == 10 ? blue : 0xFFFF0000u) << i;
+}
+
+TEST_P(Textures, DynamicAndSystemMemoryTexturesKeepTheirCopy) {
+  // Written often or never drawn: reading them back at each lock would cost more than the copy.
+  IDirect3DTexture9* dynamic = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &dynamic, nullptr),
+            D3D_OK);
+  IDirect3DTexture9* system = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &system, nullptr), D3D_OK);
+  for (IDirect3DTexture9* texture : {dynamic, system}) {
+    fill(texture, 0, std::vector<D3DCOLOR>(16, 0xFF00FF00), 4);
+    EXPECT_EQ(static_cast<d3d9::Texture*>(texture)->systemMemoryBytes(), 64u);
+    texture->Release();
+  }
 }
 
 TEST_P(Textures, MipFilterPicksTheLevel) {

@@ -85,6 +85,11 @@ TEST(LaunchOptions, BadValuesAndUnknownOptionsAreErrors) {
       {{"--seed", "4294967296"}, "--seed needs a whole number, not \"4294967296\""},
       {{"--screenshot"}, "--screenshot needs the name of a PNG file to write"},
       {{"--screenshot="}, "--screenshot needs the name of a PNG file to write"},
+      // Switches take no value: "=0" would otherwise turn the music on.
+      {{"--music=0"}, "--music takes no value, not \"0\""},
+      {{"--no-sound=yes"}, "--no-sound takes no value, not \"yes\""},
+      {{"--fps=1"}, "--fps takes no value, not \"1\""},
+      {{"--help="}, "--help takes no value, not \"\""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(parse(c.arguments).error, c.error) << c.arguments[0];

@@ -312,15 +312,18 @@ TEST_F(SettingsDialog, ThePictureControlsChooseClearAndTakeThePhotoPath) {
   EXPECT_EQ(app.settings().photoPath, "");
   EXPECT_EQ(readRegistry(), std::string(kHeader) + "\"PhotoPath\"=\"/old/photo.jpg\"\n");
 
-  // OK takes what the edit holds, at most 199 characters of it.
-  const std::string typed = "/" + std::string(250, 'p');
-  configure([&](Dialog& d) {
-    d.typeText(saver::kPhotoPathEdit, typed);
-    d.click(IDOK);
-  });
-  std::string stored;
-  ASSERT_TRUE(saver::readPhotoPath(stored));
-  EXPECT_EQ(stored, typed.substr(0, 199));
+  // OK takes what the edit holds whole up to the longest path the settings read back (255
+  // characters), and no more.
+  for (const std::size_t length : {250u, 255u, 300u}) {
+    const std::string typed = "/" + std::string(length - 1, 'p');
+    configure([&](Dialog& d) {
+      d.typeText(saver::kPhotoPathEdit, typed);
+      d.click(IDOK);
+    });
+    std::string stored;
+    ASSERT_TRUE(saver::readPhotoPath(stored));
+    EXPECT_EQ(stored, typed.substr(0, 255)) << length;
+  }
 }
 
 } // namespace

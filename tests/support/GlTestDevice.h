@@ -53,6 +53,9 @@ public:
 
   // Presents and reads the presented image back.
   bool presentAndRead();
+  // Reads the back buffer as the last present showed it, without presenting (for frames
+  // drawn behind the device's back, such as a replay).
+  bool readBack() { return d3d9::readPresentedImage(device_, image_); }
   Rgba pixel(UINT x, UINT y) const;
   const d3d9::PresentedImage& image() const { return image_; }
   // Counts of pixels whose colour is near `color`.

@@ -96,10 +96,9 @@ int emptyLineHeight(const std::vector<TextItem>& items, std::size_t at, const Fo
 
 } // namespace
 
-std::vector<TextItem> flattenDocument(const TextNode& root) {
-  std::vector<TextItem> items;
+void flattenDocument(const TextNode& root, std::vector<TextItem>& items) {
+  items.clear();
   flatten(root, false, items);
-  return items;
 }
 
 ItemMetrics itemMetrics(const TextItem& item) {
@@ -114,8 +113,11 @@ ItemMetrics itemMetrics(const TextItem& item) {
   return metrics;
 }
 
-TextLayoutResult layoutText(const std::vector<TextItem>& items, int viewWidth, bool wrap, const FontManager* fonts) {
-  TextLayoutResult result;
+void layoutText(const std::vector<TextItem>& items, int viewWidth, bool wrap, const FontManager* fonts,
+                TextLayoutResult& result) {
+  result.lines.clear();
+  result.width = 0;
+  result.height = 0;
   std::size_t at = 0;
   int top = 0;
   int floatWidth = 0;
@@ -180,7 +182,6 @@ TextLayoutResult layoutText(const std::vector<TextItem>& items, int viewWidth, b
     if (line.end == line.begin && next <= top) floatWidth = 0;
     top = next;
   }
-  return result;
 }
 
 } // namespace engine

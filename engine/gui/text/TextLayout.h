@@ -24,8 +24,9 @@ struct TextItem {
   bool floating = false; // inside an element marked "TextFloat"
 };
 
-// The document's items in document order.
-std::vector<TextItem> flattenDocument(const TextNode& root);
+// The document's items in document order, into `items` (emptied first; a view lays its text
+// out at every draw, so the vector's room is kept).
+void flattenDocument(const TextNode& root, std::vector<TextItem>& items);
 
 // A glyph's size scaled by its style (truncated) and how far it moves the pen (its width plus
 // the style's character spacing). A character no charset holds is empty and moves nothing.
@@ -51,8 +52,10 @@ struct TextLayoutResult {
   int height = 0;
 };
 
-// Lays the items out inside `viewWidth`. Without `wrap`, lines break only at newlines and
-// floats. `fonts` gives the height of lines that hold nothing.
-TextLayoutResult layoutText(const std::vector<TextItem>& items, int viewWidth, bool wrap, const FontManager* fonts);
+// Lays the items out inside `viewWidth` into `result` (its lines' room is kept). Without
+// `wrap`, lines break only at newlines and floats. `fonts` gives the height of lines that
+// hold nothing.
+void layoutText(const std::vector<TextItem>& items, int viewWidth, bool wrap, const FontManager* fonts,
+                TextLayoutResult& result);
 
 } // namespace engine

@@ -146,8 +146,8 @@ void TextView::setEditable(bool editable) {
 }
 
 void TextView::relayout() {
-  items_ = flattenDocument(*root_);
-  layout_ = layoutText(items_, clientRect().width, wordWrap(), fontManager());
+  flattenDocument(*root_, items_);
+  layoutText(items_, clientRect().width, wordWrap(), fontManager(), layout_);
   placeImages();
 }
 

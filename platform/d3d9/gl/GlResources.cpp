@@ -92,4 +92,16 @@ void GlTexture::updateLevel(UINT level, const BYTE* bytes, UINT pitch, const REC
   if (!fullRows) gl.state(glPixelStorei, GL_UNPACK_ROW_LENGTH, 0);
 }
 
+void GlTexture::readLevel(UINT level, BYTE* bytes) {
+  runtime_->makeCurrent();
+  GlCounter& gl = runtime_->gl();
+  runtime_->bindForUpload(name_);
+  if (format_.compressed) {
+    gl.call(glGetCompressedTexImage, GL_TEXTURE_2D, static_cast<GLint>(level), bytes);
+    return;
+  }
+  // The pack alignment is 1, so rows come tightly packed, as a level's pitch is.
+  gl.call(glGetTexImage, GL_TEXTURE_2D, static_cast<GLint>(level), format_.format, format_.type, bytes);
+}
+
 } // namespace d3d9

@@ -31,6 +31,8 @@ public:
   ~GlTexture() override;
 
   void updateLevel(UINT level, const BYTE* bytes, UINT pitch, const RECT& written) override;
+  bool readsBack() const override { return true; }
+  void readLevel(UINT level, BYTE* bytes) override;
   GLuint name() const { return name_; }
 
 private:
