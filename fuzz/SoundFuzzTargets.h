@@ -52,6 +52,24 @@ inline void playLoaded(const std::uint8_t* data, std::size_t size) {
   sound::freeLibrary();
 }
 
+// Loads the bytes on a library that streams every sample, and plays them round their loop
+// point with the feeder answering between blocks.
+inline void playStreamed(const std::uint8_t* data, std::size_t size) {
+  sound::AudioLibrary library(0);
+  requireSound(library.init(0, 44100, BASS_DEVICE_3D, nullptr));
+  const HSAMPLE sample = library.sampleLoad(TRUE, data, 0, static_cast<DWORD>(size), 2, BASS_SAMPLE_LOOP);
+  if (!sample) return;
+  requireSound(library.channelPlay(library.sampleGetChannel(sample, TRUE), TRUE));
+  std::vector<float> block(2 * 4096);
+  library.pull(block.data(), 0);
+  for (int i = 0; i < 3; ++i) {
+    library.settleStreams();
+    requireSound(library.pull(block.data(), 4096));
+    for (float value : block)
+      requireSound(value > -1.0f && value < 1.0f);
+  }
+}
+
 // The input with the checksum of every whole Ogg page in it made right, so that mutations
 // inside pages reach the Vorbis decoder instead of stopping at the page check.
 inline std::vector<std::uint8_t> withPageChecksums(const std::uint8_t* data, std::size_t size) {
@@ -83,6 +101,7 @@ inline void runSampleLoad(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> repaired = withPageChecksums(data, size);
   checkDecoded(repaired.data(), repaired.size(), true);
   playLoaded(repaired.data(), repaired.size());
+  playStreamed(repaired.data(), repaired.size());
 }
 
 } // namespace fuzztargets

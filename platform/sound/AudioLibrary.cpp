@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/sound/OggDecoder.h"
+#include "platform/sound/StreamFeeder.h"
 #include "platform/win32/desktop.h"
 
 namespace sound {
@@ -37,12 +38,15 @@ bool factorValid(float value, bool zeroAllowed, float high) {
 
 } // namespace
 
+AudioLibrary::AudioLibrary(std::size_t streamAbove) : streamAbove_(streamAbove) {}
+
 AudioLibrary::~AudioLibrary() {
   // A library unloaded while samples decode ahead (a run stopped during its start) does not
   // wait for whole files to decode.
   cancelDecodes_ = true;
   pendingDecodes_.clear();
   output_.reset();
+  feeder_.reset();
 }
 
 BOOL AudioLibrary::refuse(std::string_view call, std::string_view why) const {
@@ -75,6 +79,7 @@ BOOL AudioLibrary::setConfig(DWORD option, DWORD value) {
   if (!mixer_) return refuse(call, "not initialised");
   if (option != BASS_CONFIG_GVOL_SAMPLE) return refuse(call, "unknown option " + std::to_string(option));
   if (value > 100) return refuse(call, "volume above 100");
+  logStreamLines(); // the frame loop sets the volume every frame
   queue_.post(SetGlobalVolume{static_cast<int>(value)});
   return TRUE;
 }
@@ -103,6 +108,19 @@ BOOL AudioLibrary::set3DPosition(const BASS_3DVECTOR* pos, const BASS_3DVECTOR* 
 
 void AudioLibrary::apply3D() {
   if (mixer_) queue_.post(Apply3D{});
+  logStreamLines(); // the frame loop applies every frame
+}
+
+void AudioLibrary::logStreamLines() {
+  if (!feeder_) return;
+  for (const std::string& line : feeder_->takeLines())
+    win32::reportDiagnostic(line);
+}
+
+void AudioLibrary::settleStreams() {
+  if (!feeder_) return;
+  feeder_->settle();
+  logStreamLines();
 }
 
 BOOL AudioLibrary::checkSampleOptions(DWORD max, DWORD flags) const {
@@ -119,6 +137,8 @@ HSAMPLE AudioLibrary::sampleLoad(BOOL mem, const void* file, QWORD offset, DWORD
   if (!file || length == 0) return refuse(kSampleLoad, "no bytes");
   Decoded decoded = decode(static_cast<const unsigned char*>(file) + offset, length, monoSample(flags));
   if (!decoded.ok) return refuse(kSampleLoad, decoded.error);
+  if (decoded.streamed.frames > 0)
+    return addStreamed(static_cast<const unsigned char*>(file) + offset, length, decoded.streamed, max, flags);
   return addSample(std::move(decoded.data), max, flags);
 }
 
@@ -127,11 +147,13 @@ bool AudioLibrary::decodeAhead(const void* file, DWORD length, DWORD flags) {
   const bool mono = monoSample(flags);
   // The decoder only reads the bytes and keeps its state to itself, so samples decode side
   // by side; what a load does with the result stays on the caller's thread.
-  auto result = std::async(std::launch::async, [file, length, mono, cancel = &cancelDecodes_] {
-    Decoded decoded;
-    decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error, cancel);
-    return decoded;
-  });
+  auto result =
+      std::async(std::launch::async, [file, length, mono, streamAbove = streamAbove_, cancel = &cancelDecodes_] {
+        Decoded decoded;
+        decoded.ok = decodeOrMeasureOggVorbis(file, length, mono, streamAbove, decoded.data, decoded.streamed,
+                                              decoded.error, cancel);
+        return decoded;
+      });
   pendingDecodes_.push_back({file, length, mono, std::move(result)});
   return true;
 }
@@ -144,7 +166,8 @@ AudioLibrary::Decoded AudioLibrary::decode(const unsigned char* file, DWORD leng
     return decoded;
   }
   Decoded decoded;
-  decoded.ok = decodeOggVorbis(file, length, mono, decoded.data, decoded.error);
+  decoded.ok =
+      decodeOrMeasureOggVorbis(file, length, mono, streamAbove_, decoded.data, decoded.streamed, decoded.error);
   return decoded;
 }
 
@@ -153,8 +176,26 @@ HSAMPLE AudioLibrary::addSample(SampleData data, DWORD max, DWORD flags) {
   const bool shapeValid = data.channels == (monoSample(flags) ? 1 : data.channels) && data.channels >= 1 &&
                           data.channels <= 2 && data.frames() > 0 && data.rate > 0;
   if (!shapeValid) return refuse(kSampleLoad, "unsupported sample data");
-  auto sample = std::make_shared<const LoadedSample>(std::move(data), (flags & BASS_SAMPLE_LOOP) != 0,
-                                                     (flags & BASS_SAMPLE_3D) != 0, static_cast<int>(max));
+  return addLoaded(std::make_shared<const LoadedSample>(std::move(data), (flags & BASS_SAMPLE_LOOP) != 0,
+                                                        (flags & BASS_SAMPLE_3D) != 0, static_cast<int>(max)),
+                   max);
+}
+
+HSAMPLE AudioLibrary::addStreamed(const unsigned char* file, DWORD length, const SampleFormat& format, DWORD max,
+                                  DWORD flags) {
+  SampleData shape;
+  shape.rate = format.rate;
+  shape.channels = format.channels;
+  auto stream = std::make_unique<const SampleStream>(file, length, format, monoSample(flags), static_cast<int>(max));
+  auto sample =
+      std::make_shared<const LoadedSample>(std::move(shape), (flags & BASS_SAMPLE_LOOP) != 0,
+                                           (flags & BASS_SAMPLE_3D) != 0, static_cast<int>(max), std::move(stream));
+  if (!feeder_) feeder_ = std::make_unique<StreamFeeder>();
+  feeder_->watch(sample, "sample " + std::to_string(samples_.size() + 1));
+  return addLoaded(std::move(sample), max);
+}
+
+HSAMPLE AudioLibrary::addLoaded(std::shared_ptr<const LoadedSample> sample, DWORD max) {
   const auto index = static_cast<std::uint32_t>(samples_.size());
   firstChannel_.push_back(static_cast<std::uint32_t>(channels_.size()));
   for (std::uint32_t slot = 0; slot < max; ++slot)

@@ -1,7 +1,8 @@
 // The audio library behind the BASS_ calls: it checks and answers each call on the caller's
-// thread (handles, channel claims, arguments), decodes samples there, and hands what the
-// call changes to the mixer through the command queue. The output, when there is one,
-// pulls mixed frames on its own thread.
+// thread (handles, channel claims, arguments), decodes samples there (long ones are only
+// checked, and decoded by the feeder's thread while they play), and hands what the call
+// changes to the mixer through the command queue. The output, when there is one, pulls
+// mixed frames on its own thread.
 #pragma once
 
 #include <atomic>
@@ -16,13 +17,17 @@
 #include "platform/sound/AudioOutput.h"
 #include "platform/sound/CommandQueue.h"
 #include "platform/sound/SampleData.h"
+#include "platform/sound/SampleStream.h"
 #include "platform/sound/bass.h"
 
 namespace sound {
 
+class StreamFeeder;
+
 class AudioLibrary final : private FrameSource {
 public:
-  AudioLibrary() = default;
+  // Samples that would decode to more than `streamAbove` bytes are decoded while they play.
+  explicit AudioLibrary(std::size_t streamAbove = kStreamAboveBytes);
   ~AudioLibrary() override;
   AudioLibrary(const AudioLibrary&) = delete;
   AudioLibrary& operator=(const AudioLibrary&) = delete;
@@ -51,6 +56,9 @@ public:
   // Without an output (device 0), the frames an output would play next, so tests and
   // measurements hear what the calls did. False when an output runs or before init.
   bool pull(float* stereo, int frames);
+  // Returns once the streamed channels the mixer has started have their rings filled as far
+  // as they go, and logs what the feeder found meanwhile (for tests and measurements).
+  void settleStreams();
   bool initialised() const { return mixer_ != nullptr; }
   bool hasOutput() const { return output_ != nullptr; }
   // The rate the mixer produces: the output's, or the one init asked for without output.
@@ -69,11 +77,17 @@ private:
   BOOL checkSampleOptions(DWORD max, DWORD flags) const;
   const LoadedSample* sampleOf(HSAMPLE handle, std::uint32_t& index) const;
   std::optional<ChannelTarget> channelOf(DWORD handle, std::string_view call, bool needs3D) const;
+  // Gives the mixer a loaded sample with `max` channels; its handle.
+  HSAMPLE addLoaded(std::shared_ptr<const LoadedSample> sample, DWORD max);
+  HSAMPLE addStreamed(const unsigned char* file, DWORD length, const SampleFormat& format, DWORD max, DWORD flags);
+  // The feeder's log lines, written on this (the caller's) thread.
+  void logStreamLines();
 
   // A sample being decoded ahead of its load.
   struct Decoded {
     bool ok = false;
     SampleData data;
+    SampleFormat streamed; // frames 0: decoded whole into `data`
     std::string error;
   };
   struct PendingDecode {
@@ -94,6 +108,8 @@ private:
   std::vector<ChannelRef> channels_; // by channel number: sample and slot (no generation)
   std::atomic<bool> cancelDecodes_{false};
   std::vector<PendingDecode> pendingDecodes_; // their futures wait for the threads when dropped
+  const std::size_t streamAbove_;
+  std::unique_ptr<StreamFeeder> feeder_; // made with the first streamed sample
   // Last, so it is stopped before anything the render thread reads goes away.
   std::unique_ptr<AudioOutput> output_;
 };

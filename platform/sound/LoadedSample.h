@@ -1,6 +1,6 @@
-// A loaded sample as both threads hold it: the decoded frames, its flags, and one status
-// word per channel. The frame loop claims a free channel by its word; the mixer gives the
-// channel back when a sample that does not loop has played to its end.
+// A loaded sample as both threads hold it: the decoded frames (or, for a long one, the
+// stream they are decoded from while they play), its flags, and one status word per channel. The frame loop claims a
+// free channel by its word; the mixer gives the channel back when a sample that does not loop has played to its end.
 #pragma once
 
 #include <atomic>
@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/sound/SampleData.h"
+#include "platform/sound/SampleStream.h"
 
 namespace sound {
 
@@ -24,11 +25,15 @@ constexpr ChannelState stateOf(std::uint32_t word) { return static_cast<ChannelS
 constexpr std::uint32_t nextGeneration(std::uint32_t generation) { return generation % 0x7FFFu + 1u; }
 
 struct LoadedSample {
-  LoadedSample(SampleData pcm, bool looping, bool spatial, int channelCount)
-      : data(std::move(pcm)), loop(looping), is3D(spatial), maxChannels(channelCount),
+  LoadedSample(SampleData pcm, bool looping, bool spatial, int channelCount,
+               std::unique_ptr<const SampleStream> streamed = nullptr)
+      : data(std::move(pcm)), stream(std::move(streamed)), loop(looping), is3D(spatial), maxChannels(channelCount),
         status(std::make_unique<std::atomic<std::uint32_t>[]>(static_cast<std::size_t>(channelCount))) {}
 
-  const SampleData data;
+  std::size_t frames() const { return stream ? stream->format().frames : data.frames(); }
+
+  const SampleData data; // a streamed sample's rate and channels, without frames
+  const std::unique_ptr<const SampleStream> stream;
   const bool loop;
   const bool is3D;
   const int maxChannels;

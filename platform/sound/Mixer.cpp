@@ -27,9 +27,80 @@ ReadPoint readPoint(double position, std::size_t length, bool loop) {
   return {frame, next, static_cast<float>(position - static_cast<double>(frame))};
 }
 
-float interpolate(const std::int16_t* pcm, std::size_t a, std::size_t b, float fraction) {
-  const float first = static_cast<float>(pcm[a]);
-  return (first + fraction * (static_cast<float>(pcm[b]) - first)) * kPcmScale;
+float interpolate(std::int16_t a, std::int16_t b, float fraction) {
+  const float first = static_cast<float>(a);
+  return (first + fraction * (static_cast<float>(b) - first)) * kPcmScale;
+}
+
+// A voice's frames decoded whole: every frame is there.
+struct WholeFrames {
+  const std::int16_t* pcm;
+  std::size_t channels;
+
+  bool fetch(const ReadPoint& at, std::uint64_t, const std::int16_t*& first, const std::int16_t*& second) {
+    first = pcm + at.frame * channels;
+    second = pcm + at.next * channels;
+    return true;
+  }
+};
+
+// A streamed voice's frames: in its ring, numbered on across loops, once the feeder has
+// written them; a frame it has not is missing, heard as silence and counted.
+struct RingFrames {
+  const StreamRing& ring;
+  std::uint64_t length;
+  std::uint64_t written;
+  std::uint64_t dry = 0;
+
+  bool fetch(const ReadPoint& at, std::uint64_t loops, const std::int16_t*& first, const std::int16_t*& second) {
+    const std::uint64_t index = loops * length + at.frame;
+    const std::uint64_t next = at.next == at.frame ? index : index + 1; // after the last frame comes the first
+    if (next >= written) {
+      ++dry;
+      return false;
+    }
+    first = ring.frame(index);
+    second = ring.frame(next);
+    return true;
+  }
+};
+
+// The gain across one block: from where the last block left it to the new target.
+struct BlockGain {
+  StereoGain from;
+  StereoGain target;
+  float leftStep;
+  float rightStep;
+};
+
+template <typename Frames>
+bool mixFrames(bool loop, std::size_t channels, double step, std::size_t length, const BlockGain& gain, Frames& source,
+               Voice& voice, float* stereo, int frames) {
+  const double end = static_cast<double>(length);
+  const bool stereoSample = channels == 2;
+  for (int i = 0; i < frames; ++i) {
+    const ReadPoint at = readPoint(voice.position, length, loop);
+    const std::int16_t* first = nullptr;
+    const std::int16_t* second = nullptr;
+    float left = 0.0f;
+    float right = 0.0f;
+    if (source.fetch(at, voice.loops, first, second)) {
+      left = interpolate(first[0], second[0], at.fraction);
+      right = stereoSample ? interpolate(first[1], second[1], at.fraction) : left;
+    }
+    const auto ramp = static_cast<float>(i + 1);
+    const float leftGain = gain.leftStep == 0.0f ? gain.target.left : gain.from.left + gain.leftStep * ramp;
+    const float rightGain = gain.rightStep == 0.0f ? gain.target.right : gain.from.right + gain.rightStep * ramp;
+    stereo[2 * i] += left * leftGain;
+    stereo[2 * i + 1] += right * rightGain;
+    voice.position += step;
+    if (voice.position >= end) {
+      if (!loop) return false;
+      voice.loops += static_cast<std::uint64_t>(voice.position / end);
+      voice.position = std::fmod(voice.position, end);
+    }
+  }
+  return true;
 }
 
 } // namespace
@@ -67,7 +138,14 @@ Voice* Mixer::voiceFor(const ChannelRef& channel) {
 void Mixer::operator()(const PlayChannel& command) {
   Voice* voice = voiceFor(command.channel);
   if (!voice) return;
-  if (command.restart) voice->position = 0.0;
+  if (command.restart) {
+    voice->position = 0.0;
+    voice->loops = 0;
+  }
+  // A streamed channel's feeder begins again from the first frame whenever it does.
+  const SampleStream* stream = samples_[command.channel.sample].sample->stream.get();
+  if (stream && (command.restart || voice->streamUse == 0))
+    voice->streamUse = stream->ring(static_cast<int>(command.channel.slot)).restart();
   if (!voice->playing) voice->gainKnown = false; // a start begins at its gain, not ramping to it
   voice->playing = true;
 }
@@ -119,44 +197,33 @@ StereoGain Mixer::targetGain(const LoadedSample& sample, const Voice& voice) con
   return {level * heard.left, level * heard.right};
 }
 
-bool Mixer::mixVoice(const LoadedSample& sample, Voice& voice, float* stereo, int frames) const {
-  const SampleData& data = sample.data;
-  const std::size_t length = data.frames();
+bool Mixer::mixVoice(const LoadedSample& sample, int slot, Voice& voice, float* stereo, int frames) const {
+  const std::size_t length = sample.frames();
   if (length == 0) return false;
-  const double step = static_cast<double>(data.rate) / static_cast<double>(rate_);
-  const double end = static_cast<double>(length);
+  const SampleStream* stream = sample.stream.get();
+  // A streamed voice starts once the feeder has its first frames: a moment later than a
+  // decoded one, instead of a gap at its beginning.
+  if (stream && !stream->ring(slot).ready(voice.streamUse)) return true;
+  const double step = static_cast<double>(sample.data.rate) / static_cast<double>(rate_);
   // The gain moves from where the last block left it to the new one across this block, so
   // the listener's every-frame moves and the fade-in's steps do not click.
   const StereoGain target = targetGain(sample, voice);
   const StereoGain from = voice.gainKnown ? voice.gain : target;
-  const float leftStep = (target.left - from.left) / static_cast<float>(frames);
-  const float rightStep = (target.right - from.right) / static_cast<float>(frames);
+  const BlockGain gain{from, target, (target.left - from.left) / static_cast<float>(frames),
+                       (target.right - from.right) / static_cast<float>(frames)};
   voice.gain = target;
   voice.gainKnown = true;
-  const std::int16_t* pcm = data.pcm.data();
-  const bool stereoSample = data.channels == 2;
-  for (int i = 0; i < frames; ++i) {
-    const ReadPoint at = readPoint(voice.position, length, sample.loop);
-    float left;
-    float right;
-    if (stereoSample) {
-      left = interpolate(pcm, 2 * at.frame, 2 * at.next, at.fraction);
-      right = interpolate(pcm, 2 * at.frame + 1, 2 * at.next + 1, at.fraction);
-    } else {
-      left = right = interpolate(pcm, at.frame, at.next, at.fraction);
-    }
-    const auto ramp = static_cast<float>(i + 1);
-    const float leftGain = leftStep == 0.0f ? target.left : from.left + leftStep * ramp;
-    const float rightGain = rightStep == 0.0f ? target.right : from.right + rightStep * ramp;
-    stereo[2 * i] += left * leftGain;
-    stereo[2 * i + 1] += right * rightGain;
-    voice.position += step;
-    if (voice.position >= end) {
-      if (!sample.loop) return false;
-      voice.position = std::fmod(voice.position, end);
-    }
+  const auto channels = static_cast<std::size_t>(sample.data.channels);
+  if (!stream) {
+    WholeFrames source{sample.data.pcm.data(), channels};
+    return mixFrames(sample.loop, channels, step, length, gain, source, voice, stereo, frames);
   }
-  return true;
+  StreamRing& ring = stream->ring(slot);
+  RingFrames source{ring, length, ring.written()};
+  const bool playing = mixFrames(sample.loop, channels, step, length, gain, source, voice, stereo, frames);
+  ring.release(voice.loops * length + static_cast<std::uint64_t>(voice.position));
+  if (source.dry > 0) ring.countDry(source.dry);
+  return playing;
 }
 
 void Mixer::mix(float* stereo, int frames) {
@@ -166,7 +233,7 @@ void Mixer::mix(float* stereo, int frames) {
     const LoadedSample& sample = *entry.sample;
     for (int slot = 0; slot < sample.maxChannels; ++slot) {
       Voice& voice = entry.voices[slot];
-      if (!voice.playing || mixVoice(sample, voice, stereo, frames)) continue;
+      if (!voice.playing || mixVoice(sample, slot, voice, stereo, frames)) continue;
       voice.playing = false;
       // The channel is free for the next start; a failed exchange means it was never
       // marked playing in this use, which leaves nothing to give back.

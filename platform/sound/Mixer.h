@@ -45,7 +45,7 @@ private:
   Voice* voiceFor(const ChannelRef& channel);
   StereoGain targetGain(const LoadedSample& sample, const Voice& voice) const;
   // Adds one voice into the block; false when a sample that does not loop has ended.
-  bool mixVoice(const LoadedSample& sample, Voice& voice, float* stereo, int frames) const;
+  bool mixVoice(const LoadedSample& sample, int slot, Voice& voice, float* stereo, int frames) const;
 
   int rate_;
   std::vector<SampleVoices> samples_;
