@@ -20,7 +20,8 @@ constexpr int kWarmUpFrames = 60;
 constexpr int kBlockFrames = 20;
 
 // A frame of the room recorded whole; false when none of a few frames could be replayed (a
-// frame that uploads from memory, a fade or a flash, is passed over).
+// frame that writes through a mapped buffer or uploads a texture, as a flash's ramp does, is
+// passed over).
 bool recordFrame(saver::ClockApplication& application, d3d9::GlFrameRecording& recording) {
   IDirect3DDevice9* device = application.device();
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -81,18 +81,19 @@ TEST_F(FrameRecordingPruning, TexturesBelongToTheirUnitAndIndexBuffersToTheirVer
   EXPECT_EQ(prunedCount(), 8u);
 }
 
-TEST_F(FrameRecordingPruning, AFrameThatWritesThroughMemoryCannotBeReplayedUntilCleared) {
-  recording.record(true, glDepthFunc, GLenum(GL_LESS));
+TEST_F(FrameRecordingPruning, AFrameThatWritesThroughMappedMemoryCannotBeReplayedUntilCleared) {
+  // Uploads from memory are copied with the call (their size is an argument)...
+  const std::vector<BYTE> bytes(16);
+  recording.record(false, glBufferSubData, GLenum(GL_ARRAY_BUFFER), GLintptr(0), GLsizeiptr(16), bytes.data());
+  recording.record(false, glBufferData, GLenum(GL_ARRAY_BUFFER), GLsizeiptr(16), bytes.data(), GLenum(GL_STREAM_DRAW));
+  EXPECT_TRUE(recording.replayable());
+  // ...but what is written through a mapped pointer is not seen.
   recording.record(false, glMapBufferRange, GLenum(GL_ARRAY_BUFFER), GLintptr(0), GLsizeiptr(16),
                    GLbitfield(GL_MAP_WRITE_BIT));
   EXPECT_FALSE(recording.replayable());
   recording.clear();
   EXPECT_TRUE(recording.replayable());
   EXPECT_TRUE(recording.empty());
-  const std::vector<BYTE> bytes(16);
-  recording.record(false, glBufferSubData, GLenum(GL_ARRAY_BUFFER), GLintptr(0), GLsizeiptr(16),
-                   static_cast<const void*>(bytes.data()));
-  EXPECT_FALSE(recording.replayable());
 }
 
 // A frame drawn through the device from a vertex buffer, recorded, then painted over and
@@ -110,18 +111,24 @@ TEST(FrameRecordingReplay, PaintsTheRecordedPictureAgain) {
       {28, 4, 0.5f, 1, 0xFFFF0000},  {28, 28, 0.5f, 1, 0xFFFF0000}, {4, 28, 0.5f, 1, 0xFFFF0000},
       {16, 16, 0.5f, 1, 0x8000FF00}, {44, 16, 0.5f, 1, 0x8000FF00}, {16, 44, 0.5f, 1, 0x8000FF00},
       {44, 16, 0.5f, 1, 0x8000FF00}, {44, 44, 0.5f, 1, 0x8000FF00}, {16, 44, 0.5f, 1, 0x8000FF00}};
+  // Dynamic and filled by every frame, as the labels' vertices are: the replay must upload
+  // the frame's own bytes again, not whatever the buffer's memory holds later.
   IDirect3DVertexBuffer9* buffer = nullptr;
-  ASSERT_EQ(device->CreateVertexBuffer(sizeof quads, D3DUSAGE_WRITEONLY, kRhwFvf, D3DPOOL_MANAGED, &buffer, nullptr),
+  ASSERT_EQ(device->CreateVertexBuffer(sizeof quads, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kRhwFvf, D3DPOOL_DEFAULT,
+                                       &buffer, nullptr),
             D3D_OK);
-  void* bytes = nullptr;
-  ASSERT_EQ(buffer->Lock(0, 0, &bytes, 0), D3D_OK);
-  std::memcpy(bytes, quads, sizeof quads);
-  buffer->Unlock();
+  auto fill = [&](const RhwVertex* vertices) {
+    void* bytes = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &bytes, D3DLOCK_DISCARD), D3D_OK);
+    std::memcpy(bytes, vertices, sizeof quads);
+    buffer->Unlock();
+  };
   d3d9::setStateCaching(device, false);
   auto drawFrame = [&] {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 40), 1.0f, 0);
     device->BeginScene();
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    fill(quads);
     device->SetFVF(kRhwFvf);
     device->SetStreamSource(0, buffer, 0, sizeof(RhwVertex));
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -145,6 +152,12 @@ TEST(FrameRecordingReplay, PaintsTheRecordedPictureAgain) {
   ASSERT_EQ(red, (Rgba{255, 0, 0, 255}));
   ASSERT_NE(mixed, red);
   ASSERT_NE(mixed, green);
+
+  RhwVertex blue[12];
+  std::memcpy(blue, quads, sizeof quads);
+  for (RhwVertex& vertex : blue)
+    vertex.diffuse = 0xFF0000FF;
+  fill(blue);
 
   recording.markRepeatedStates();
   EXPECT_LT(recording.callCount(true), recording.callCount(false));

@@ -42,8 +42,8 @@ public:
   // The window system's swap at the end of the frame (no OpenGL call of its own).
   void recordSwap(std::function<void()> swap);
 
-  // False when the frame made a call that cannot be issued again (a mapped buffer, an upload
-  // from memory): record another frame.
+  // False when the frame made a call that cannot be issued again (a mapped buffer, a texture
+  // upload from memory): record another frame. Buffer uploads are copied with their call.
   bool replayable() const { return replayable_; }
   bool empty() const { return calls_.empty(); }
   void clear();
@@ -107,9 +107,28 @@ private:
       call.arguments.append(reinterpret_cast<const char*>(copy->data()), copy->size() * sizeof(GLfloat));
       call.issue = [function, a, b, transpose, copy] { function(a, b, transpose, copy->data()); };
       return true;
+    } else if constexpr (std::is_pointer_v<P> && std::is_same_v<C, GLsizeiptr>) {
+      // glBufferSubData(target, offset, size, data): the frame's own vertices, uploaded
+      // again by every replay as the saver uploads them every frame.
+      auto copy = bytesOf(values, transpose);
+      append(call.arguments, a), append(call.arguments, b), append(call.arguments, transpose);
+      call.issue = [function, a, b, transpose, copy] { function(a, b, transpose, copy ? copy->data() : nullptr); };
+      return true;
+    } else if constexpr (std::is_pointer_v<C> && std::is_same_v<B, GLsizeiptr>) {
+      // glBufferData(target, size, data, usage): a discarded buffer filled again.
+      auto copy = bytesOf(transpose, b);
+      append(call.arguments, a), append(call.arguments, b), append(call.arguments, values);
+      call.issue = [function, a, b, copy, values] { function(a, b, copy ? copy->data() : nullptr, values); };
+      return true;
     } else {
       return false;
     }
+  }
+  // `size` bytes from `data` (null for none).
+  static std::shared_ptr<std::vector<char>> bytesOf(const void* data, GLsizeiptr size) {
+    if (!data || size <= 0) return nullptr;
+    const char* bytes = static_cast<const char*>(data);
+    return std::make_shared<std::vector<char>>(bytes, bytes + size);
   }
   template <class F, class... Args> bool captureArray(Call&, F, Args...) { return false; }
 
