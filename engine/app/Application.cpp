@@ -5,6 +5,7 @@
 #include "engine/device/DeviceDescription.h"
 #include "engine/render/DevicePointer.h"
 #include "engine/render/StateCache.h"
+#include "platform/win32/winbase.h"
 
 namespace engine {
 namespace {
@@ -174,6 +175,9 @@ bool Application::resetDevice() {
   readBackBufferDesc();
   if (restoreDeviceObjects()) {
     deviceObjectsReady_ = true;
+    // Every device object was made again: what the old ones held is free now, and a saver
+    // whose device is lost now and then should not keep it.
+    HeapCompact(GetProcessHeap(), 0);
     return true;
   }
   invalidateDeviceObjects();
