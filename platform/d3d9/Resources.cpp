@@ -131,8 +131,8 @@ bool Texture::backendKeepsTexels() const {
 void Texture::loadBytes(UINT index, bool discard) {
   LevelData& level = levels_[index];
   if (level.texels == Texels::InBytes) return;
-  level.bytes.assign(levelSize(description_.format, levelWidth(index), levelHeight(index)), BYTE{0});
-  if (level.texels == Texels::InBackend && !discard) backend_->readLevel(index, level.bytes.data());
+  if (discard) level.texels = Texels::Zero; // nothing to read back
+  level.bytes = texelsOf(index);
   level.texels = Texels::InBytes;
 }
 

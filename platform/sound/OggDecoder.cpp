@@ -16,8 +16,7 @@ namespace {
 constexpr long kMinRate = 1000;
 constexpr long kMaxRate = 192000;
 
-// The bytes as a read-only stream for libvorbisfile. Without seek and tell callbacks the
-// decoder reads straight through, the same way for intact and damaged files.
+// The bytes as a read-only stream for libvorbisfile.
 struct MemorySource {
   const unsigned char* data;
   std::size_t size;
